@@ -1,0 +1,96 @@
+// KEngine: the one engine state of the program: file locations, settings, the current
+// group and entry, the click captures that aim a paste, the pending text and the undo copy.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "storage/kiddata.h"
+
+class KIni;
+class KMouseWatch;
+
+// What the data file needs from the windows around it. The main window implements it;
+// tests use a recording stand-in.
+class KDataHost {
+public:
+    virtual ~KDataHost() = default;
+    virtual int WindowTop() = 0;
+    virtual int WindowLeft() = 0;
+    virtual void SetWindowTopLeft(int top, int left) = 0;
+    virtual void ScreenSize(int& width, int& height) = 0;  // read now, not cached
+    virtual void SetPaintColor(std::int32_t color) = 0;
+    virtual void MaskPassword() = 0;
+    virtual void LoadGeneratorData(KIni& doc) = 0;
+    virtual void SaveGeneratorData(KIni& doc) = 0;
+    virtual void ShowMessage(const std::u16string& text) = 0;
+};
+
+struct KEngine {
+    // File locations, formed from the executable's full path.
+    std::u16string ExeName;
+    std::u16string ExeDir;
+    std::u16string DataPath;
+    std::u16string InitialPath;
+    std::u16string BaseName;
+    std::u16string HelpPath;
+
+    // Settings (written by SaveAll, read by LoadAll).
+    std::int32_t FormColor = 0x984E00;
+    std::int32_t ButtonColor = 0xD8E9EC;
+    std::int32_t ButtonShortTextColor = 0x808080;
+    std::int32_t ButtonLongTextColor = 0;
+    std::int32_t DispPassMode = 1;
+    std::int32_t URLMode = 1;
+    std::int32_t ListHeight = 165;
+    std::int32_t MemoHeight = 72;
+    std::int32_t ShortButtonNum = 5;
+
+    // Where the user is.
+    std::int32_t Group = 1;
+    std::int32_t GroupButton = 11;
+    std::int32_t Current = 0;
+    std::array<std::int32_t, 10> GroupItem{};  // groups 1..10 at [0..9]
+    std::int32_t GroupOffset = 0;
+
+    // Click captures (written on the user-interface thread only).
+    std::int32_t HomeX = 0, HomeY = 0;
+    std::int32_t TargetX = 0, TargetY = 0;
+    std::uintptr_t TargetWindow = 0;
+    std::int32_t ScreenWidth = 0, ScreenHeight = 0;
+    std::int32_t MemoTarget = 0;
+
+    std::u16string PendingText;
+    std::int32_t PasteMode = 1;
+    std::int32_t EnterMode = 0;
+    std::int32_t ClearMode = 0;
+    std::int32_t PasteWait = 100;
+
+    // Owned by the main window, which frees it at close before the engine.
+    KMouseWatch* ClickWatch = nullptr;
+
+    std::int32_t UndoPending = 0;
+    std::int32_t UndoGroup = 0;
+    std::int32_t UndoItem = 0;
+    std::int32_t UndoIndex = 0;
+    KIdData UndoEntry;
+
+    std::int32_t PINMode = 0;
+    std::u16string PINNo;
+    std::u16string FontName;
+    std::int32_t FontSize = 10;
+    std::int32_t DispUsedMode = 0;
+
+    // Forms the file locations from the executable's full path ("C:\Tools\keyra.exe").
+    void SetExecutablePath(std::u16string_view exePath);
+    // The caption label shows the base name unless it is exactly "keyra".
+    bool CaptionFromBaseName() const { return BaseName != u"keyra"; }
+
+    int& ItemOfGroup(int group) { return GroupItem.at(static_cast<std::size_t>(group - 1)); }
+
+    // Data file (datafile.cpp). LoadAll returns false after showing the refusal message;
+    // throws KFileError when the file exists but cannot be read.
+    bool LoadAll(KIdTable& table, KDataHost& host);
+    // Throws KFileError when the file cannot be written; the old file then stays as it was.
+    void SaveAll(const KIdTable& table, KDataHost& host);
+};

@@ -1,0 +1,33 @@
+// The few things the portable code needs from the operating system. The Windows build
+// fills them with the platform's calls (kplatform_win.cpp); the native build with
+// stand-ins good enough for tests (kplatform_posix.cpp).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kplat {
+
+// Bytes in the system ANSI code page to UTF-16 and back (unmappable units become '?').
+std::u16string AnsiToUtf16(std::string_view bytes);
+std::string Utf16ToAnsi(std::u16string_view text);
+
+// Locale-aware comparison without regard to letter case; 0 when equal.
+int CompareNoCase(std::u16string_view a, std::u16string_view b);
+// A key that is equal for two texts whenever CompareNoCase finds them equal; used to index names.
+std::u16string FoldCase(std::u16string_view text);
+
+// Paths are UTF-16 (Windows form on Windows, UTF-8 converted on the native build).
+bool FileExists(const std::u16string& path);
+// Whole file; throws KFileError when it exists but cannot be read.
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path);
+// Writes to a temporary file in the same folder, flushes it and replaces `path` in one step.
+// Throws KFileError; on failure the old file is left as it was.
+void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes);
+
+// UTF-8 <-> UTF-16, exact, for file names and diagnostics.
+std::string ToUtf8(std::u16string_view text);
+std::u16string FromUtf8(std::string_view text);
+
+}  // namespace kplat
