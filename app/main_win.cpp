@@ -1,0 +1,32 @@
+// Entry point: one instance at a time, then the main window and its message loop.
+#include <windows.h>
+
+#include "framework/window.h"
+#include "storage/kerror.h"
+#include "ui/mainwindow_win.h"
+
+namespace {
+// Fixed, so that a copy under another file name still counts as the same program.
+constexpr char kInstanceName[] = "KeyraInstance0913";
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Test and creation in one step: of two starts at the same moment only one gets
+    // the mutex as its creator. The handle is held until the process ends.
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceName);
+    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) {
+        Beep(2000, 100);
+        if (mutex) CloseHandle(mutex);
+        return 0;
+    }
+
+    try {
+        TFKeyra form;
+        if (form.Start()) kf::RunMessageLoop();
+    } catch (const std::exception& e) {
+        kf::ShowError(nullptr, e);
+    } catch (...) {
+        kf::ShowError(nullptr, KError(u""));
+    }
+    return 0;
+}

@@ -1,0 +1,167 @@
+#include "framework/window.h"
+
+#include "storage/kerror.h"
+
+namespace kf {
+
+namespace {
+std::wstring& CaptionStore() {
+    static std::wstring caption = L"Keyra";
+    return caption;
+}
+}  // namespace
+
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+
+void RegisterWindowClass(const wchar_t* className, UINT style, HBRUSH background, HICON icon, HCURSOR cursor) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (GetClassInfoExW(Instance(), className, &existing)) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = Window::Proc;
+    wc.hInstance = Instance();
+    wc.hIcon = icon;
+    wc.hIconSm = icon;
+    wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+}
+
+Window::~Window() { Destroy(); }
+
+HWND Window::Create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y,
+                    int width, int height, HWND parent, HMENU menuOrId) {
+    return CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId, Instance(), this);
+}
+
+void Window::Destroy() {
+    if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY clears hwnd_
+    hwnd_ = nullptr;
+}
+
+Window* Window::FromHandle(HWND hwnd) { return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
+
+void Window::OnException(const std::exception& e) { ShowError(hwnd_, e); }
+
+LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Window* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        self = static_cast<Window*>(cs->lpCreateParams);
+        if (self) {
+            self->hwnd_ = hwnd;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+    } else {
+        self = FromHandle(hwnd);
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+
+    LRESULT result = 0;
+    bool handled = false;
+    // Exceptions must not unwind through the system's frames: show them here, as the
+    // framework's standard error display would, and carry on.
+    try {
+        handled = self->OnMessage(msg, wParam, lParam, result);
+    } catch (const std::exception& e) {
+        self->OnException(e);
+        handled = false;
+    } catch (...) {
+        self->OnException(KError(u""));
+        handled = false;
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return handled ? result : DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+void SetMessageCaption(const std::wstring& caption) { CaptionStore() = caption; }
+const std::wstring& MessageCaption() { return CaptionStore(); }
+
+void ShowMessage(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), CaptionStore().c_str(), MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+std::wstring ErrorText(const std::exception& e) {
+    if (auto* k = dynamic_cast<const KError*>(&e)) {
+        const auto& m = k->Message();
+        return std::wstring(m.begin(), m.end());
+    }
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return L"メモリが不足しています";
+    std::string what = e.what();
+    int n = MultiByteToWideChar(CP_ACP, 0, what.c_str(), static_cast<int>(what.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, what.c_str(), static_cast<int>(what.size()), w.data(), n);
+    return w;
+}
+
+void ShowError(HWND owner, const std::exception& e) {
+    MessageBoxW(owner, ErrorText(e).c_str(), CaptionStore().c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+std::wstring SystemErrorText(DWORD code) {
+    wchar_t* buffer = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = n && buffer ? std::wstring(buffer, n) : L"エラー " + std::to_wstring(code);
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    return text;
+}
+
+bool PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+MenuItem* PopupMenu::Find(int tag) {
+    for (auto& item : items)
+        if (item.tag == tag) return &item;
+    return nullptr;
+}
+
+int PopupMenu::Show(HWND owner, POINT screen) const {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return 0;
+    for (const auto& item : items) {
+        if (item.caption == L"-") {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        std::wstring text = item.caption;
+        if (!item.shortcut.empty()) text += L"\t" + item.shortcut;
+        UINT flags = MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED) | (item.checked ? MF_CHECKED : 0);
+        AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.tag), text.c_str());
+    }
+    // The owner must be foreground for the menu to close when the user clicks elsewhere.
+    SetForegroundWindow(owner);
+    int tag = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y,
+                                              0, owner, nullptr));
+    PostMessageW(owner, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    return tag;
+}
+
+}  // namespace kf

@@ -1,0 +1,89 @@
+// The thin window layer: class registration, one window procedure that dispatches to the
+// object behind the handle, message boxes, message pumping and popup menus with tags.
+#pragma once
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kf {
+
+HINSTANCE Instance();
+
+// Registers a window class once per process; later calls with the same name do nothing.
+void RegisterWindowClass(const wchar_t* className, UINT style = CS_DBLCLKS, HBRUSH background = nullptr,
+                         HICON icon = nullptr, HCURSOR cursor = nullptr);
+
+// Base of the program's own top-level and child windows. The object must outlive its handle;
+// WM_NCDESTROY clears the link.
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND Create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y,
+                int width, int height, HWND parent = nullptr, HMENU menuOrId = nullptr);
+    HWND Handle() const { return hwnd_; }
+    void Destroy();
+
+    static Window* FromHandle(HWND hwnd);
+
+protected:
+    // Return true when handled, with the result in `result`; otherwise DefWindowProc runs.
+    virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
+    // An exception escaped a handler; shown with the standard error display by default.
+    virtual void OnException(const std::exception& e);
+
+public:
+    // The one procedure of every class registered here.
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// Caption of every message box the program shows.
+void SetMessageCaption(const std::wstring& caption);
+const std::wstring& MessageCaption();
+// A short message with an OK button.
+void ShowMessage(HWND owner, const std::wstring& text);
+// The standard error display: the exception's message in a message box.
+void ShowError(HWND owner, const std::exception& e);
+std::wstring ErrorText(const std::exception& e);
+// The system's text for an error code, without the trailing line break.
+std::wstring SystemErrorText(DWORD code);
+
+// Lets every pending message of this thread run (the framework's ProcessMessages).
+// Returns false when WM_QUIT was seen; it is posted again for the main loop.
+bool PumpMessages();
+// Runs the message loop until WM_QUIT; returns its exit code.
+int RunMessageLoop();
+
+// Popup menu built from items with tags; Show returns the tag of the chosen item or 0.
+struct MenuItem {
+    int tag = 0;               // 0 for a separator
+    std::wstring caption;      // "-" for a separator
+    std::wstring shortcut;     // shown right-aligned, e.g. L"Ctrl+C"
+    bool enabled = true;
+    bool checked = false;
+};
+class PopupMenu {
+public:
+    std::vector<MenuItem> items;
+    MenuItem* Find(int tag);
+    // Shows the menu at a screen point for `owner` and returns the chosen tag (0: none).
+    int Show(HWND owner, POINT screen) const;
+};
+
+// Scoped resources.
+struct HandleCloser {
+    void operator()(HANDLE h) const {
+        if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+
+}  // namespace kf
