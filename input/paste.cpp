@@ -1,0 +1,125 @@
+#include "input/paste.h"
+
+#include "app/kengine.h"
+
+namespace {
+
+class PlanBuilder {
+public:
+    explicit PlanBuilder(std::vector<KPasteStep>& out) : out_(out) {}
+
+    void Add(KPasteAction action, std::uintptr_t window = 0, std::int32_t a = 0, std::int32_t b = 0) {
+        out_.push_back(KPasteStep{action, window, a, b});
+    }
+    void Wait(std::int32_t ms) {
+        if (ms > 0) Add(KPasteAction::Wait, 0, ms);
+    }
+    void Key(std::int32_t vk) {
+        Add(KPasteAction::KeyDown, 0, vk);
+        Add(KPasteAction::KeyUp, 0, vk);
+    }
+    void Chord(std::int32_t modifier, std::int32_t vk) {
+        Add(KPasteAction::KeyDown, 0, modifier);
+        Key(vk);
+        Add(KPasteAction::KeyUp, 0, modifier);
+    }
+    void Click() {
+        Add(KPasteAction::ButtonDown);
+        Add(KPasteAction::ButtonUp);
+    }
+
+private:
+    std::vector<KPasteStep>& out_;
+};
+
+}  // namespace
+
+bool AbsoluteCoordinate(std::int32_t v, std::int32_t extent, std::int32_t& out) {
+    if (extent <= 0) return false;
+    // 64-bit intermediate: same result as the 32-bit product wherever that does not overflow.
+    out = static_cast<std::int32_t>(static_cast<std::int64_t>(v) * 65537 / extent);
+    return true;
+}
+
+std::vector<KPasteStep> BuildPastePlan(const KPasteInput& in) {
+    std::vector<KPasteStep> plan;
+    PlanBuilder p(plan);
+
+    if (in.PasteMode == 0) return plan;
+    const bool memo = in.MemoTarget == 1;
+    const std::uintptr_t target = memo ? in.MemoWindow : in.TargetWindow;
+
+    if (memo && in.MemoWindow != 0) p.Add(KPasteAction::FocusMemo, in.MemoWindow);
+    if (target == 0) return plan;
+
+    p.Add(KPasteAction::Foreground, target);
+    p.Add(KPasteAction::PumpMessages);
+
+    // Without a screen size the click could land anywhere; then the paste goes without it.
+    std::int32_t tx = 0, ty = 0, hx = 0, hy = 0;
+    const bool aimable = AbsoluteCoordinate(in.TargetX, in.ScreenWidth, tx) &&
+                         AbsoluteCoordinate(in.TargetY, in.ScreenHeight, ty) &&
+                         AbsoluteCoordinate(in.HomeX, in.ScreenWidth, hx) &&
+                         AbsoluteCoordinate(in.HomeY, in.ScreenHeight, hy);
+    const bool click = !memo && aimable && (in.PasteMode == 2 || in.PasteMode == 3);
+
+    if (click) {
+        p.Add(KPasteAction::HideCursor);
+        p.Add(KPasteAction::MoveAbsolute, 0, tx, ty);
+        p.Click();
+        if (in.PasteMode == 3) {
+            p.Add(KPasteAction::PumpMessages);
+            p.Wait(100);
+            p.Click();
+            p.Key(kvk::Escape);
+        }
+    }
+
+    if (in.ClearMode == 1 && !memo) {
+        p.Wait(in.PasteWait);
+        p.Chord(kvk::Control, kvk::A);
+        p.Key(kvk::Delete);
+    }
+
+    p.Wait(in.PasteWait);
+    p.Chord(kvk::Control, kvk::V);
+
+    if (in.EnterMode == 1 && !memo) {
+        p.Wait(in.PasteWait);
+        p.Key(kvk::Return);
+    }
+
+    if (click) {
+        p.Add(KPasteAction::MoveAbsolute, 0, hx, hy);
+        p.Add(KPasteAction::ShowCursor);
+    }
+    return plan;
+}
+
+KPasteInput PasteInputFrom(const KEngine& engine, std::uintptr_t memoWindow) {
+    KPasteInput in;
+    in.PasteMode = engine.PasteMode;
+    in.PasteWait = engine.PasteWait;
+    in.MemoTarget = engine.MemoTarget;
+    in.EnterMode = engine.EnterMode;
+    in.ClearMode = engine.ClearMode;
+    in.TargetWindow = engine.TargetWindow;
+    in.MemoWindow = memoWindow;
+    in.TargetX = engine.TargetX;
+    in.TargetY = engine.TargetY;
+    in.HomeX = engine.HomeX;
+    in.HomeY = engine.HomeY;
+    in.ScreenWidth = engine.ScreenWidth;
+    in.ScreenHeight = engine.ScreenHeight;
+    return in;
+}
+
+void RunPastePlan(const std::vector<KPasteStep>& plan, KPasteExecutor& exec) {
+    for (const KPasteStep& step : plan) exec.Execute(step);
+}
+
+int PasteToTarget(KEngine& engine, std::uintptr_t memoWindow, KPasteExecutor& exec) {
+    if (engine.MemoTarget == 1) engine.TargetWindow = memoWindow;
+    RunPastePlan(BuildPastePlan(PasteInputFrom(engine, memoWindow)), exec);
+    return 0;
+}

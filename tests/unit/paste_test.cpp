@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/kengine.h"
+#include "input/paste.h"
+
+namespace {
+
+using A = KPasteAction;
+
+constexpr std::uintptr_t kTarget = 0x1234;
+constexpr std::uintptr_t kMemo = 0x5678;
+
+KPasteStep S(A action, std::uintptr_t window = 0, std::int32_t a = 0, std::int32_t b = 0) {
+    return KPasteStep{action, window, a, b};
+}
+
+KPasteInput Aimed(int mode) {
+    KPasteInput in;
+    in.PasteMode = mode;
+    in.PasteWait = 100;
+    in.TargetWindow = kTarget;
+    in.MemoWindow = kMemo;
+    in.TargetX = 960;
+    in.TargetY = 540;
+    in.HomeX = 1900;
+    in.HomeY = 20;
+    in.ScreenWidth = 1920;
+    in.ScreenHeight = 1080;
+    return in;
+}
+
+int Count(const std::vector<KPasteStep>& plan, A action) {
+    return static_cast<int>(std::count_if(plan.begin(), plan.end(),
+                                          [&](const KPasteStep& s) { return s.action == action; }));
+}
+
+const std::vector<KPasteStep> kCtrlV = {S(A::KeyDown, 0, 17), S(A::KeyDown, 0, 86), S(A::KeyUp, 0, 86),
+                                        S(A::KeyUp, 0, 17)};
+
+std::vector<KPasteStep> Concat(std::initializer_list<std::vector<KPasteStep>> parts) {
+    std::vector<KPasteStep> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+// Simulates the cursor display counter and the mouse position the way the system would.
+struct CursorModel : KPasteExecutor {
+    int counter = 0;
+    int lowest = 0;
+    std::int32_t x = -1, y = -1;
+    int clicksWhileHidden = 0;
+    void Execute(const KPasteStep& s) override {
+        switch (s.action) {
+            case A::HideCursor: lowest = std::min(lowest, --counter); break;
+            case A::ShowCursor: ++counter; break;
+            case A::MoveAbsolute: x = s.a; y = s.b; break;
+            case A::ButtonDown: if (counter < 0) ++clicksWhileHidden; break;
+            default: break;
+        }
+    }
+};
+
+}  // namespace
+
+TEST(PastePlan, NormalModeIsForegroundPumpWaitAndOneChord) {
+    const auto plan = BuildPastePlan(Aimed(1));
+    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), S(A::Wait, 0, 100)}, kCtrlV});
+    EXPECT_EQ(plan, expected);
+}
+
+TEST(PastePlan, ClickModeBalancesCursorAndEndsAtHome) {
+    const auto in = Aimed(2);
+    const auto plan = BuildPastePlan(in);
+    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), S(A::HideCursor),
+                                   S(A::MoveAbsolute, 0, 32768, 540 * 65537 / 1080), S(A::ButtonDown),
+                                   S(A::ButtonUp), S(A::Wait, 0, 100)},
+                                  kCtrlV,
+                                  {S(A::MoveAbsolute, 0, 1900 * 65537 / 1920, 20 * 65537 / 1080),
+                                   S(A::ShowCursor)}});
+    EXPECT_EQ(plan, expected);
+
+    CursorModel model;
+    RunPastePlan(plan, model);
+    EXPECT_EQ(model.counter, 0);
+    EXPECT_EQ(model.lowest, -1);
+    EXPECT_EQ(model.clicksWhileHidden, 1);
+    EXPECT_EQ(model.x, 1900 * 65537 / 1920);
+    EXPECT_EQ(model.y, 20 * 65537 / 1080);
+}
+
+TEST(PastePlan, DoubleClickModeClicksTwiceAndPressesEscapeBeforePasting) {
+    const auto plan = BuildPastePlan(Aimed(3));
+    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), S(A::HideCursor),
+                                   S(A::MoveAbsolute, 0, 32768, 32768), S(A::ButtonDown), S(A::ButtonUp),
+                                   S(A::PumpMessages), S(A::Wait, 0, 100), S(A::ButtonDown), S(A::ButtonUp),
+                                   S(A::KeyDown, 0, 27), S(A::KeyUp, 0, 27), S(A::Wait, 0, 100)},
+                                  kCtrlV,
+                                  {S(A::MoveAbsolute, 0, 1900 * 65537 / 1920, 20 * 65537 / 1080),
+                                   S(A::ShowCursor)}});
+    EXPECT_EQ(plan, expected);
+    CursorModel model;
+    RunPastePlan(plan, model);
+    EXPECT_EQ(model.counter, 0);
+    EXPECT_EQ(model.clicksWhileHidden, 2);
+}
+
+TEST(PastePlan, MemoTargetNeverClicksAndNeverTouchesTheCursor) {
+    for (int mode : {1, 2, 3}) {
+        SCOPED_TRACE(mode);
+        auto in = Aimed(mode);
+        in.MemoTarget = 1;
+        in.EnterMode = 1;
+        in.ClearMode = 1;
+        const auto plan = BuildPastePlan(in);
+        const auto expected = Concat({{S(A::FocusMemo, kMemo), S(A::Foreground, kMemo), S(A::PumpMessages),
+                                       S(A::Wait, 0, 100)},
+                                      kCtrlV});
+        EXPECT_EQ(plan, expected);
+    }
+}
+
+TEST(PastePlan, ZeroWaitEmitsNoWaitAtAll) {
+    for (int mode : {1, 2, 3}) {
+        SCOPED_TRACE(mode);
+        auto in = Aimed(mode);
+        in.PasteWait = 0;
+        in.ClearMode = 1;
+        in.EnterMode = 1;
+        const auto plan = BuildPastePlan(in);
+        // Only the fixed 100 ms between the two clicks of mode 3 remains.
+        EXPECT_EQ(Count(plan, A::Wait), mode == 3 ? 1 : 0);
+        for (const auto& s : plan) {
+            if (s.action == A::Wait) {
+                EXPECT_GT(s.a, 0);
+            }
+        }
+    }
+}
+
+TEST(PastePlan, AbsoluteCoordinatesUseThe65537Scale) {
+    std::int32_t v = 0;
+    ASSERT_TRUE(AbsoluteCoordinate(960, 1920, v));
+    EXPECT_EQ(v, 32768);
+    ASSERT_TRUE(AbsoluteCoordinate(0, 1920, v));
+    EXPECT_EQ(v, 0);
+    ASSERT_TRUE(AbsoluteCoordinate(1919, 1920, v));
+    EXPECT_EQ(v, 65502);  // 1919 * 65537 / 1920 = 65502.87...
+    ASSERT_TRUE(AbsoluteCoordinate(-100, 1920, v));
+    EXPECT_EQ(v, -3413);  // truncated toward zero, not floored
+    ASSERT_TRUE(AbsoluteCoordinate(32767, 1, v));
+    EXPECT_EQ(v, 32767 * 65537);
+    EXPECT_FALSE(AbsoluteCoordinate(10, 0, v));
+    EXPECT_FALSE(AbsoluteCoordinate(10, -5, v));
+}
+
+TEST(PastePlan, UnknownScreenSizePastesWithoutClicking) {
+    auto in = Aimed(2);
+    in.ScreenWidth = 0;
+    const auto plan = BuildPastePlan(in);
+    EXPECT_EQ(Count(plan, A::MoveAbsolute), 0);
+    EXPECT_EQ(Count(plan, A::ButtonDown), 0);
+    EXPECT_EQ(Count(plan, A::HideCursor), 0);
+    EXPECT_EQ(Count(plan, A::ShowCursor), 0);
+    EXPECT_EQ(Count(plan, A::KeyDown), 2);
+}
+
+TEST(PastePlan, ClearSelectsAllAndDeletesBeforeThePaste) {
+    auto in = Aimed(1);
+    in.PasteWait = 50;
+    in.ClearMode = 1;
+    const auto plan = BuildPastePlan(in);
+    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), S(A::Wait, 0, 50),
+                                   S(A::KeyDown, 0, 17), S(A::KeyDown, 0, 65), S(A::KeyUp, 0, 65),
+                                   S(A::KeyUp, 0, 17), S(A::KeyDown, 0, 46), S(A::KeyUp, 0, 46),
+                                   S(A::Wait, 0, 50)},
+                                  kCtrlV});
+    EXPECT_EQ(plan, expected);
+}
+
+TEST(PastePlan, EnterFollowsThePasteAndPrecedesTheReturnHome) {
+    auto in = Aimed(2);
+    in.EnterMode = 1;
+    const auto plan = BuildPastePlan(in);
+    ASSERT_GE(plan.size(), 5u);
+    const std::vector<KPasteStep> tail(plan.end() - 5, plan.end());
+    const std::vector<KPasteStep> expected = {S(A::Wait, 0, 100), S(A::KeyDown, 0, 13), S(A::KeyUp, 0, 13),
+                                              S(A::MoveAbsolute, 0, 1900 * 65537 / 1920, 20 * 65537 / 1080),
+                                              S(A::ShowCursor)};
+    EXPECT_EQ(tail, expected);
+    EXPECT_EQ(plan[plan.size() - 6], S(A::KeyUp, 0, 17));
+}
+
+TEST(PastePlan, ClearAndEnterOnlyRunWhenSetToOne) {
+    auto in = Aimed(1);
+    in.ClearMode = 2;
+    in.EnterMode = -1;
+    EXPECT_EQ(BuildPastePlan(in), BuildPastePlan(Aimed(1)));
+}
+
+TEST(PastePlan, NoTargetOrModeZeroSendsNothing) {
+    auto none = Aimed(2);
+    none.TargetWindow = 0;
+    EXPECT_TRUE(BuildPastePlan(none).empty());
+
+    auto memoMissing = Aimed(1);
+    memoMissing.MemoTarget = 1;
+    memoMissing.MemoWindow = 0;
+    EXPECT_TRUE(BuildPastePlan(memoMissing).empty());
+
+    EXPECT_TRUE(BuildPastePlan(Aimed(0)).empty());
+}
+
+TEST(PastePlan, UnknownModesPasteWithoutClicking) {
+    for (int mode : {4, -1, 100}) {
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(BuildPastePlan(Aimed(mode)), BuildPastePlan(Aimed(1)));
+    }
+}
+
+TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
+    KEngine engine;
+    engine.PasteMode = 2;
+    engine.PasteWait = 30;
+    engine.TargetWindow = kTarget;
+    engine.TargetX = 100;
+    engine.TargetY = 200;
+    engine.HomeX = 5;
+    engine.HomeY = 6;
+    engine.ScreenWidth = 1000;
+    engine.ScreenHeight = 800;
+
+    KRecordingExecutor rec;
+    EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
+    ASSERT_FALSE(rec.steps.empty());
+    EXPECT_EQ(rec.steps[0], S(A::Foreground, kTarget));
+    EXPECT_EQ(rec.steps[3], S(A::MoveAbsolute, 0, 100 * 65537 / 1000, 200 * 65537 / 800));
+    EXPECT_EQ(rec.steps.back(), S(A::ShowCursor));
+    EXPECT_EQ(engine.TargetWindow, kTarget);
+
+    engine.MemoTarget = 1;
+    KRecordingExecutor memo;
+    PasteToTarget(engine, kMemo, memo);
+    EXPECT_EQ(engine.TargetWindow, kMemo);
+    ASSERT_GE(memo.steps.size(), 2u);
+    EXPECT_EQ(memo.steps[0], S(A::FocusMemo, kMemo));
+    EXPECT_EQ(memo.steps[1], S(A::Foreground, kMemo));
+    EXPECT_EQ(Count(memo.steps, A::ButtonDown), 0);
+}
+
+TEST(PasteToTarget, WithoutTargetLeavesTheExecutorUntouched) {
+    KEngine engine;
+    KRecordingExecutor rec;
+    EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
+    EXPECT_TRUE(rec.steps.empty());
+}
