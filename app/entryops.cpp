@@ -1,0 +1,258 @@
+#include "app/entryops.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kFields = 5;
+constexpr int kRows = KIdTable::kPerGroup;
+
+bool ValidRow(int row) { return row >= 0 && row < kRows; }
+
+}  // namespace
+
+KListMenuState ListMenuRules(const KEngine& engine, const KIdTable& table, int selectedRow,
+                             bool clipboardHasEntry) {
+    KListMenuState state;
+    const bool rowValid = ValidRow(selectedRow) && engine.Group >= 1 && engine.Group <= KIdTable::kGroups;
+    if (rowValid && table[EntryIndex(engine.Group, selectedRow)].InUse != 0) {
+        state.Copy = true;
+        state.Delete = true;
+    }
+    state.Paste = rowValid && clipboardHasEntry;
+    state.Undo = engine.UndoPending == 1 && engine.UndoGroup == engine.Group;
+    return state;
+}
+
+int KEntryOps::GroupButtonCount() const {
+    // A data file edited by hand may hold any count; group numbers above 10 would reach
+    // past the table.
+    return std::clamp<int>(engine_.ShortButtonNum, 5, KIdTable::kGroups);
+}
+
+int KEntryOps::SelectedRow() {
+    const int row = view_.ListSelected();
+    return ValidRow(row) ? row : -1;
+}
+
+void KEntryOps::Start() {
+    view_.SetBankLastIndex(kFirstGroupButton);
+    MarkGroupButton();
+    FillList();
+}
+
+void KEntryOps::FillList() {
+    const int base = GroupBase();
+    std::vector<std::u16string> rows;
+    rows.reserve(kRows);
+    for (int i = 0; i < kRows; ++i) {
+        const KIdData& e = table_[base + i];
+        rows.push_back(e.InUse != 0 ? e.Title : std::u16string());
+    }
+    view_.ListSetRows(rows);
+    const int item = engine_.ItemOfGroup(engine_.Group);
+    view_.ListSelect(item);
+    engine_.Current = base + item;
+    ShowEntry(engine_.Current);
+}
+
+void KEntryOps::ShowEntry(int index) {
+    const KIdData& e = table_[index];
+    static const std::u16string empty;
+    for (int n = 1; n <= kFields; ++n) view_.SetFieldText(n, e.InUse != 0 ? e.Text(n) : empty);
+}
+
+void KEntryOps::StoreEntry(int index) {
+    KIdData& e = table_[index];
+    e.InUse = 1;
+    for (int n = 1; n <= kFields; ++n) e.Text(n) = view_.FieldText(n);
+    if (e.AllEmpty()) e.InUse = 0;
+}
+
+void KEntryOps::MarkGroupButton() {
+    const int last = view_.BankLastIndex();
+    view_.SetButtonColors(engine_.GroupButton, engine_.ButtonColor, engine_.ButtonShortTextColor);
+    view_.SetButtonColors(last, engine_.ButtonShortTextColor, engine_.ButtonColor);
+    engine_.GroupButton = last;
+}
+
+void KEntryOps::TogglePage() {
+    if (services_.OptionsPanelOpen()) return;
+    const int count = GroupButtonCount();
+    engine_.GroupOffset = engine_.GroupOffset != 0 ? 0 : KIdTable::kGroups - count;
+    for (int k = 1; k <= count; ++k) {
+        const std::string digits = std::to_string(k + engine_.GroupOffset);
+        view_.SetButtonCaption(10 + k, std::u16string(digits.begin(), digits.end()));
+    }
+    view_.SetBankLastIndex(kFirstGroupButton);
+    MarkGroupButton();
+    GroupButton(kFirstGroupButton);
+    view_.Repaint();
+}
+
+void KEntryOps::DeleteEntry(int index) {
+    const int row = SelectedRow();
+    engine_.UndoPending = 1;
+    engine_.UndoGroup = engine_.Group;
+    engine_.UndoItem = row >= 0 ? row : index % KIdTable::kPerGroup;
+    engine_.UndoIndex = index;
+
+    KIdData& e = table_[index];
+    engine_.UndoEntry.InUse = e.InUse;
+    for (int n = 1; n <= kFields; ++n) engine_.UndoEntry.Text(n) = e.Text(n);
+    e.InUse = 0;
+    e.ClearTexts();
+
+    ShowEntry(index);
+    if (row >= 0) view_.ListSetRow(row, view_.FieldText(1));
+}
+
+void KEntryOps::UndoDelete() {
+    if (engine_.UndoPending == 0) return;
+    KIdData& e = table_[engine_.UndoIndex];
+    e.InUse = 1;
+    for (int n = 1; n <= kFields; ++n) e.Text(n) = engine_.UndoEntry.Text(n);
+    if (engine_.Group == engine_.UndoGroup && ValidRow(engine_.UndoItem)) {
+        view_.ListSelect(engine_.UndoItem);
+        engine_.ItemOfGroup(engine_.Group) = engine_.UndoItem;
+        engine_.Current = engine_.UndoIndex;
+        ShowEntry(engine_.UndoIndex);
+        view_.ListSetRow(engine_.UndoItem, engine_.UndoEntry.Title);
+    }
+    engine_.UndoPending = 0;
+}
+
+void KEntryOps::MaskPassword() {
+    if (engine_.DispPassMode == 0) {
+        view_.SetPasswordMask(true);
+    } else if (engine_.DispPassMode == 1) {
+        view_.SetPasswordMask(false);
+    }
+    view_.Repaint();
+}
+
+int KEntryOps::SendPending() {
+    if (engine_.PendingText.empty()) return 0;
+    services_.SetClipboardText(engine_.PendingText);
+    if (engine_.PasteMode != 0) services_.PasteToTarget();
+    return 0;
+}
+
+void KEntryOps::OpenDocument(const std::u16string& text) {
+    // The shell opens the current folder for an empty name; an empty field opens nothing.
+    if (text.empty()) return;
+    services_.OpenDocument(text);
+}
+
+void KEntryOps::PasteEntry(int index) {
+    KIdData incoming;
+    if (!services_.ReadEntry(incoming)) return;
+    KIdData& e = table_[index];
+    e.InUse = 1;
+    for (int n = 1; n <= kFields; ++n) e.Text(n) = incoming.Text(n);
+    ShowEntry(index);
+    const int row = SelectedRow();
+    if (row >= 0) view_.ListSetRow(row, view_.FieldText(1));
+}
+
+bool KEntryOps::OnBankButton(int index) {
+    if (index == 0) {
+        TogglePage();
+        return true;
+    }
+    if (index >= kFirstGroupButton && index <= 10 + GroupButtonCount()) {
+        GroupButton(index);
+        return true;
+    }
+    if (index >= kFieldButtonTitle && index <= kFieldButtonUrl) {
+        FieldButton(index);
+        return true;
+    }
+    return false;
+}
+
+void KEntryOps::GroupButton(int index) {
+    if (index < kFirstGroupButton || index > 10 + GroupButtonCount()) return;
+    if (services_.OptionsPanelOpen()) services_.CloseOptionsPanel();
+    // The panel may have left fewer buttons: the pressed one then counts as the last.
+    const int last = 10 + GroupButtonCount();
+    if (index > last) index = last;
+    view_.SetBankLastIndex(index);
+    // The panel may also have changed the page offset; keep the group in 1..10.
+    engine_.GroupOffset = std::clamp<int>(engine_.GroupOffset, 0, KIdTable::kGroups - GroupButtonCount());
+
+    StoreEntry(engine_.Current);
+    engine_.Group = engine_.GroupOffset + index - 10;
+    engine_.Current = EntryIndex(engine_.Group, engine_.ItemOfGroup(engine_.Group));
+    MarkGroupButton();
+    FillList();
+}
+
+void KEntryOps::FieldButton(int index) {
+    if (index < kFieldButtonTitle || index > kFieldButtonUrl) return;
+    const int field = index - 30;
+    engine_.PendingText = view_.FieldText(field);
+    if (index == kFieldButtonUrl) {
+        // An address goes to the clipboard and, in the normal mode, to the shell; never typed.
+        services_.SetClipboardText(engine_.PendingText);
+        if (engine_.PasteMode == 1) OpenDocument(engine_.PendingText);
+        return;
+    }
+    SendPending();
+}
+
+bool KEntryOps::OptionsButton() {
+    if (services_.OptionsPanelOpen()) return false;
+    StoreEntry(engine_.Current);
+    MarkGroupButton();
+    return true;
+}
+
+void KEntryOps::ListBoxIDClick() {
+    const int row = SelectedRow();
+    if (row < 0) return;
+    StoreEntry(engine_.Current);
+    const int index = GroupBase() + row;
+    ShowEntry(index);
+    engine_.ItemOfGroup(engine_.Group) = row;
+    engine_.Current = index;
+}
+
+void KEntryOps::EditTitleChange() {
+    const int row = SelectedRow();
+    if (row >= 0) view_.ListSetRow(row, view_.FieldText(1));
+}
+
+void KEntryOps::PMenuButtonClick(int lastIndex) {
+    if (lastIndex < kFieldButtonTitle || lastIndex > kFieldButtonUrl) return;
+    services_.SetClipboardText(view_.FieldText(lastIndex - 30));
+}
+
+KListMenuState KEntryOps::PMenuListPopup(bool clipboardHasEntry) {
+    StoreEntry(engine_.Current);
+    return ListMenuRules(engine_, table_, SelectedRow(), clipboardHasEntry);
+}
+
+void KEntryOps::PMenuListClick(int tag) {
+    // Shortcuts reach here without the popup: take the edits in first, as the popup does.
+    StoreEntry(engine_.Current);
+    const int row = SelectedRow();
+    // Paste is checked by ReadEntry itself, which refuses when the format is absent.
+    const KListMenuState allowed = ListMenuRules(engine_, table_, row, true);
+    switch (tag) {
+    case kListCopy:
+        if (allowed.Copy) services_.CopyEntry(table_[GroupBase() + row]);
+        break;
+    case kListPaste:
+        if (allowed.Paste) PasteEntry(GroupBase() + row);
+        break;
+    case kListDelete:
+        if (allowed.Delete) DeleteEntry(GroupBase() + row);
+        break;
+    case kListUndo:
+        if (allowed.Undo) UndoDelete();
+        break;
+    default:
+        break;
+    }
+}
