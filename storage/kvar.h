@@ -52,4 +52,5 @@ private:
     std::int32_t capacity_ = 8;
     alignas(8) unsigned char inline_[10] = {};
     mutable KVar* companion_ = nullptr;
+    std::int32_t length_ = 0;  // code units of a Text payload, so appends need no scan
 };

@@ -1,0 +1,414 @@
+#include "storage/kini.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "storage/kplatform.h"
+
+// Folded name -> ascending numbers of the lines that carry it. Lines are only appended
+// or replaced in place, so the lists stay sorted without a full rebuild.
+struct KIni::Index {
+    std::unordered_map<std::u16string, std::vector<int>> byName;
+    std::vector<std::u16string> folded;  // per line; empty for a line without "="
+    std::vector<unsigned char> named;    // per line: 1 when the line has a "="
+};
+
+namespace {
+
+constexpr char16_t kMarkers[] = u"123456789ABCDEF";
+constexpr char16_t kHex[] = u"0123456789abcdef";
+
+int MarkerPart(char16_t c) {
+    if (c >= u'1' && c <= u'9') return c - u'0';
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return 0;
+}
+
+bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+int HexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+}
+
+// One pair (or a last lone character) read the way strtol(..., 16) reads it.
+std::uint8_t ParseHexByte(std::u16string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && IsBlank(s[i])) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
+        negative = s[i] == u'-';
+        ++i;
+    }
+    unsigned value = 0;
+    while (i < s.size()) {
+        const int d = HexDigit(s[i]);
+        if (d < 0) break;
+        value = value * 16u + static_cast<unsigned>(d);
+        ++i;
+    }
+    if (negative) value = 0u - value;
+    return static_cast<std::uint8_t>(value & 0xFFu);
+}
+
+std::vector<std::uint8_t> HexBytes(std::u16string_view hex) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(hex.size() / 2 + 1);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const std::size_t n = hex.size() - i < 2 ? 1 : 2;
+        const char16_t a = hex[i];
+        const int hi = HexDigit(a);
+        const int lo = n == 2 ? HexDigit(hex[i + 1]) : -1;
+        if (n == 2 && hi >= 0 && lo >= 0) {
+            bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));  // the common case, quickly
+        } else {
+            bytes.push_back(ParseHexByte(hex.substr(i, n)));
+        }
+    }
+    return bytes;
+}
+
+// Little-endian units from bytes; a last odd byte is a unit with a zero high byte.
+std::u16string UnitsOf(const std::vector<std::uint8_t>& bytes) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2 + 1);
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        const unsigned lo = bytes[i];
+        const unsigned hi = i + 1 < bytes.size() ? bytes[i + 1] : 0u;
+        units.push_back(static_cast<char16_t>(lo | (hi << 8)));
+    }
+    return units;
+}
+
+std::u16string JoinLines(const std::vector<std::u16string>& lines) {
+    std::size_t total = 0;
+    for (const auto& l : lines) total += l.size() + 2;
+    std::u16string t;
+    t.reserve(total);
+    for (const auto& l : lines) {
+        t += l;
+        t += u"\r\n";
+    }
+    return t;
+}
+
+std::u16string_view NameOf(std::u16string_view line, bool& named) {
+    const auto eq = line.find(u'=');
+    named = eq != std::u16string_view::npos;
+    return named ? line.substr(0, eq) : std::u16string_view();
+}
+
+}  // namespace
+
+KIni::KIni() : index_(std::make_unique<Index>()) {
+    for (auto& p : parts_) p.SetInt(0);
+}
+
+KIni::~KIni() = default;
+
+// ---- whole document ----
+
+bool KIni::LoadText(const std::u16string& path) {
+    if (!kplat::FileExists(path)) return false;
+    const auto bytes = kplat::ReadWholeFile(path);
+    ReplaceLines(SplitLines(DecodeFileText(bytes)));
+    return true;
+}
+
+bool KIni::Load(const std::u16string& path) {
+    if (!kplat::FileExists(path)) return false;
+    const auto bytes = kplat::ReadWholeFile(path);
+    LoadScrambledText(DecodeFileText(bytes));
+    return true;
+}
+
+bool KIni::Save(const std::u16string& path) {
+    const auto bytes = ScrambledBytes();
+    // Throws on failure; the lines then stay as they were.
+    kplat::ReplaceFileContents(path, bytes);
+    if (bytes.size() > 2) {
+        // The document now holds the one scrambled line, as the file does.
+        std::u16string h;
+        h.reserve((bytes.size() - 6) / 2);
+        for (std::size_t i = 2; i + 4 < bytes.size(); i += 2)
+            h.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+        std::vector<std::u16string> one;
+        one.push_back(std::move(h));
+        ReplaceLines(std::move(one));
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> KIni::ScrambledBytes() {
+    const std::u16string plain = JoinLines(lines_);
+    std::vector<std::uint8_t> bytes{0xFF, 0xFE};
+    if (plain.empty()) return bytes;
+    SetSeed(kScrambleSeed);
+    std::u16string s(plain.size(), u'\0');
+    for (std::size_t i = 0; i < plain.size(); ++i) s[i] = static_cast<char16_t>((plain[i] + RandRange(0, 9)) & 0xFFFF);
+    const std::u16string h = HexEncode(s);
+    bytes.reserve(2 + h.size() * 2 + 4);
+    for (char16_t c : h) {
+        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    for (std::uint8_t b : {0x0D, 0x00, 0x0A, 0x00}) bytes.push_back(b);
+    return bytes;
+}
+
+void KIni::LoadScrambledText(std::u16string_view fileText) {
+    const std::u16string joined = JoinLines(SplitLines(fileText));
+    const std::size_t m = joined.size();
+    if (m == 0) {
+        ReplaceLines({});
+        return;
+    }
+    std::u16string u = UnitsOf(HexBytes(joined));
+    const std::size_t k = std::min(m / 4, u.size());
+    SetSeed(kScrambleSeed);
+    for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - RandRange(0, 9)) & 0xFFFF);
+    const auto zero = u.find(char16_t{0});
+    if (zero != std::u16string::npos) u.resize(zero);
+    ReplaceLines(SplitLines(u));
+}
+
+std::u16string KIni::DecodeFileText(const std::vector<std::uint8_t>& bytes) {
+    const std::size_t n = bytes.size();
+    if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        return kplat::FromUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()) + 3, n - 3));
+    }
+    if (n >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+        const bool little = bytes[0] == 0xFF;
+        std::u16string text;
+        text.reserve((n - 2) / 2);
+        for (std::size_t i = 2; i + 1 < n; i += 2) {
+            const unsigned a = bytes[i], b = bytes[i + 1];
+            text.push_back(static_cast<char16_t>(little ? (a | (b << 8)) : ((a << 8) | b)));
+        }
+        return text;
+    }
+    return kplat::AnsiToUtf16(std::string_view(reinterpret_cast<const char*>(bytes.data()), n));
+}
+
+std::vector<std::u16string> KIni::SplitLines(std::u16string_view text) {
+    std::vector<std::u16string> lines;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char16_t c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            lines.emplace_back(text.substr(start, i - start));
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+// ---- values ----
+
+KVar& KIni::Read(const KVar& key) {
+    const std::u16string name(key.AsText());
+    const int i = FindLine(name);
+    KVar& slot = parts_[0];
+    if (i < 0) {
+        slot.SetText(std::u16string_view());
+    } else {
+        const std::u16string& line = lines_[static_cast<std::size_t>(i)];
+        slot.SetText(std::u16string_view(line).substr(line.find(u'=') + 1));
+    }
+    return slot;
+}
+
+KVar KIni::ReadDef(const KVar& def, const KVar& key) {
+    const KVar& v = Read(key);
+    if (v.Length() == 0) return KVar(def);
+    return KVar(v);
+}
+
+void KIni::Write(const KVar& value, const KVar& key) {
+    std::u16string line(key.AsText());
+    const std::size_t keyLen = line.size();
+    line += u'=';
+    line += value.AsText();
+    const int i = FindLine(std::u16string_view(line).substr(0, keyLen));
+    if (i >= 0) {
+        lines_[static_cast<std::size_t>(i)] = std::move(line);
+        IndexLine(i);
+    } else {
+        lines_.push_back(std::move(line));
+        IndexLine(static_cast<int>(lines_.size()) - 1);
+    }
+}
+
+KVar& KIni::ReadPart(int n, const KVar& key) {
+    const std::u16string value(Read(key).View());
+    SplitParts(value);
+    if (n < 1 || n > 15) {
+        parts_[0].SetText(std::u16string_view());
+        return parts_[0];
+    }
+    KVar& slot = parts_[n - 1];
+    slot.SetText(HexDecode(slot.View()));
+    return slot;
+}
+
+void KIni::WritePart(int n, const KVar& value, const KVar& key) {
+    const std::u16string keyText(key.AsText());
+    const std::u16string encoded = (n >= 1 && n <= 15) ? HexEncode(value.AsText()) : std::u16string();
+    const std::u16string old(Read(keyText).View());
+    SplitParts(old);
+    if (n >= 1 && n <= 15) parts_[n - 1].SetText(encoded);
+    std::u16string rebuilt;
+    std::size_t total = 0;
+    for (const auto& p : parts_) total += static_cast<std::size_t>(p.Length()) + 2;
+    rebuilt.reserve(total);
+    for (int k = 0; k < 15; ++k) {
+        const auto content = parts_[k].View();
+        if (content.empty()) continue;
+        rebuilt += u'\\';
+        rebuilt += kMarkers[k];
+        rebuilt += content;
+    }
+    Write(KVar(rebuilt), KVar(keyText));
+}
+
+void KIni::SplitParts(std::u16string_view text) {
+    for (auto& p : parts_) p.SetText(std::u16string_view());
+    const std::size_t len = text.size();
+    int part = 0;  // part of the marker seen last, 0 before the first
+    std::size_t contentStart = 0;
+    std::size_t i = 0;
+    while (i <= len) {
+        int found = 0;
+        if (i < len) {
+            if (text[i] == u'\\' && i + 1 < len) found = MarkerPart(text[i + 1]);
+            if (!found) {
+                ++i;
+                continue;
+            }
+        }
+        if (part && i > contentStart) parts_[part - 1].SetText(text.substr(contentStart, i - contentStart));
+        if (i == len) break;
+        part = found;
+        contentStart = i + 2;
+        i += 2;
+    }
+}
+
+std::u16string KIni::HexEncode(std::u16string_view text) {
+    std::u16string out(text.size() * 4, u'0');
+    std::size_t o = 0;
+    for (char16_t c : text) {
+        const unsigned lo = c & 0xFFu, hi = (c >> 8) & 0xFFu;
+        out[o++] = kHex[lo >> 4];
+        out[o++] = kHex[lo & 15];
+        out[o++] = kHex[hi >> 4];
+        out[o++] = kHex[hi & 15];
+    }
+    return out;
+}
+
+std::u16string KIni::HexDecode(std::u16string_view hex) {
+    std::u16string units = UnitsOf(HexBytes(hex));
+    const auto zero = units.find(char16_t{0});
+    if (zero != std::u16string::npos) units.resize(zero);
+    return units;
+}
+
+// ---- lines ----
+
+int KIni::LineCount() const { return static_cast<int>(lines_.size()); }
+
+const std::u16string& KIni::Line(int i) const { return lines_.at(static_cast<std::size_t>(i)); }
+
+std::u16string KIni::LineName(int i) const {
+    bool named = false;
+    return std::u16string(NameOf(Line(i), named));
+}
+
+std::u16string KIni::LineValue(int i) const {
+    const std::u16string& line = Line(i);
+    const auto eq = line.find(u'=');
+    if (eq == std::u16string::npos || eq == 0) return {};
+    return line.substr(eq + 1);
+}
+
+void KIni::AppendLine(std::u16string line) {
+    lines_.push_back(std::move(line));
+    IndexLine(static_cast<int>(lines_.size()) - 1);
+}
+
+void KIni::Clear() { ReplaceLines({}); }
+
+// ---- random sequence ----
+
+std::int32_t KIni::Next() {
+    const std::uint32_t s = static_cast<std::uint32_t>(seed_) * 22695477u + 1u;
+    seed_ = static_cast<std::int32_t>(s);
+    return static_cast<std::int32_t>((s >> 16) & 0x7FFFu);
+}
+
+std::int32_t KIni::RandRange(std::int32_t a, std::int32_t b) {
+    const double span = static_cast<double>(b) - static_cast<double>(a) + 1.0;
+    return static_cast<std::int32_t>(static_cast<double>(a) + std::floor(Next() * span / 32768.0));
+}
+
+// ---- name index ----
+
+int KIni::FindLine(std::u16string_view name) const {
+    const auto it = index_->byName.find(kplat::FoldCase(name));
+    if (it == index_->byName.end()) return -1;
+    for (int i : it->second) {
+        bool named = false;
+        const auto lineName = NameOf(lines_[static_cast<std::size_t>(i)], named);
+        if (named && kplat::CompareNoCase(lineName, name) == 0) return i;
+    }
+    return -1;
+}
+
+void KIni::IndexLine(int i) {
+    Index& ix = *index_;
+    const auto at = static_cast<std::size_t>(i);
+    if (ix.folded.size() <= at) {
+        ix.folded.resize(at + 1);
+        ix.named.resize(at + 1, 0);
+    }
+    bool named = false;
+    const auto name = NameOf(lines_[at], named);
+    std::u16string folded = named ? kplat::FoldCase(name) : std::u16string();
+    if (ix.named[at] && (!named || ix.folded[at] != folded)) {
+        // The line changed its name: take it out of the old list.
+        auto& old = ix.byName[ix.folded[at]];
+        old.erase(std::remove(old.begin(), old.end(), i), old.end());
+        if (old.empty()) ix.byName.erase(ix.folded[at]);
+    } else if (ix.named[at]) {
+        return;  // same name, already listed
+    }
+    ix.named[at] = named ? 1 : 0;
+    if (!named) {
+        ix.folded[at].clear();
+        return;
+    }
+    auto& list = ix.byName[folded];
+    list.insert(std::upper_bound(list.begin(), list.end(), i), i);
+    ix.folded[at] = std::move(folded);
+}
+
+void KIni::Reindex() {
+    index_->byName.clear();
+    index_->folded.assign(lines_.size(), std::u16string());
+    index_->named.assign(lines_.size(), 0);
+    for (int i = 0; i < static_cast<int>(lines_.size()); ++i) IndexLine(i);
+}
+
+void KIni::ReplaceLines(std::vector<std::u16string> lines) {
+    lines_ = std::move(lines);
+    Reindex();
+}

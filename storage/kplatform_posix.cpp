@@ -1,0 +1,166 @@
+// Native stand-ins for the Windows seams: Windows-1252 as the ANSI code page, simple
+// Unicode upper-casing for case-insensitive names, files through POSIX calls.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "storage/kerror.h"
+#include "storage/kplatform.h"
+
+namespace kplat {
+namespace {
+
+// 0x80..0x9F of Windows-1252; the five undefined bytes map to themselves, as Windows does.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char16_t Upper(char16_t c) {
+    if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 32);
+    if (c == 0xFF) return 0x178;
+    if (c >= 0x100 && c <= 0x17F) {
+        // Latin Extended-A pairs upper/lower, with an odd run in the middle.
+        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
+            return (c % 2 == 0) ? static_cast<char16_t>(c - 1) : c;
+        if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
+        return (c % 2 == 1) ? static_cast<char16_t>(c - 1) : c;
+    }
+    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);
+    if (c == 0x3C2) return 0x3A3;
+    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
+    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
+    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 32);
+    return c;
+}
+
+std::filesystem::path ToPath(const std::u16string& path) {
+    const std::string u8 = ToUtf8(path);
+    return std::filesystem::path(std::u8string(u8.begin(), u8.end()));
+}
+
+[[noreturn]] void Fail(const char16_t* what, const std::u16string& path, int err) {
+    throw KFileError(std::u16string(what) + path + u": " + FromUtf8(std::strerror(err)));
+}
+
+bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::u16string AnsiToUtf16(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        out.push_back(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : static_cast<char16_t>(b));
+    }
+    return out;
+}
+
+std::string Utf16ToAnsi(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t c : text) {
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        char mapped = '?';
+        for (int i = 0; i < 32; ++i) {
+            if (kCp1252High[i] == c) {
+                mapped = static_cast<char>(0x80 + i);
+                break;
+            }
+        }
+        out.push_back(mapped);
+    }
+    return out;
+}
+
+std::u16string FoldCase(std::u16string_view text) {
+    std::u16string out(text);
+    for (auto& c : out) c = Upper(c);
+    return out;
+}
+
+int CompareNoCase(std::u16string_view a, std::u16string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t x = Upper(a[i]);
+        const char16_t y = Upper(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool FileExists(const std::u16string& path) {
+    std::error_code ec;
+    const auto st = std::filesystem::symlink_status(ToPath(path), ec);
+    // Only "not there" counts as missing; anything else is left to the read to report.
+    return st.type() != std::filesystem::file_type::not_found && st.type() != std::filesystem::file_type::none;
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
+    const std::string native = ToUtf8(path);
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail(u"Cannot open file ", path, errno);
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            Fail(u"Cannot read file ", path, err);
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buf, buf + n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes) {
+    static std::atomic<unsigned> counter{0};
+    const std::string native = ToUtf8(path);
+    const std::string temp = native + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) Fail(u"Cannot create file ", path, errno);
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+        const int err = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        Fail(u"Cannot write file ", path, err);
+    }
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        Fail(u"Cannot write file ", path, err);
+    }
+    if (::rename(temp.c_str(), native.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        Fail(u"Cannot replace file ", path, err);
+    }
+}
+
+}  // namespace kplat

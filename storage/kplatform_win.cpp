@@ -1,0 +1,147 @@
+// The Windows seams: the ANSI code page, the user locale's case-insensitive comparison
+// and files through CreateFileW, with a temp file and one-step replace for saving.
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "framework/kstr.h"
+#include "storage/kerror.h"
+#include "storage/kplatform.h"
+
+namespace kplat {
+namespace {
+
+std::u16string SystemMessage(DWORD err) {
+    wchar_t* buf = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, err, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    std::u16string text;
+    if (n && buf) text = U(buf, n);
+    if (buf) LocalFree(buf);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
+    if (text.empty()) text = u"error " + FromUtf8(std::to_string(err));
+    return text;
+}
+
+[[noreturn]] void Fail(const std::u16string& path, DWORD err) {
+    throw KFileError(SystemMessage(err) + u"\r\n" + path);
+}
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() { Close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool Close() {
+        if (h_ == INVALID_HANDLE_VALUE) return true;
+        const BOOL r = CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        return r != FALSE;
+    }
+
+private:
+    HANDLE h_;
+};
+
+}  // namespace
+
+std::u16string AnsiToUtf16(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+    return U(out);
+}
+
+std::string Utf16ToAnsi(std::u16string_view text) {
+    if (text.empty()) return {};
+    const auto* w = reinterpret_cast<const wchar_t*>(text.data());
+    const int len = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(CP_ACP, 0, w, len, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w, len, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+int CompareNoCase(std::u16string_view a, std::u16string_view b) {
+    const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, reinterpret_cast<const wchar_t*>(a.data()),
+                                 static_cast<int>(a.size()), reinterpret_cast<const wchar_t*>(b.data()),
+                                 static_cast<int>(b.size()));
+    if (r == 0) return a == b ? 0 : (a < b ? -1 : 1);
+    return r - CSTR_EQUAL;
+}
+
+std::u16string FoldCase(std::u16string_view text) {
+    if (text.empty()) return {};
+    const auto* w = reinterpret_cast<const wchar_t*>(text.data());
+    const int len = static_cast<int>(text.size());
+    const int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, w, len, nullptr, 0);
+    if (n <= 0) return std::u16string(text);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, w, len, out.data(), n);
+    return U(out);
+}
+
+bool FileExists(const std::u16string& path) {
+    if (GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD err = GetLastError();
+    // Only "not there" is missing; a file we may not look at must still be reported by the read.
+    return err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND && err != ERROR_INVALID_NAME &&
+           err != ERROR_BAD_NETPATH;
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
+    Handle h(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!h.ok()) Fail(path, GetLastError());
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(h.get(), &size)) Fail(path, GetLastError());
+    if (size.QuadPart > 0x7FFFFFFF) Fail(path, ERROR_FILE_TOO_LARGE);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(bytes.size() - done);
+        if (!ReadFile(h.get(), bytes.data() + done, want, &got, nullptr)) Fail(path, GetLastError());
+        if (got == 0) break;  // the file shrank under us
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes) {
+    static std::atomic<unsigned> counter{0};
+    const std::u16string temp = path + u".~" + FromUtf8(std::to_string(GetCurrentProcessId())) + u"-" +
+                                FromUtf8(std::to_string(counter++));
+    Handle h(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.ok()) Fail(path, GetLastError());
+    std::size_t done = 0;
+    DWORD err = 0;
+    while (done < bytes.size()) {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(bytes.size() - done < 0x10000000 ? bytes.size() - done : 0x10000000);
+        if (!WriteFile(h.get(), bytes.data() + done, want, &put, nullptr)) {
+            err = GetLastError();
+            break;
+        }
+        done += put;
+    }
+    if (!err && !FlushFileBuffers(h.get())) err = GetLastError();
+    if (!h.Close() && !err) err = GetLastError();
+    if (!err && !MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        err = GetLastError();
+    if (err) {
+        DeleteFileW(W(temp));
+        Fail(path, err);
+    }
+}
+
+}  // namespace kplat
