@@ -1,0 +1,8 @@
+// The paste sequence sent through the window system's legacy input calls.
+#pragma once
+#include "input/paste.h"
+
+class KWinPasteExecutor : public KPasteExecutor {
+public:
+    void Execute(const KPasteStep& step) override;
+};
