@@ -564,10 +564,4 @@ TEST_F(EntryOpsTest, MaskPasswordFollowsDispPassMode) {
     EXPECT_EQ(view.repaints, 3);
 }
 
-TEST_F(EntryOpsTest, MemoClickAimsThePasteAtTheMemo) {
-    engine.MemoTarget = 0;
-    ops.MemoIDClick();
-    EXPECT_EQ(engine.MemoTarget, 1);
-}
-
 }  // namespace
