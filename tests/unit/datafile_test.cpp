@@ -1,0 +1,435 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/kengine.h"
+#include "app/settings.h"
+#include "storage/kerror.h"
+#include "storage/kini.h"
+#include "storage_temp_dir.h"
+
+namespace {
+
+// Records what the data file asks of the windows around it.
+class RecordingHost : public KDataHost {
+public:
+    int top = 0, left = 0;
+    int screenW = 1280, screenH = 800;
+    std::vector<std::string> calls;
+    std::vector<std::u16string> messages;
+    std::int32_t paint = -1;
+    std::u16string generatorSeen;  // the "$Top" value LoadGeneratorData found
+    bool writeGenerator = true;
+
+    int WindowTop() override { return top; }
+    int WindowLeft() override { return left; }
+    void SetWindowTopLeft(int t, int l) override {
+        calls.push_back("position");
+        top = t;
+        left = l;
+    }
+    void ScreenSize(int& w, int& h) override {
+        calls.push_back("screen");
+        w = screenW;
+        h = screenH;
+    }
+    void SetPaintColor(std::int32_t c) override {
+        calls.push_back("paint");
+        paint = c;
+    }
+    void MaskPassword() override { calls.push_back("mask"); }
+    void LoadGeneratorData(KIni& doc) override {
+        calls.push_back("loadgen");
+        generatorSeen = doc.Read(KVar(u"$Top")).View();
+    }
+    void SaveGeneratorData(KIni& doc) override {
+        calls.push_back("savegen");
+        if (!writeGenerator) return;
+        doc.Write(KVar(77), KVar(u"$Top"));
+        doc.Write(KVar(u"名前"), KVar(u"#グループ"));
+    }
+    void ShowMessage(const std::u16string& text) override {
+        calls.push_back("message");
+        messages.push_back(text);
+    }
+};
+
+const std::u16string kRefusal = u"Keyra のデータファイルではありません";
+
+class DataFile : public StorageTempDir {
+protected:
+    void SetUp() override {
+        StorageTempDir::SetUp();
+        engine.DataPath = Path("keyra.kr");
+        engine.InitialPath = Path("keyra.si");
+    }
+    // A scrambled file holding exactly these plain lines.
+    void WriteDoc(const std::string& name, const std::vector<std::u16string>& lines) {
+        KIni doc;
+        for (const auto& l : lines) doc.AppendLine(l);
+        doc.Save(Path(name));
+    }
+    std::vector<std::u16string> PlainLines(const std::string& name) {
+        KIni doc;
+        EXPECT_TRUE(doc.Load(Path(name)));
+        std::vector<std::u16string> out;
+        for (int i = 0; i < doc.LineCount(); ++i) out.push_back(doc.Line(i));
+        return out;
+    }
+    bool Load() { return engine.LoadAll(table, host); }
+
+    KEngine engine;
+    KIdTable table;
+    RecordingHost host;
+};
+
+TEST_F(DataFile, FreshStartTakesEveryDefault) {
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(host.top, 100);
+    EXPECT_EQ(host.left, 600);
+    EXPECT_EQ(engine.FontName, u"Tahoma");
+    EXPECT_EQ(engine.FontSize, 10);
+    EXPECT_EQ(engine.ShortButtonNum, 5);
+    EXPECT_EQ(engine.FormColor, 9981440);
+    EXPECT_EQ(engine.ButtonColor, 14215660);
+    EXPECT_EQ(engine.ButtonShortTextColor, 8421504);
+    EXPECT_EQ(engine.PasteWait, 100);
+    EXPECT_EQ(engine.DispUsedMode, 0);
+    EXPECT_EQ(host.paint, 9981440);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"screen", "position", "paint", "mask", "loadgen"}));
+    for (int n = 0; n < table.Size(); ++n) ASSERT_EQ(table[n].InUse, 0);
+    EXPECT_FALSE(std::filesystem::exists(Native("keyra.kr")));
+}
+
+TEST_F(DataFile, PositionIsMovedInOnASmallScreenOnly) {
+    host.screenW = 650;
+    host.screenH = 150;
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(host.top, 50);
+    EXPECT_EQ(host.left, 550);
+
+    std::int32_t top = -50, left = -7;
+    ClampWindowPosition(top, left, 1920, 1080);
+    EXPECT_EQ(top, -50);
+    EXPECT_EQ(left, -7);
+    top = 5000;
+    left = 1820;
+    ClampWindowPosition(top, left, 1920, 1080);
+    EXPECT_EQ(top, 980);
+    EXPECT_EQ(left, 1820);
+    top = std::numeric_limits<std::int32_t>::max();
+    left = std::numeric_limits<std::int32_t>::max();
+    ClampWindowPosition(top, left, 1920, 1080);
+    EXPECT_EQ(top, 980);
+    EXPECT_EQ(left, 1820);
+}
+
+TEST_F(DataFile, SaveWritesTheLinesInTheirOrder) {
+    host.top = 123;
+    host.left = -4;
+    engine.FontName = u"Tahoma";
+    engine.PINNo = u"";
+    table[0].InUse = 1;
+    table[0].Title = u"ab";
+    table[1000].InUse = 1;
+    table[1000].Title = u"last";
+    table[5].Title = u"not in use";  // in-use 0: no line
+    engine.SaveAll(table, host);
+    const std::vector<std::u16string> expected{
+        u"Keyra=0.3", u"Top=123", u"Left=-4", u"FormColor=9981440", u"ButtonColor=14215660",
+        u"ButtonShortTextColor=8421504", u"ButtonLongTextColor=0", u"PasteMode=1", u"EnterMode=0",
+        u"ClearMode=0", u"PasteWait=100", u"DispPassMode=1", u"URLMode=1", u"ListHeight=165",
+        u"MemoHeight=72", u"ShortButtonNum=5", u"PINMode=0", u"PINNo=", u"FontName=Tahoma", u"FontSize=10",
+        u"DispUsedMode=0", u"I0=\\161006200", u"I1000=\\16c00610073007400", u"$Top=77", u"#グループ=名前"};
+    EXPECT_EQ(PlainLines("keyra.kr"), expected);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"savegen"}));
+}
+
+TEST_F(DataFile, EntriesSurviveSaveAndLoad) {
+    table[0].InUse = 1;
+    table[0].Title = u"ab";
+    table[1000].InUse = 1;
+    table[1000].Title = u"最後";
+    KIdData& e = table[42];
+    e.InUse = 1;
+    e.Title = u"銀行 = bank";
+    e.Id = u"user\\name";
+    e.Password = u"p=a\\s\\1s";
+    e.Url = u"https://example.test/a?b=c";
+    e.Memo = u"一行目\r\n二行目\r\n\\F=";
+    table[7].InUse = 1;  // title empty, other texts not
+    table[7].Id = u"only-id";
+    table[7].Password = u"only-pass";
+    table[8].InUse = 1;  // in use but empty: read back as free
+    engine.SaveAll(table, host);
+
+    KIdTable fresh;
+    KEngine other;
+    other.DataPath = engine.DataPath;
+    other.InitialPath = engine.InitialPath;
+    ASSERT_TRUE(other.LoadAll(fresh, host));
+    EXPECT_EQ(fresh[0].InUse, 1);
+    EXPECT_EQ(fresh[0].Title, u"ab");
+    EXPECT_EQ(fresh[1000].InUse, 1);
+    EXPECT_EQ(fresh[1000].Title, u"最後");
+    EXPECT_EQ(fresh[42].InUse, 1);
+    for (int k = 1; k <= 5; ++k) EXPECT_EQ(fresh[42].Text(k), e.Text(k)) << k;
+    EXPECT_EQ(fresh[7].InUse, 1);
+    EXPECT_EQ(fresh[7].Title, u"");
+    EXPECT_EQ(fresh[7].Id, u"only-id");
+    EXPECT_EQ(fresh[7].Password, u"only-pass");
+    EXPECT_EQ(fresh[8].InUse, 0);
+    int used = 0;
+    for (int n = 0; n < fresh.Size(); ++n) used += fresh[n].InUse;
+    EXPECT_EQ(used, 4);
+    EXPECT_EQ(host.generatorSeen, u"77");
+}
+
+TEST_F(DataFile, SettingsSurviveSaveAndLoad) {
+    engine.FormColor = 0x123456;
+    engine.ButtonColor = -1;
+    engine.PasteMode = 2;
+    engine.PasteWait = 250;
+    engine.DispPassMode = 0;
+    engine.URLMode = 7;
+    engine.ListHeight = 300;
+    engine.MemoHeight = 22;
+    engine.ShortButtonNum = 10;
+    engine.PINMode = 1;
+    engine.PINNo = u"0123";
+    engine.FontName = u"MS UI Gothic";
+    engine.FontSize = 16;
+    engine.DispUsedMode = 1;
+    engine.EnterMode = 1;
+    engine.ClearMode = 1;
+    host.top = 10;
+    host.left = 20;
+    engine.SaveAll(table, host);
+    KEngine back;
+    back.DataPath = engine.DataPath;
+    KIdTable t;
+    RecordingHost h;
+    ASSERT_TRUE(back.LoadAll(t, h));
+    EXPECT_EQ(h.top, 10);
+    EXPECT_EQ(h.left, 20);
+    EXPECT_EQ(back.FormColor, 0x123456);
+    EXPECT_EQ(back.ButtonColor, -1);
+    EXPECT_EQ(back.PasteMode, 2);
+    EXPECT_EQ(back.PasteWait, 250);
+    EXPECT_EQ(back.DispPassMode, 0);
+    EXPECT_EQ(back.URLMode, 7);
+    EXPECT_EQ(back.ListHeight, 300);
+    EXPECT_EQ(back.MemoHeight, 22);
+    EXPECT_EQ(back.ShortButtonNum, 10);
+    EXPECT_EQ(back.PINMode, 1);
+    EXPECT_EQ(back.PINNo, u"0123");
+    EXPECT_EQ(back.FontName, u"MS UI Gothic");
+    EXPECT_EQ(back.FontSize, 16);
+    EXPECT_EQ(back.DispUsedMode, 1);
+    EXPECT_EQ(back.EnterMode, 1);
+    EXPECT_EQ(back.ClearMode, 1);
+    EXPECT_EQ(h.paint, 0x123456);
+}
+
+TEST_F(DataFile, MarkerMustBeANonZeroNumber) {
+    const std::vector<std::u16string> refused{u"Keyra=0", u"Keyra=0.0", u"Keyra=abc", u"Keyra=", u"Other=1"};
+    for (const auto& marker : refused) {
+        WriteDoc("keyra.kr", {marker, u"Top=5", u"I0=\\161006200"});
+        const auto before = ReadBytes("keyra.kr");
+        KEngine e;
+        e.DataPath = engine.DataPath;
+        e.FontName = u"untouched";
+        KIdTable t;
+        RecordingHost h;
+        EXPECT_FALSE(e.LoadAll(t, h)) << std::string(marker.begin(), marker.end());
+        EXPECT_EQ(h.messages, (std::vector<std::u16string>{kRefusal}));
+        EXPECT_EQ(h.calls, (std::vector<std::string>{"message"}));
+        EXPECT_EQ(e.FontName, u"untouched");
+        EXPECT_EQ(t[0].InUse, 0);
+        EXPECT_EQ(ReadBytes("keyra.kr"), before);
+    }
+    for (const auto* marker : {u"Keyra=1", u"keyra=2x", u"KEYRA=0.3"}) {
+        WriteDoc("keyra.kr", {marker, u"Top=5"});
+        KEngine e;
+        e.DataPath = engine.DataPath;
+        KIdTable t;
+        RecordingHost h;
+        EXPECT_TRUE(e.LoadAll(t, h));
+        EXPECT_TRUE(h.messages.empty());
+        EXPECT_EQ(h.top, 5);
+    }
+}
+
+TEST_F(DataFile, EmptyAndPlainFilesAreRefused) {
+    for (const auto& bytes : {std::vector<std::uint8_t>{}, std::vector<std::uint8_t>{0xFF, 0xFE},
+                              Utf16LeWithBom(u"Keyra=0.3\r\nTop=1\r\n")}) {
+        WriteBytes("keyra.kr", bytes);
+        RecordingHost h;
+        EXPECT_FALSE(engine.LoadAll(table, h));
+        EXPECT_EQ(h.messages, (std::vector<std::u16string>{kRefusal}));
+        EXPECT_EQ(ReadBytes("keyra.kr"), bytes);
+    }
+}
+
+TEST_F(DataFile, InitialFileSeedsAFirstStartWithoutAMarker) {
+    WriteDoc("keyra.si", {u"Top=7", u"FontName=Arial", u"I3=\\1" + KIni::HexEncode(u"初期")});
+    const auto initial = ReadBytes("keyra.si");
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(host.top, 7);
+    EXPECT_EQ(engine.FontName, u"Arial");
+    EXPECT_EQ(table[3].InUse, 1);
+    EXPECT_EQ(table[3].Title, u"初期");
+    engine.SaveAll(table, host);
+    EXPECT_EQ(ReadBytes("keyra.si"), initial);
+    const auto lines = PlainLines("keyra.kr");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], u"Keyra=0.3");
+
+    // Once the data file exists, the initial file is ignored.
+    WriteDoc("keyra.si", {u"Top=999"});
+    KEngine again;
+    again.DataPath = engine.DataPath;
+    again.InitialPath = engine.InitialPath;
+    KIdTable t;
+    RecordingHost h;
+    ASSERT_TRUE(again.LoadAll(t, h));
+    EXPECT_EQ(h.top, 7);
+}
+
+TEST_F(DataFile, SettingTextsAreTakenAsTheyParse) {
+    host.screenH = 1080;
+    host.screenW = 1920;
+    WriteDoc("keyra.kr", {u"Keyra=0.3", u"top=5000", u"TOP=1", u"Left=-50", u"FontName=", u"FormColor=0x984E00",
+                          u"ButtonColor= 42abc", u"URLMode=-3", u"Unknown=line", u"no equals"});
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(host.top, 980);  // the first "top" counts
+    EXPECT_EQ(host.left, -50);
+    EXPECT_EQ(engine.FontName, u"Tahoma");
+    EXPECT_EQ(engine.FormColor, 0);
+    EXPECT_EQ(engine.ButtonColor, 42);
+    EXPECT_EQ(engine.URLMode, -3);
+    engine.SaveAll(table, host);
+    const auto lines = PlainLines("keyra.kr");
+    int tops = 0;
+    for (const auto& l : lines) {
+        EXPECT_NE(l, u"Unknown=line");
+        EXPECT_NE(l, u"no equals");
+        if (l.rfind(u"Top=", 0) == 0) ++tops;
+    }
+    EXPECT_EQ(tops, 1);
+    EXPECT_EQ(lines.size(), 21u + 2u);  // marker, settings, the generator's two lines
+}
+
+TEST_F(DataFile, OutOfRangeSettingsAreBroughtIntoRange) {
+    struct Case {
+        std::vector<std::u16string> lines;
+        std::int32_t KEngine::*field;
+        std::int32_t expected;
+    };
+    const std::vector<Case> cases{
+        {{u"ShortButtonNum=99"}, &KEngine::ShortButtonNum, 10},
+        {{u"ShortButtonNum=abc"}, &KEngine::ShortButtonNum, 5},
+        {{u"ShortButtonNum=7"}, &KEngine::ShortButtonNum, 7},
+        {{u"ListHeight=abc"}, &KEngine::ListHeight, 22},
+        {{u"ListHeight=9999"}, &KEngine::ListHeight, 500},
+        {{u"MemoHeight=-1"}, &KEngine::MemoHeight, 22},
+        {{u"MemoHeight=100"}, &KEngine::MemoHeight, 100},
+        {{u"FontSize=abc"}, &KEngine::FontSize, 10},
+        {{u"FontSize=-3"}, &KEngine::FontSize, 10},
+        {{u"FontSize=3"}, &KEngine::FontSize, 6},
+        {{u"FontSize=500"}, &KEngine::FontSize, 72},
+        {{u"FontSize=12"}, &KEngine::FontSize, 12},
+        {{u"PasteWait=-5"}, &KEngine::PasteWait, 0},
+        {{u"PasteWait=99999999"}, &KEngine::PasteWait, 10000},
+        {{u"PasteWait=0"}, &KEngine::PasteWait, 0},
+        {{u"PasteMode=7"}, &KEngine::PasteMode, 1},
+        {{u"PasteMode=-1"}, &KEngine::PasteMode, 1},
+        {{u"PasteMode=3"}, &KEngine::PasteMode, 3},
+        {{u"PasteMode=0"}, &KEngine::PasteMode, 0},
+        {{u"DispPassMode=5"}, &KEngine::DispPassMode, 5},
+        {{u"DispPassMode=0"}, &KEngine::DispPassMode, 0},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::u16string> lines{u"Keyra=0.3"};
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        WriteDoc("keyra.kr", lines);
+        KEngine e;
+        e.DataPath = engine.DataPath;
+        KIdTable t;
+        RecordingHost h;
+        ASSERT_TRUE(e.LoadAll(t, h));
+        EXPECT_EQ(e.*c.field, c.expected) << std::string(c.lines[0].begin(), c.lines[0].end());
+    }
+}
+
+TEST_F(DataFile, UnreadableDataFileThrowsAndChangesNothing) {
+    std::filesystem::create_directories(Native("keyra.kr"));
+    engine.FontName = u"before";
+    table[4].InUse = 1;
+    table[4].Title = u"kept";
+    EXPECT_THROW(Load(), KFileError);
+    EXPECT_EQ(engine.FontName, u"before");
+    EXPECT_EQ(table[4].InUse, 1);
+    EXPECT_EQ(table[4].Title, u"kept");
+    EXPECT_TRUE(host.calls.empty());
+
+    // The same for an initial file that is there but cannot be read.
+    std::filesystem::remove(Native("keyra.kr"));
+    std::filesystem::create_directories(Native("keyra.si"));
+    EXPECT_THROW(Load(), KFileError);
+    EXPECT_EQ(engine.FontName, u"before");
+    EXPECT_TRUE(host.calls.empty());
+}
+
+TEST_F(DataFile, FailedSaveThrowsAndKeepsTheOldFile) {
+    table[1].InUse = 1;
+    table[1].Title = u"first";
+    engine.SaveAll(table, host);
+    const auto old = ReadBytes("keyra.kr");
+
+    table[1].Title = u"second";
+    KEngine blocked = engine;
+    blocked.DataPath = Path("missing-folder/keyra.kr");
+    EXPECT_THROW(blocked.SaveAll(table, host), KFileError);
+    EXPECT_EQ(ReadBytes("keyra.kr"), old);
+    EXPECT_EQ(table[1].Title, u"second");
+
+    std::filesystem::create_directories(Native("dir.kr"));
+    blocked.DataPath = Path("dir.kr");
+    EXPECT_THROW(blocked.SaveAll(table, host), KFileError);
+    for (const auto& name : Entries()) EXPECT_EQ(name.find(".~"), std::string::npos) << name;
+
+    // Saving again where it can works and replaces the old contents.
+    engine.SaveAll(table, host);
+    KIdTable t;
+    RecordingHost h;
+    KEngine e;
+    e.DataPath = engine.DataPath;
+    ASSERT_TRUE(e.LoadAll(t, h));
+    EXPECT_EQ(t[1].Title, u"second");
+}
+
+TEST(Settings, ClampLeavesProducedValuesAlone) {
+    KSettings s;
+    s.ShortButtonNum = 10;
+    s.ListHeight = 22;
+    s.MemoHeight = 500;
+    s.FontSize = 8;
+    s.PasteWait = 100;
+    s.PasteMode = 2;
+    s.DispPassMode = 1;
+    s.PINMode = 1;
+    s.URLMode = 123;
+    const KSettings before = s;
+    ClampSettings(s);
+    EXPECT_EQ(s.ShortButtonNum, before.ShortButtonNum);
+    EXPECT_EQ(s.ListHeight, before.ListHeight);
+    EXPECT_EQ(s.MemoHeight, before.MemoHeight);
+    EXPECT_EQ(s.FontSize, before.FontSize);
+    EXPECT_EQ(s.PasteWait, before.PasteWait);
+    EXPECT_EQ(s.PasteMode, before.PasteMode);
+    EXPECT_EQ(s.URLMode, 123);
+}
+
+}  // namespace
