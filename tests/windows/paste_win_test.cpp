@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "input/clipboard_win.h"
+#include "input/paste_win.h"
+#include "tests/windows/input_test_util.h"
+
+namespace {
+
+using inputtest::Notepad;
+using inputtest::TextOf;
+using inputtest::WaitFor;
+
+std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+
+class PasteIntoNotepad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Real input on a desktop in use would disturb its user.
+        if (!inputtest::UnderWine() && !std::getenv("KEYRA_REAL_INPUT_TESTS"))
+            GTEST_SKIP() << "real input tests run under Wine";
+        ASSERT_TRUE(pad_.Open(100, 100, 500, 300));
+        SendMessageW(pad_.Edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    }
+
+    KPasteInput Input(int mode) const {
+        KPasteInput in;
+        in.PasteMode = mode;
+        in.PasteWait = 100;
+        in.TargetWindow = reinterpret_cast<std::uintptr_t>(pad_.Frame());
+        const POINT c = pad_.EditCentre();
+        in.TargetX = c.x;
+        in.TargetY = c.y;
+        in.HomeX = 700;
+        in.HomeY = 650;
+        in.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+        in.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+        return in;
+    }
+
+    bool EditHolds(const std::wstring& want) {
+        return WaitFor([&] { return TextOf(pad_.Edit()) == want; });
+    }
+
+    Notepad pad_;
+    KWinPasteExecutor exec_;
+};
+
+const std::u16string kText = u"パスワード=\\a\\\\b=日本語\\";
+
+}  // namespace
+
+TEST_F(PasteIntoNotepad, NormalPasteArrivesInTheForeignEditBox) {
+    SetClipboardText(nullptr, kText);
+    RunPastePlan(BuildPastePlan(Input(1)), exec_);
+    EXPECT_TRUE(EditHolds(Wide(kText))) << "edit holds: " << TextOf(pad_.Edit()).size() << " units";
+    EXPECT_EQ(GetForegroundWindow(), pad_.Frame());
+}
+
+TEST_F(PasteIntoNotepad, ClickPasteReturnsHomeWithTheCursorShownAgain) {
+    SetClipboardText(nullptr, u"clicked");
+    const int before = ShowCursor(TRUE) - 1;
+    ShowCursor(FALSE);
+
+    const KPasteInput in = Input(2);
+    RunPastePlan(BuildPastePlan(in), exec_);
+    EXPECT_TRUE(EditHolds(L"clicked"));
+
+    POINT p{};
+    ASSERT_TRUE(WaitFor([&] {
+        GetCursorPos(&p);
+        return p.x == in.HomeX && p.y == in.HomeY;
+    })) << "cursor at " << p.x << "," << p.y;
+
+    const int after = ShowCursor(TRUE) - 1;
+    ShowCursor(FALSE);
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(PasteIntoNotepad, ClearModeReplacesWhatWasThere) {
+    SendMessageW(pad_.Edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"old contents"));
+    SetClipboardText(nullptr, u"new");
+    KPasteInput in = Input(1);
+    in.ClearMode = 1;
+    RunPastePlan(BuildPastePlan(in), exec_);
+    EXPECT_TRUE(EditHolds(L"new")) << "edit holds " << TextOf(pad_.Edit()).size() << " units";
+}
+
+TEST_F(PasteIntoNotepad, EnterModePressesReturnAfterThePaste) {
+    SetClipboardText(nullptr, u"line");
+    KPasteInput in = Input(1);
+    in.EnterMode = 1;
+    RunPastePlan(BuildPastePlan(in), exec_);
+    EXPECT_TRUE(EditHolds(L"line\r\n"));
+}
