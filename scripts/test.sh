@@ -1,0 +1,129 @@
+#!/bin/bash
+# Builds everything and runs every test layer: native unit tests (ASan/UBSan), the unit and
+# Windows tests under Wine, and the end-to-end tests. The last line is "N passed, N failed".
+set -u
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$ROOT" || exit 1
+OUT="$ROOT/build/test-results"
+rm -rf "$OUT"
+mkdir -p "$OUT"
+
+LAYERS=()
+TOTAL_PASS=0
+TOTAL_FAIL=0
+
+say() { echo "[test] $*"; }
+
+# record <layer> <passed> <failed> [note]
+record() {
+    LAYERS+=("$(printf '%-34s %4d passed, %4d failed%s' "$1" "$2" "$3" "${4:+  ($4)}")")
+    TOTAL_PASS=$((TOTAL_PASS + $2))
+    TOTAL_FAIL=$((TOTAL_FAIL + $3))
+}
+
+show_log() { say "last lines of $1:"; tail -n 30 "$1" | sed 's/^/    /'; }
+
+# run_gtest <layer> <xml> <log> <command...>: runs a GoogleTest program and counts its cases.
+run_gtest() {
+    local layer="$1" xml="$2" log="$3"
+    shift 3
+    say "running $layer"
+    timeout 600 "$@" >"$log" 2>&1
+    local rc=$?
+    local counts
+    if counts="$(python3 scripts/count_results.py "$xml")"; then
+        set -- $counts
+        local note=""
+        if [ "$rc" -ne 0 ] && [ "$2" -eq 0 ]; then
+            # All cases passed, yet the program failed (a sanitizer at exit, a crash in teardown).
+            note="exit code $rc"
+            record "$layer" "$1" 1 "$note"
+            show_log "$log"
+        else
+            record "$layer" "$1" "$2"
+            [ "$2" -eq 0 ] || grep -E '^\[  FAILED  \]' "$log" | sort -u | sed 's/^/    /'
+        fi
+    else
+        record "$layer" 0 1 "did not finish, exit code $rc"
+        show_log "$log"
+    fi
+}
+
+# up_to_date <build dir> <target>: the target's last build succeeded and nothing is left to do.
+up_to_date() { ninja -C "$1" -n "$2" 2>/dev/null | grep -q 'no work to do'; }
+
+say "checking packages"
+if ! bash scripts/deps.sh; then
+    record "packages" 0 1 "scripts/deps.sh failed"
+fi
+
+# ---- native ----
+say "building the native preset (keyra_unit_tests, ASan/UBSan)"
+if cmake --preset native >"$OUT/native-configure.log" 2>&1 &&
+    cmake --build --preset native -j 2 --target keyra_unit_tests >"$OUT/native-build.log" 2>&1; then
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" UBSAN_OPTIONS="print_stacktrace=1" \
+        run_gtest "native unit tests (ASan/UBSan)" "$OUT/native-unit.xml" "$OUT/native-unit.log" \
+        build/native/keyra_unit_tests --gtest_output="xml:$OUT/native-unit.xml"
+else
+    record "native unit tests (ASan/UBSan)" 0 1 "build failed"
+    show_log "$OUT/native-build.log"
+    [ -s "$OUT/native-build.log" ] || show_log "$OUT/native-configure.log"
+fi
+
+# ---- windows ----
+WIN=build/windows
+say "building the windows preset (all targets)"
+win_ok=1
+if ! cmake --preset windows >"$OUT/windows-configure.log" 2>&1; then
+    record "windows build" 0 1 "configure failed"
+    show_log "$OUT/windows-configure.log"
+    win_ok=0
+elif ! cmake --build --preset windows -j 2 -- -k 0 >"$OUT/windows-build.log" 2>&1; then
+    record "windows build" 0 1 "some targets failed to build"
+    grep -E 'FAILED:|error:' "$OUT/windows-build.log" | head -n 20 | sed 's/^/    /'
+fi
+
+if [ "$win_ok" -eq 1 ]; then
+    say "preparing Wine"
+    # shellcheck source=wine-env.sh
+    if . scripts/wine-env.sh 2>"$OUT/wine-env.log"; then
+        cat "$OUT/wine-env.log"
+        winout="$(winepath -w "$OUT" 2>/dev/null)"
+        for t in keyra_unit_tests keyra_win_tests; do
+            case $t in
+                keyra_unit_tests) layer="unit tests under wine" ;;
+                *) layer="windows tests under wine" ;;
+            esac
+            if up_to_date "$WIN" "$t.exe"; then
+                run_gtest "$layer" "$OUT/$t-wine.xml" "$OUT/$t-wine.log" \
+                    wine "$WIN/$t.exe" "--gtest_output=xml:$winout\\$t-wine.xml"
+            else
+                record "$layer" 0 1 "$t.exe was not built"
+            fi
+        done
+        if up_to_date "$WIN" keyra.exe && up_to_date "$WIN" kprobe.exe; then
+            say "running end-to-end tests"
+            timeout 1200 python3 tests/e2e/harness.py --exe "$WIN/keyra.exe" --kprobe "$WIN/kprobe.exe" \
+                --results "$OUT/e2e.json" 2>&1 | tee "$OUT/e2e.log" | sed 's/^/    /'
+            if counts="$(python3 scripts/count_results.py "$OUT/e2e.json")"; then
+                set -- $counts
+                record "end-to-end tests under wine" "$1" "$2"
+            else
+                record "end-to-end tests under wine" 0 1 "did not finish"
+            fi
+        else
+            record "end-to-end tests under wine" 0 1 "keyra.exe or kprobe.exe was not built"
+        fi
+    else
+        cat "$OUT/wine-env.log"
+        record "wine layers" 0 1 "Wine environment could not be prepared"
+    fi
+    keyra_wine_cleanup 2>/dev/null || true
+    trap - EXIT
+fi
+
+echo
+echo "== summary =="
+for l in "${LAYERS[@]}"; do echo "  $l"; done
+echo "$TOTAL_PASS passed, $TOTAL_FAIL failed"
+[ "$TOTAL_FAIL" -eq 0 ]

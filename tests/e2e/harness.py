@@ -1,0 +1,433 @@
+"""End-to-end harness for Keyra under Wine (Python 3 standard library only).
+
+Expects DISPLAY and WINEPREFIX to be set (scripts/wine-env.sh) and the built programs
+to be named by KEYRA_EXE and KPROBE_EXE (or --exe / --kprobe on the command line).
+"""
+
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+# ---- scrambled data file format ---------------------------------------------------------------
+
+SCRAMBLE_SEED = 8642
+
+
+def rand_digits(count, seed=SCRAMBLE_SEED):
+    """The first `count` values of RandRange(0, 9) from `seed`."""
+    out = []
+    state = seed & 0xFFFFFFFF
+    for _ in range(count):
+        state = (state * 22695477 + 1) & 0xFFFFFFFF
+        value = (state >> 16) & 0x7FFF
+        out.append(int(value * 10 / 32768))
+    return out
+
+
+def units(text):
+    """UTF-16 code units of a Python string."""
+    raw = text.encode("utf-16-le", "surrogatepass")
+    return list(struct.unpack("<%dH" % (len(raw) // 2), raw))
+
+
+def from_units(us):
+    return struct.pack("<%dH" % len(us), *us).decode("utf-16-le", "surrogatepass")
+
+
+def hex_encode(text):
+    """Each code unit as four lowercase hex digits, low byte first."""
+    return "".join("%02x%02x" % (u & 0xFF, u >> 8) for u in units(text))
+
+
+def hex_decode(hex_text):
+    data = bytes(int(hex_text[i:i + 2], 16) for i in range(0, len(hex_text) - 1, 2))
+    text = data.decode("utf-16-le", "surrogatepass")
+    return text.split("\0", 1)[0]
+
+
+def multipart(*parts):
+    """A multi-part value: part k (1-based) as marker \\k plus its hex form; empty parts left out."""
+    markers = "123456789ABCDEF"
+    return "".join("\\" + markers[i] + hex_encode(p) for i, p in enumerate(parts) if p)
+
+
+def split_parts(value):
+    """Parts 1..15 of a multi-part value (empty strings where absent)."""
+    markers = "123456789ABCDEF"
+    parts = [""] * 15
+    i, current, start = 0, None, 0
+    n = len(value)
+    while i <= n:
+        at_marker = i < n - 1 and value[i] == "\\" and value[i + 1] in markers
+        if at_marker or i == n:
+            if current is not None and i > start:
+                parts[current] = value[start:i]
+            if i == n:
+                break
+            current, start = markers.index(value[i + 1]), i + 2
+            i += 2
+        else:
+            i += 1
+    return [hex_decode(p) if p else "" for p in parts]
+
+
+def scramble_lines(lines):
+    """The exact bytes the program writes for a document of these lines."""
+    plain = units("".join(line + "\r\n" for line in lines))
+    if not plain:
+        return b"\xff\xfe"
+    noise = rand_digits(len(plain))
+    scrambled = [(u + r) & 0xFFFF for u, r in zip(plain, noise)]
+    body = "".join("%02x%02x" % (u & 0xFF, u >> 8) for u in scrambled) + "\r\n"
+    return b"\xff\xfe" + body.encode("utf-16-le")
+
+
+class FormatError(Exception):
+    pass
+
+
+def unscramble_bytes(data):
+    """Lines of a scrambled file exactly as the program writes it; FormatError on any deviation."""
+    if data[:2] != b"\xff\xfe":
+        raise FormatError("no UTF-16LE byte-order mark")
+    if len(data) == 2:
+        return []
+    text = data[2:].decode("utf-16-le")
+    if not text.endswith("\r\n") or "\r" in text[:-2] or "\n" in text[:-2]:
+        raise FormatError("not one line ended by CR LF")
+    body = text[:-2]
+    if len(body) % 4 or any(c not in "0123456789abcdef" for c in body):
+        raise FormatError("body is not lowercase hex in groups of four")
+    scrambled = [int(body[i:i + 2], 16) | (int(body[i + 2:i + 4], 16) << 8) for i in range(0, len(body), 4)]
+    noise = rand_digits(len(scrambled))
+    plain = from_units([(u - r) & 0xFFFF for u, r in zip(scrambled, noise)])
+    if not plain.endswith("\r\n"):
+        raise FormatError("plain text does not end with CR LF")
+    return plain[:-2].split("\r\n")
+
+
+def read_data_file(path):
+    with open(path, "rb") as f:
+        return unscramble_bytes(f.read())
+
+
+def write_data_file(path, lines):
+    with open(path, "wb") as f:
+        f.write(scramble_lines(lines))
+
+
+def line_dict(lines):
+    """name -> value of the first line with that name (names compared case-insensitively)."""
+    out = {}
+    for line in lines:
+        if "=" in line:
+            name, value = line.split("=", 1)
+            out.setdefault(name.lower(), value)
+    return out
+
+
+DEFAULT_SETTINGS = [
+    ("Top", "100"), ("Left", "600"), ("FormColor", "9981440"), ("ButtonColor", "14215660"),
+    ("ButtonShortTextColor", "8421504"), ("ButtonLongTextColor", "0"), ("PasteMode", "1"),
+    ("EnterMode", "0"), ("ClearMode", "0"), ("PasteWait", "100"), ("DispPassMode", "1"),
+    ("URLMode", "1"), ("ListHeight", "165"), ("MemoHeight", "72"), ("ShortButtonNum", "5"),
+    ("PINMode", "0"), ("PINNo", ""), ("FontName", "Tahoma"), ("FontSize", "10"), ("DispUsedMode", "0"),
+]
+
+
+def settings_lines(**overrides):
+    """Marker plus the twenty settings lines, defaults unless overridden."""
+    lines = ["Keyra=0.3"]
+    for name, value in DEFAULT_SETTINGS:
+        lines.append("%s=%s" % (name, overrides.get(name, value)))
+    return lines
+
+
+# ---- tools -------------------------------------------------------------------------------------
+
+class Env:
+    exe = os.environ.get("KEYRA_EXE", "")
+    kprobe = os.environ.get("KPROBE_EXE", "")
+
+
+class ProbeError(Exception):
+    pass
+
+
+def probe(*args, timeout=60):
+    """Runs kprobe under wine and returns its JSON answer; ProbeError when it reports a failure."""
+    cmd = ["wine", Env.kprobe] + [str(a) for a in args]
+    proc = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+    out = proc.stdout.decode("utf-8", "replace").strip().splitlines()
+    if not out:
+        raise ProbeError("kprobe %s: no output (exit %d)" % (args[0], proc.returncode))
+    answer = json.loads(out[-1])
+    if not answer.get("ok"):
+        raise ProbeError("kprobe %s: %s" % (" ".join(map(str, args)), answer.get("error")))
+    return answer
+
+
+def try_probe(*args, **kw):
+    try:
+        return probe(*args, **kw)
+    except ProbeError:
+        return None
+
+
+def windows_of_class(cls):
+    return probe("windows", cls)["windows"]
+
+
+def children(hwnd):
+    return probe("children", hwnd)["children"]
+
+
+def message_boxes(wait_ms=0):
+    return probe("msgboxes", wait_ms)["boxes"]
+
+
+def screen():
+    return probe("screen")
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool"] + [str(a) for a in args], check=True, timeout=30,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def click_at(x, y):
+    xdotool("mousemove", x, y, "click", "1")
+
+
+def click_child(child, dx=None, dy=None):
+    """Clicks a child window (a kprobe children entry) at its centre or at an offset inside it."""
+    r = child["rect"]
+    click_at(r["left"] + (r["width"] // 2 if dx is None else dx), r["top"] + (r["height"] // 2 if dy is None else dy))
+
+
+def type_text(text):
+    xdotool("type", "--delay", "30", text)
+
+
+def keys(*names):
+    xdotool("key", *names)
+
+
+def wait_until(condition, timeout, interval=0.2, what="condition"):
+    """Polls `condition` until it returns a true value; AssertionError at the deadline."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise AssertionError("timed out after %.0f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+# ---- the program under test ----------------------------------------------------------------------
+
+class Keyra:
+    """One copy of keyra.exe in its own temporary folder, started under wine."""
+
+    START_TIMEOUT = 60
+    EXIT_TIMEOUT = 60
+
+    def __init__(self, name="keyra.exe", folder=None, files=None):
+        self.owned = folder is None
+        self.folder = folder or tempfile.mkdtemp(prefix="keyra-e2e-")
+        self.name = name
+        self.path = os.path.join(self.folder, name)
+        shutil.copyfile(Env.exe, self.path)
+        for fname, content in (files or {}).items():
+            self.put(fname, content)
+        self.proc = None
+        self.hwnd = None
+
+    @property
+    def base(self):
+        return os.path.splitext(self.name)[0]
+
+    def file(self, fname):
+        return os.path.join(self.folder, fname)
+
+    def put(self, fname, content):
+        """Writes a file beside the exe: bytes as they are, a list of lines scrambled."""
+        data = content if isinstance(content, bytes) else scramble_lines(content)
+        with open(self.file(fname), "wb") as f:
+            f.write(data)
+
+    def read(self, fname):
+        with open(self.file(fname), "rb") as f:
+            return f.read()
+
+    def spawn(self):
+        """Another start of the same executable file."""
+        return subprocess.Popen(["wine", self.path], cwd=self.folder,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def start(self):
+        self.proc = self.spawn()
+        return self.proc
+
+    def window(self, timeout=START_TIMEOUT):
+        """Waits for this process's TFKeyra window and returns its kprobe description."""
+        def mine():
+            if self.proc.poll() is not None:
+                raise AssertionError("keyra ended (exit %s) before its window appeared" % self.proc.returncode)
+            ans = try_probe("find", "TFKeyra", 1000)
+            if ans:
+                return ans["window"]
+            # A message box instead of the window: say what it says rather than time out.
+            boxes = [b for b in message_boxes() if b["texts"]]
+            if boxes:
+                raise AssertionError("message box instead of the window: %r" % [b["texts"] for b in boxes])
+            return None
+        win = wait_until(mine, timeout, interval=0.1, what="the TFKeyra window")
+        self.hwnd = win["hwnd"]
+        return win
+
+    def start_and_wait(self):
+        self.start()
+        return self.window()
+
+    def info(self):
+        return probe("info", self.hwnd)["window"]
+
+    def children(self):
+        return children(self.hwnd)
+
+    def child_texts(self):
+        return [c["text"] for c in self.children()]
+
+    def close(self, timeout=EXIT_TIMEOUT):
+        """WM_CLOSE to the main window, then waits for the process to end; returns its exit code."""
+        probe("close", self.hwnd)
+        return self.wait_exit(timeout)
+
+    def wait_exit(self, timeout=EXIT_TIMEOUT):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("keyra did not end within %d s" % timeout)
+
+    def kill(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+
+    def cleanup(self):
+        self.kill()
+        if self.owned:
+            shutil.rmtree(self.folder, ignore_errors=True)
+
+
+class Fixtures:
+    """Collects every Keyra of a test so that it is ended and removed whatever happens."""
+
+    def __init__(self):
+        self.items = []
+
+    def keyra(self, *args, **kw):
+        k = Keyra(*args, **kw)
+        self.items.append(k)
+        return k
+
+    def cleanup(self):
+        for k in reversed(self.items):
+            k.cleanup()
+        # Whatever a failed test left behind (message boxes, stray windows) goes with the processes.
+        self.items = []
+
+
+# ---- runner ------------------------------------------------------------------------------------
+
+TESTS = []
+
+
+def test(fn):
+    TESTS.append(fn)
+    return fn
+
+
+def check(cond, message):
+    if not cond:
+        raise AssertionError(message)
+
+
+def check_eq(actual, expected, what):
+    if actual != expected:
+        raise AssertionError("%s: expected %r, got %r" % (what, expected, actual))
+
+
+def run(argv=None):
+    import argparse
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--exe", default=Env.exe)
+    ap.add_argument("--kprobe", default=Env.kprobe)
+    ap.add_argument("--results", help="write the counts as JSON here")
+    ap.add_argument("-k", dest="only", help="run only tests whose name contains this")
+    args = ap.parse_args(argv)
+    Env.exe, Env.kprobe = os.path.abspath(args.exe), os.path.abspath(args.kprobe)
+    for needed in ("DISPLAY", "WINEPREFIX"):
+        if not os.environ.get(needed):
+            print("e2e: %s is not set; source scripts/wine-env.sh first" % needed)
+            return 2
+    for p in (Env.exe, Env.kprobe):
+        if not os.path.isfile(p):
+            print("e2e: missing %s" % p)
+            return 2
+    passed = failed = 0
+    failures = []
+    for fn in TESTS:
+        if args.only and args.only not in fn.__name__:
+            continue
+        fx = Fixtures()
+        t0 = time.monotonic()
+        try:
+            fn(fx)
+            passed += 1
+            print("PASS %s (%.1f s)" % (fn.__name__, time.monotonic() - t0), flush=True)
+        except Exception as e:  # a crashing test is a failed test
+            failed += 1
+            detail = str(e) if isinstance(e, AssertionError) else traceback.format_exc().strip()
+            failures.append((fn.__name__, detail))
+            print("FAIL %s (%.1f s): %s" % (fn.__name__, time.monotonic() - t0, detail), flush=True)
+        finally:
+            fx.cleanup()
+            # A message box left open by a failed test would confuse the next one.
+            left = try_probe("msgboxes", 0)
+            for box in (left or {}).get("boxes", []):
+                try_probe("pressok", box["hwnd"])
+    if args.results:
+        with open(args.results, "w") as f:
+            json.dump({"passed": passed, "failed": failed, "failures": failures}, f, ensure_ascii=False, indent=1)
+    print("e2e summary: %d passed, %d failed" % (passed, failed))
+    return 0 if failed == 0 else 1
+
+
+def run_all(argv=None):
+    """Imports every test_*.py beside this file, then runs what they registered."""
+    import importlib
+    here = os.path.dirname(os.path.abspath(__file__))
+    sys.path.insert(0, here)
+    for fname in sorted(os.listdir(here)):
+        if fname.startswith("test_") and fname.endswith(".py"):
+            importlib.import_module(fname[:-3])
+    return run(argv)
+
+
+if __name__ == "__main__":
+    # Tests register with the module named "harness", not with this __main__ copy.
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    import harness as _registered
+    sys.exit(_registered.run_all())

@@ -1,0 +1,330 @@
+"""Start-up, single instance and the data file, seen from outside the running program."""
+
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import harness as h  # noqa: E402
+from harness import check, check_eq, test  # noqa: E402
+
+NOT_OURS = "Keyra のデータファイルではありません"
+ENDING = "Keyra を終了します"
+WS_CAPTION = 0x00C00000
+
+
+def rect_of(win):
+    return win["rect"]["left"], win["rect"]["top"]
+
+
+def entry_lines(lines):
+    return [l for l in lines if len(l) > 1 and l[0] in "Ii" and l[1].isdigit()]
+
+
+def no_window_of_class(cls):
+    return not h.windows_of_class(cls)
+
+
+def park_mouse():
+    # Keeps the pointer away from the window, so no hit test moves it while we look.
+    s = h.screen()
+    h.xdotool("mousemove", s["width"] - 1, s["height"] - 1)
+
+
+def all_texts(k):
+    return [k.info()["text"]] + k.child_texts()
+
+
+def find_child(k, cls_part):
+    for c in k.children():
+        if cls_part.lower() in c["class"].lower():
+            return c
+    return None
+
+
+@test
+def test_fresh_start_uses_defaults_and_creates_file_at_close(fx):
+    park_mouse()
+    k = fx.keyra()
+    win = k.start_and_wait()
+    check_eq(rect_of(win), (600, 100), "position of a fresh start")
+    check(win["style"] & WS_CAPTION == 0, "the main window has no caption bar")
+    check(not os.path.exists(k.file("keyra.kr")), "nothing is saved before the close")
+    check_eq(k.close(), 0, "exit code")
+    lines = h.read_data_file(k.file("keyra.kr"))
+    check_eq(lines[:21], h.settings_lines(), "marker and default settings")
+    check_eq(entry_lines(lines), [], "entry lines of an empty table")
+    check_eq(sorted(os.listdir(k.folder)), ["keyra.exe", "keyra.kr"], "files beside the program")
+
+
+@test
+def test_initial_file_seeds_first_start_and_is_never_written(fx):
+    park_mouse()
+    seed = [l for l in h.settings_lines(Top="150", Left="300", ListHeight="180") if not l.startswith("Keyra=")]
+    seed.append("I5=" + h.multipart("初期エントリ", "seed-id", "pw"))
+    k = fx.keyra(files={"keyra.si": seed})
+    original = k.read("keyra.si")
+    win = k.start_and_wait()
+    # The initial file has no marker: it is accepted without that check.
+    check_eq(rect_of(win), (300, 150), "position from the initial file")
+    lb = find_child(k, "listbox")
+    check(lb is not None, "a list box among the children")
+    items = h.probe("listbox", lb["hwnd"])["items"]
+    check_eq(items[5] if len(items) > 5 else None, "初期エントリ", "list row 5")
+    check_eq(k.close(), 0, "exit code")
+    check_eq(k.read("keyra.si"), original, "initial file bytes after the first run")
+    lines = h.read_data_file(k.file("keyra.kr"))
+    values = h.line_dict(lines)
+    check_eq((values.get("top"), values.get("left"), values.get("listheight")), ("150", "300", "180"),
+             "settings carried into the data file")
+    check_eq(h.split_parts(values.get("i5", ""))[:3], ["初期エントリ", "seed-id", "pw"], "entry 5")
+
+    # Once the data file exists the initial file is ignored.
+    k.put("keyra.si", [l.replace("Top=150", "Top=200") for l in seed])
+    changed = k.read("keyra.si")
+    k.put("keyra.kr", h.settings_lines(Top="160", Left="310"))
+    win = k.start_and_wait()
+    check_eq(rect_of(win), (310, 160), "position from the data file")
+    check_eq(k.close(), 0, "exit code")
+    check_eq(k.read("keyra.si"), changed, "initial file bytes after the second run")
+
+
+@test
+def test_renamed_copy_keeps_its_own_data_file(fx):
+    park_mouse()
+    # A file keyra.exe would refuse: work.exe must not even look at it.
+    k = fx.keyra(name="work.exe", files={"keyra.kr": b""})
+    k.start_and_wait()
+    check_eq(h.message_boxes(), [], "message boxes of work.exe")
+    check("work" in all_texts(k), "caption label shows the base name; texts: %r" % all_texts(k)[:8])
+    check_eq(k.close(), 0, "exit code")
+    check_eq(k.read("keyra.kr"), b"", "keyra.kr beside work.exe")
+    check_eq(h.read_data_file(k.file("work.kr"))[:21], h.settings_lines(), "work.kr")
+    check(not os.path.exists(k.file("work.si")), "no initial file is written")
+
+
+@test
+def test_second_start_is_refused_silently(fx):
+    park_mouse()
+    first = fx.keyra()
+    first.start_and_wait()
+    renamed = fx.keyra(name="other.exe")
+    extra = []
+    try:
+        for label, spawn in (("same file", first.spawn), ("renamed copy elsewhere", renamed.spawn)):
+            p = spawn()
+            extra.append(p)
+            try:
+                code = p.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                raise AssertionError("%s: second start still running after 30 s" % label)
+            check_eq(code, 0, "%s: exit code of the second start" % label)
+            check_eq(len(h.windows_of_class("TFKeyra")), 1, "%s: TFKeyra windows" % label)
+            check_eq(h.message_boxes(), [], "%s: message boxes" % label)
+        check(first.proc.poll() is None, "the first instance keeps running")
+        check(not os.path.exists(renamed.file("other.kr")), "the refused copy wrote no data file")
+    finally:
+        for p in extra:
+            if p.poll() is None:
+                p.kill()
+    check_eq(first.close(), 0, "exit code of the first instance")
+    # With the first one gone, a start succeeds again.
+    renamed.start_and_wait()
+    check_eq(renamed.close(), 0, "exit code of the later start")
+
+
+def expect_refusal(fx, label, content):
+    """Starts keyra.exe beside `content`; returns a problem description or None."""
+    k = fx.keyra(files={"keyra.kr": content})
+    k.start()
+    seen = []
+    try:
+        for expected in (NOT_OURS, ENDING):
+            def box_with_text():
+                if k.proc.poll() is not None:
+                    raise AssertionError("ended (exit %s) before showing %r; seen %r"
+                                         % (k.proc.returncode, expected, seen))
+                for b in h.message_boxes(500):
+                    if expected in b["texts"]:
+                        return b
+                    if b["texts"] and b["texts"] not in seen:
+                        seen.append(b["texts"])
+                return None
+            box = h.wait_until(box_with_text, 30, interval=0.1, what="message %r" % expected)
+            check_eq(box["caption"], "Keyra", "caption of the message box")
+            h.probe("pressok", box["hwnd"])
+            h.wait_until(lambda: all(b["hwnd"] != box["hwnd"] or expected not in b["texts"]
+                                     for b in h.message_boxes()), 10, what="the message box to go")
+        check_eq(k.wait_exit(30), 0, "exit code")
+        check_eq(k.read("keyra.kr"), content, "data file bytes")
+        check_eq(sorted(os.listdir(k.folder)), ["keyra.exe", "keyra.kr"], "files beside the program")
+    except AssertionError as e:
+        return "%s: %s" % (label, e)
+    finally:
+        k.cleanup()
+    return None
+
+
+def run_refusals(fx, cases):
+    problems = [p for p in (expect_refusal(fx, label, content) for label, content in cases) if p]
+    check(not problems, "; ".join(problems))
+
+
+@test
+def test_scrambled_file_with_bad_marker_is_refused_and_untouched(fx):
+    park_mouse()
+    body = h.settings_lines()[1:] + ["I0=" + h.multipart("残すべき", "id")]
+    run_refusals(fx, [
+        ("marker 0", h.scramble_lines(["Keyra=0"] + body)),
+        ("marker 0.0", h.scramble_lines(["Keyra=0.0"] + body)),
+        ("marker abc", h.scramble_lines(["Keyra=abc"] + body)),
+        ("empty marker", h.scramble_lines(["Keyra="] + body)),
+        ("no marker", h.scramble_lines(body)),
+    ])
+
+
+@test
+def test_files_of_other_kinds_are_refused_and_untouched(fx):
+    park_mouse()
+    plain = "".join(l + "\r\n" for l in h.settings_lines())
+    run_refusals(fx, [
+        ("empty file", b""),
+        ("byte-order mark only", b"\xff\xfe"),
+        ("plain-text copy of the lines", b"\xff\xfe" + plain.encode("utf-16-le")),
+        ("plain ANSI text", plain.encode("ascii")),
+    ])
+
+
+@test
+def test_nonzero_markers_are_accepted(fx):
+    park_mouse()
+    for marker in ("Keyra=1", "Keyra=2x", "KEYRA=0.3"):
+        k = fx.keyra(files={"keyra.kr": [marker] + h.settings_lines(Top="130")[1:]})
+        win = k.start_and_wait()
+        check_eq(h.message_boxes(), [], "%s: message boxes" % marker)
+        check_eq(rect_of(win)[1], 130, "%s: top" % marker)
+        check_eq(k.close(), 0, "%s: exit code" % marker)
+        check_eq(h.read_data_file(k.file("keyra.kr"))[0], "Keyra=0.3", "%s: marker after save" % marker)
+        k.cleanup()
+
+
+ROUND_TRIP_SETTINGS = dict(
+    Top="120", Left="500", FormColor="1193046", ButtonColor="15790320", ButtonShortTextColor="4210752",
+    ButtonLongTextColor="255", PasteMode="2", EnterMode="1", ClearMode="1", PasteWait="250",
+    DispPassMode="0", URLMode="0", ListHeight="200", MemoHeight="100", ShortButtonNum="7",
+    PINMode="0", PINNo="1234", FontName="Tahoma", FontSize="11", DispUsedMode="1")
+
+ROUND_TRIP_ENTRIES = {
+    0: ("銀行 a=b", "user\\name", "p=\\1\\F=", "https://example.jp/?q=a&b=c", "一行目\r\n二行目=\\x\r\n"),
+    57: ("タイトルだけ", "", "", "", ""),
+    1000: ("最後の枠", "", "秘密", "", ""),
+}
+
+
+@test
+def test_settings_and_entries_survive_a_start_close_cycle(fx):
+    park_mouse()
+    lines = h.settings_lines(**ROUND_TRIP_SETTINGS)
+    lines.insert(3, "top=300")  # a later duplicate: the first line counts
+    lines.append("Unknown=zzz")
+    for n, parts in ROUND_TRIP_ENTRIES.items():
+        lines.append("I%d=%s" % (n, h.multipart(*parts)))
+    k = fx.keyra(files={"keyra.kr": lines})
+    win = k.start_and_wait()
+    check_eq(rect_of(win), (500, 120), "position")
+    texts = k.child_texts()
+    check(ROUND_TRIP_ENTRIES[0][0] in texts, "title of entry 0 shown in its edit box")
+    check(ROUND_TRIP_ENTRIES[0][4] in texts, "memo of entry 0 shown with its line breaks")
+    check_eq(k.close(), 0, "exit code")
+    saved = h.read_data_file(k.file("keyra.kr"))
+    check_eq(saved[:21], h.settings_lines(**ROUND_TRIP_SETTINGS), "settings after the cycle")
+    check_eq([l.split("=", 1)[0] for l in entry_lines(saved)], ["I0", "I57", "I1000"], "entry line names")
+    values = h.line_dict(saved)
+    for n, parts in ROUND_TRIP_ENTRIES.items():
+        check_eq(tuple(h.split_parts(values["i%d" % n])[:5]), parts, "entry %d" % n)
+    check("unknown" not in values, "lines the program does not know are dropped")
+    check_eq(sum(1 for l in saved if l.lower().startswith("top=")), 1, "one Top line")
+
+
+@test
+def test_positions_are_clamped_to_the_screen(fx):
+    park_mouse()
+    s = h.screen()
+    w, hgt = s["width"], s["height"]
+    for (top, left), expected in (((5000, 5000), (w - 100, hgt - 100)),
+                                  ((hgt - 99, w - 99), (w - 100, hgt - 100)),
+                                  ((hgt - 100, w - 100), (w - 100, hgt - 100)),
+                                  ((-50, -30), (-30, -50))):
+        k = fx.keyra(files={"keyra.kr": h.settings_lines(Top=str(top), Left=str(left))})
+        win = k.start_and_wait()
+        check_eq(rect_of(win), expected, "Top=%d Left=%d" % (top, left))
+        check_eq(k.close(), 0, "exit code")
+        values = h.line_dict(h.read_data_file(k.file("keyra.kr")))
+        check_eq((int(values["left"]), int(values["top"])), expected, "saved position for Top=%d Left=%d"
+                 % (top, left))
+        k.cleanup()
+
+
+@test
+def test_end_session_saves_while_running(fx):
+    park_mouse()
+    lines = h.settings_lines(Left="400") + ["I3=" + h.multipart("ログオフ前", "id3")]
+    k = fx.keyra(files={"keyra.kr": lines})
+    k.start_and_wait()
+    os.remove(k.file("keyra.kr"))  # so that only a save made now can bring it back
+    check_eq(h.probe("endsession", k.hwnd)["result"], 0, "WM_ENDSESSION result")
+    saved = h.read_data_file(k.file("keyra.kr"))
+    check_eq(saved[:21], h.settings_lines(Left="400"), "settings saved at WM_ENDSESSION")
+    check_eq(h.split_parts(h.line_dict(saved)["i3"])[:2], ["ログオフ前", "id3"], "entry saved at WM_ENDSESSION")
+    check(k.proc.poll() is None, "the program keeps running after WM_ENDSESSION")
+    check(h.try_probe("info", k.hwnd) is not None, "its window still exists")
+    # The system ends the process after log-off; the saved file must be complete by then.
+    k.kill()
+    check_eq(h.read_data_file(k.file("keyra.kr")), saved, "file after the process was ended")
+
+
+def full_file_lines():
+    lines = h.settings_lines()
+    memo = ("メモ行 memo line with = and \\ " * 9)[:240]
+    for n in range(1000):
+        lines.append("I%d=%s" % (n, h.multipart("タイトル%04d" % n, "user%04d@example.jp" % n, "Pw=%04d\\x!" % n,
+                                                "https://example.jp/login/%04d?x=1" % n, memo + "\r\n%d" % n)))
+    return lines
+
+
+def timed_cycle(fx, files):
+    k = fx.keyra(files=files)
+    t0 = time.monotonic()
+    k.start_and_wait()
+    t1 = time.monotonic()
+    h.probe("close", k.hwnd)
+    code = k.wait_exit(120)
+    t2 = time.monotonic()
+    check_eq(code, 0, "exit code")
+    size = os.path.getsize(k.file("keyra.kr"))
+    k.cleanup()
+    return t2 - t0, t1 - t0, size
+
+
+@test
+def test_full_file_costs_at_most_half_again_the_time_of_none(fx):
+    park_mouse()
+    full = h.scramble_lines(full_file_lines())
+    check(9_000_000 < len(full) < 12_000_000, "test file size %d" % len(full))
+    empty, loaded = [], []
+    for _ in range(3):
+        empty.append(timed_cycle(fx, {}))
+        total, _, size = timed_cycle(fx, {"keyra.kr": full})
+        check(size > 9_000_000, "the full file was saved whole (%d bytes)" % size)
+        loaded.append((total, _, size))
+    e = statistics.median(t for t, _, _ in empty)
+    f = statistics.median(t for t, _, _ in loaded)
+    print("    start+close: no file %.2f s, full file %.2f s (ratio %.2f)" % (e, f, f / e), flush=True)
+    check(f <= 1.5 * e, "full file %.2f s against %.2f s with none (limit 1.5x)" % (f, e))
+
+
+if __name__ == "__main__":
+    sys.exit(h.run())
