@@ -20,7 +20,11 @@ std::u16string ReadText(KIni& doc, const char16_t* key, const std::u16string& de
     return std::u16string(doc.ReadDef(KVar(def), KVar(key)).AsText());
 }
 
-std::u16string EntryName(int n) { return u"I" + std::u16string(KVar(n).AsText()); }
+std::u16string EntryName(int n) {
+    std::u16string name(u"I");
+    name += KVar(n).AsText();
+    return name;
+}
 
 }  // namespace
 

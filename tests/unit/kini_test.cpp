@@ -166,7 +166,11 @@ TEST(KIniValues, DuplicatesAndLinesWithoutEquals) {
 }
 
 TEST(KIniValues, IndexFollowsManyKeys) {
-    auto name = [](const char16_t* prefix, int i) { return prefix + std::u16string(KVar(i).AsText()); };
+    auto name = [](const char16_t* prefix, int i) {
+        std::u16string s(prefix);
+        s += KVar(i).AsText();
+        return s;
+    };
     KIni doc;
     for (int i = 0; i < 3000; ++i) doc.Write(KVar(i), KVar(name(u"K", i)));
     for (int i = 0; i < 3000; i += 3) doc.Write(KVar(-i), KVar(name(u"k", i)));
