@@ -160,13 +160,26 @@ std::vector<std::uint8_t> KIni::ScrambledBytes() {
 }
 
 void KIni::LoadScrambledText(std::u16string_view fileText) {
-    const std::u16string joined = JoinLines(SplitLines(fileText));
+    // Every line followed by CR LF, in one pass: the same as joining the split lines.
+    std::u16string joined;
+    joined.reserve(fileText.size() + 2);
+    for (std::size_t i = 0; i < fileText.size(); ++i) {
+        const char16_t c = fileText[i];
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < fileText.size() && fileText[i + 1] == u'\n') ++i;
+            joined += u"\r\n";
+        } else {
+            joined += c;
+        }
+    }
+    if (!fileText.empty() && fileText.back() != u'\r' && fileText.back() != u'\n') joined += u"\r\n";
     const std::size_t m = joined.size();
     if (m == 0) {
         ReplaceLines({});
         return;
     }
     std::u16string u = UnitsOf(HexBytes(joined));
+    std::u16string().swap(joined);
     const std::size_t k = std::min(m / 4, u.size());
     SetSeed(kScrambleSeed);
     for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - RandRange(0, 9)) & 0xFFFF);

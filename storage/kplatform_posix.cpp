@@ -1,6 +1,7 @@
 // Native stand-ins for the Windows seams: Windows-1252 as the ANSI code page, simple
 // Unicode upper-casing for case-insensitive names, files through POSIX calls.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -122,10 +123,18 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
     const std::string native = ToUtf8(path);
     const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) Fail(u"Cannot open file ", path, errno);
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t buf[65536];
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        Fail(u"Cannot read file ", path, err);
+    }
+    // One buffer of the file's size; the loop still copes with a file that changes size.
+    std::vector<std::uint8_t> bytes(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0);
+    std::size_t done = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (done == bytes.size()) bytes.resize(bytes.size() + 65536);
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
@@ -133,9 +142,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
             Fail(u"Cannot read file ", path, err);
         }
         if (n == 0) break;
-        bytes.insert(bytes.end(), buf, buf + n);
+        done += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    bytes.resize(done);
     return bytes;
 }
 

@@ -1,0 +1,148 @@
+// Cost of the data file at its full size: KIni Save/Load of about 10 MB and the mapping
+// of LoadAll/SaveAll, at 250/500/1000 entries to show that it grows linearly.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/kengine.h"
+#include "storage/kini.h"
+#include "storage/kplatform.h"
+
+namespace {
+
+class NullHost : public KDataHost {
+public:
+    int WindowTop() override { return 100; }
+    int WindowLeft() override { return 600; }
+    void SetWindowTopLeft(int, int) override {}
+    void ScreenSize(int& w, int& h) override { w = 1920, h = 1080; }
+    void SetPaintColor(std::int32_t) override {}
+    void MaskPassword() override {}
+    void LoadGeneratorData(KIni&) override {}
+    void SaveGeneratorData(KIni&) override {}
+    void ShowMessage(const std::u16string&) override {}
+};
+
+std::u16string Filler(const char16_t* head, int n, int units) {
+    std::u16string s(head);
+    s += KVar(n).AsText();
+    s += u' ';
+    while (static_cast<int>(s.size()) < units) s += u"パスワードxyz=\\ ";
+    s.resize(static_cast<std::size_t>(units));
+    return s;
+}
+
+// Long fields: about 1250 plain units per entry line, so 1000 entries make ~10 MB on disk.
+void FillTable(KIdTable& table, int entries) {
+    for (int n = 0; n < entries; ++n) {
+        KIdData& d = table[n];
+        d.InUse = 1;
+        d.Title = Filler(u"title", n, 30);
+        d.Id = Filler(u"id", n, 30);
+        d.Password = Filler(u"pw", n, 40);
+        d.Url = Filler(u"https://example.test/", n, 60);
+        d.Memo = Filler(u"memo\r\n", n, 150);
+    }
+}
+
+std::u16string BenchPath(const char* name) {
+    const auto p = std::filesystem::temp_directory_path() / name;
+    const auto u8 = p.u8string();
+    return kplat::FromUtf8(std::string(u8.begin(), u8.end()));
+}
+
+KEngine EngineAt(const std::u16string& path) {
+    KEngine e;
+    e.DataPath = path;
+    e.InitialPath = path + u".si";
+    return e;
+}
+
+void BM_SaveAllMapping(benchmark::State& state) {
+    // SaveAll up to the point of writing: settings and 5 WritePart calls per entry.
+    KIdTable table;
+    FillTable(table, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        KIni doc;
+        for (int n = 0; n < table.Size(); ++n) {
+            if (!table[n].InUse) continue;
+            std::u16string key(u"I");
+            key += KVar(n).AsText();
+            const KVar k(key);
+            for (int p = 1; p <= 5; ++p) doc.WritePart(p, KVar(table[n].Text(p)), k);
+        }
+        benchmark::DoNotOptimize(doc.LineCount());
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_KIniSave(benchmark::State& state) {
+    KIdTable table;
+    FillTable(table, static_cast<int>(state.range(0)));
+    KEngine e = EngineAt(BenchPath("keyra-bench-save.kr"));
+    KIni base;
+    for (int n = 0; n < state.range(0); ++n) {
+        std::u16string key(u"I");
+        key += KVar(n).AsText();
+        for (int p = 1; p <= 5; ++p) base.WritePart(p, KVar(table[n].Text(p)), KVar(key));
+    }
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < base.LineCount(); ++i) lines.push_back(base.Line(i));
+    for (auto _ : state) {
+        state.PauseTiming();
+        KIni doc;
+        for (const auto& l : lines) doc.AppendLine(l);
+        state.ResumeTiming();
+        doc.Save(e.DataPath);
+    }
+    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(
+                                    std::filesystem::temp_directory_path() / "keyra-bench-save.kr")) /
+                                1e6;
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_KIniLoad(benchmark::State& state) {
+    KIdTable table;
+    FillTable(table, static_cast<int>(state.range(0)));
+    KEngine e = EngineAt(BenchPath("keyra-bench-load.kr"));
+    NullHost host;
+    e.SaveAll(table, host);
+    for (auto _ : state) {
+        KIni doc;
+        doc.Load(e.DataPath);
+        benchmark::DoNotOptimize(doc.LineCount());
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_SaveAll(benchmark::State& state) {
+    KIdTable table;
+    FillTable(table, static_cast<int>(state.range(0)));
+    KEngine e = EngineAt(BenchPath("keyra-bench-saveall.kr"));
+    NullHost host;
+    for (auto _ : state) e.SaveAll(table, host);
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_LoadAll(benchmark::State& state) {
+    KIdTable table;
+    FillTable(table, static_cast<int>(state.range(0)));
+    KEngine e = EngineAt(BenchPath("keyra-bench-loadall.kr"));
+    NullHost host;
+    e.SaveAll(table, host);
+    for (auto _ : state) {
+        KIdTable fresh;
+        KEngine other = EngineAt(e.DataPath);
+        benchmark::DoNotOptimize(other.LoadAll(fresh, host));
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+}  // namespace
+
+BENCHMARK(BM_SaveAllMapping)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_KIniSave)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_KIniLoad)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_SaveAll)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_LoadAll)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
