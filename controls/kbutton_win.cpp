@@ -292,15 +292,18 @@ void TKButton::Click() {
 
 void TKButton::AfterRelease(int x, int y) {
     if (state_ == ksDisabled) return;
-    state_ = ksEntered;
-    Repaint();
-    // Released off the button: it is no longer under the pointer.
-    if (inside_ && !InsideClient(x, y)) {
+    if (InsideClient(x, y)) {
+        state_ = ksEntered;
+    } else if (inside_) {
+        // Released off the button without a move seen there: it has been left.
         inside_ = false;
         auto alive = alive_;
         PointerLeft();
         if (!*alive) return;
+    } else {
+        state_ = select_ ? ksEntered : ksNormal;
     }
+    Repaint();
     if (pressed_) Click();
 }
 
