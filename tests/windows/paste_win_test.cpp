@@ -94,3 +94,34 @@ TEST_F(PasteIntoNotepad, EnterModePressesReturnAfterThePaste) {
     RunPastePlan(BuildPastePlan(in), exec_);
     EXPECT_TRUE(EditHolds(L"line\r\n"));
 }
+
+TEST_F(PasteIntoNotepad, DoubleClickModeStillPastesOnceAndReturnsHome) {
+    SetClipboardText(nullptr, kText);
+    const KPasteInput in = Input(3);
+    RunPastePlan(BuildPastePlan(in), exec_);
+    EXPECT_TRUE(EditHolds(Wide(kText)));
+    POINT p{};
+    EXPECT_TRUE(WaitFor([&] {
+        GetCursorPos(&p);
+        return p.x == in.HomeX && p.y == in.HomeY;
+    })) << "cursor at " << p.x << "," << p.y;
+}
+
+TEST_F(PasteIntoNotepad, MemoTargetNeverTouchesTheForeignWindow) {
+    // A memo box of our own, in a window of our own.
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 650, 100, 300, 200, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(host, nullptr);
+    HWND memo = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 200, host, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(memo, nullptr);
+
+    SetClipboardText(nullptr, u"メモへ");
+    KPasteInput in = Input(2);
+    in.MemoTarget = 1;
+    in.MemoWindow = reinterpret_cast<std::uintptr_t>(memo);
+    RunPastePlan(BuildPastePlan(in), exec_);
+    EXPECT_TRUE(WaitFor([&] { return TextOf(memo) == L"メモへ"; }));
+    EXPECT_EQ(TextOf(pad_.Edit()), L"");
+    DestroyWindow(host);
+}
