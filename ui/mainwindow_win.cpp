@@ -348,21 +348,29 @@ void TFKeyra::CaptureClickTarget(POINT p, HWND window) {
     kf::PumpMessages();
 }
 
-LRESULT TFKeyra::HitTest(LPARAM) {
+// The bare surface moves the window: the press captures the mouse, moves follow it, and
+// the release ends the drag. A press and release without moving is a click on the window.
+void TFKeyra::FormMouseDown() {
+    GetCursorPos(&press_);
+    RECT rc;
+    GetWindowRect(Handle(), &rc);
+    dragOrigin_ = {rc.left, rc.top};
+    drag_ = 1;
+    SetCapture(Handle());
+}
+
+void TFKeyra::FormMouseMove() {
+    if (!drag_) return;
     POINT cursor;
     GetCursorPos(&cursor);
-    LRESULT answer = HTCLIENT;
-    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) {
-        answer = HTCAPTION;
-        if (!drag_) {
-            drag_ = 1;
-            press_ = cursor;
-        }
-    } else if (drag_) {
-        DragEnded();
-    }
-    KeepTopOnScreen();
-    return answer;
+    SetWindowPos(Handle(), nullptr, dragOrigin_.x + cursor.x - press_.x, dragOrigin_.y + cursor.y - press_.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFKeyra::FormMouseUp() {
+    if (!drag_) return;
+    FormMouseMove();
+    ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
 }
 
 void TFKeyra::DragEnded() {
@@ -497,12 +505,25 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
         case WM_ERASEBKGND:
             result = 1;
             return true;
-        case WM_NCHITTEST:
-            result = HitTest(lParam);
+        case WM_LBUTTONDOWN:
+            FormMouseDown();
+            result = 0;
             return true;
-        case WM_EXITSIZEMOVE:
-            // The move loop has taken the button release; finish the drag now.
-            if (drag_ && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000)) DragEnded();
+        case WM_MOUSEMOVE:
+            FormMouseMove();
+            result = 0;
+            return true;
+        case WM_LBUTTONUP:
+            FormMouseUp();
+            result = 0;
+            return true;
+        case WM_CAPTURECHANGED:
+            if (drag_) DragEnded();
+            result = 0;
+            return true;
+        case WM_NCHITTEST:
+            // Whatever moves the window, its top never stays above the screen.
+            KeepTopOnScreen();
             return false;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) FormActivate();

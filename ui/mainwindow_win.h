@@ -66,7 +66,9 @@ private:
     void ArrangeControls();
     void OnBankButton(int index);
     void CaptureClickTarget(POINT p, HWND window);
-    LRESULT HitTest(LPARAM lParam);
+    void FormMouseDown();
+    void FormMouseMove();
+    void FormMouseUp();
     void DragEnded();
     void KeepTopOnScreen();
     void ShowHelp();
@@ -138,6 +140,7 @@ private:
     int activated_ = 0;
     int drag_ = 0;
     POINT press_{};
+    POINT dragOrigin_{};
     int closing_ = 0;
     int top_ = 100, left_ = 600;
     std::vector<std::u16string> generatorLines_;
