@@ -281,7 +281,8 @@ class Keyra:
         def mine():
             if self.proc.poll() is not None:
                 raise AssertionError("keyra ended (exit %s) before its window appeared" % self.proc.returncode)
-            ans = try_probe("find", "TFKeyra", 1000)
+            # The window exists before it is laid out and placed; it is ready once shown.
+            ans = try_probe("find", "TFKeyra", 2000, "visible")
             if ans:
                 return ans["window"]
             # A message box instead of the window: say what it says rather than time out.
@@ -375,7 +376,7 @@ def run(argv=None):
     ap.add_argument("--exe", default=Env.exe)
     ap.add_argument("--kprobe", default=Env.kprobe)
     ap.add_argument("--results", help="write the counts as JSON here")
-    ap.add_argument("-k", dest="only", help="run only tests whose name contains this")
+    ap.add_argument("-k", dest="only", help="run only tests whose name contains one of these (comma-separated)")
     args = ap.parse_args(argv)
     Env.exe, Env.kprobe = os.path.abspath(args.exe), os.path.abspath(args.kprobe)
     for needed in ("DISPLAY", "WINEPREFIX"):
@@ -389,7 +390,7 @@ def run(argv=None):
     passed = failed = 0
     failures = []
     for fn in TESTS:
-        if args.only and args.only not in fn.__name__:
+        if args.only and not any(part in fn.__name__ for part in args.only.split(",")):
             continue
         fx = Fixtures()
         t0 = time.monotonic()

@@ -315,7 +315,8 @@ def test_full_file_costs_at_most_half_again_the_time_of_none(fx):
     full = h.scramble_lines(full_file_lines())
     check(9_000_000 < len(full) < 12_000_000, "test file size %d" % len(full))
     empty, loaded = [], []
-    for _ in range(3):
+    # Alternating runs and medians, so that a busy machine hurts both sides alike.
+    for _ in range(5):
         empty.append(timed_cycle(fx, {}))
         total, _, size = timed_cycle(fx, {"keyra.kr": full})
         check(size > 9_000_000, "the full file was saved whole (%d bytes)" % size)

@@ -1,7 +1,7 @@
 // kprobe: looks into other processes' windows for the end-to-end tests.
 // Every call prints exactly one JSON object (UTF-8) on stdout and exits 0 when "ok" is true.
 //
-//   kprobe find <class> [wait_ms]          first visible-or-not top-level window of a class
+//   kprobe find <class> [wait_ms [visible]] first top-level window of a class (only shown ones)
 //   kprobe windows [class]                 all top-level windows (optionally of one class)
 //   kprobe info <hwnd>                     rect, style, exstyle, text, pid of one window
 //   kprobe children <hwnd>                 every descendant: class, text, rect, visible, enabled, id
@@ -161,17 +161,28 @@ auto WaitFor(DWORD waitMs, F probe) -> decltype(probe()) {
 
 std::string JoinWindows(const std::vector<HWND>& v) {
     std::string s = "[";
-    for (std::size_t i = 0; i < v.size(); ++i) s += (i ? "," : "") + WindowJson(v[i]);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (i) s += ",";
+        s += WindowJson(v[i]);
+    }
     return s + "]";
 }
 
 // ---- commands -------------------------------------------------------------------------------
 
 int CmdFind(int argc, wchar_t** argv) {
-    if (argc < 3) return Fail("usage: find <class> [wait_ms]");
+    if (argc < 3) return Fail("usage: find <class> [wait_ms [visible]]");
     std::wstring cls = argv[2];
     DWORD wait = argc > 3 ? static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)) : 0;
-    auto v = WaitFor(wait, [&] { return TopWindows(cls); });
+    bool visibleOnly = argc > 4 && std::wstring(argv[4]) == L"visible";
+    auto v = WaitFor(wait, [&] {
+        auto all = TopWindows(cls);
+        if (!visibleOnly) return all;
+        std::vector<HWND> shown;
+        for (HWND h : all)
+            if (IsWindowVisible(h)) shown.push_back(h);
+        return shown;
+    });
     if (v.empty()) return Fail("no window of that class");
     return Emit("{\"ok\":true,\"window\":" + WindowJson(v[0]) + ",\"count\":" + Num(static_cast<long long>(v.size())) +
                 "}");
@@ -312,7 +323,8 @@ int CmdClipboard() {
     for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) {
         wchar_t name[256] = {};
         GetClipboardFormatNameW(f, name, 256);
-        formats += std::string(first ? "" : ",") + "{\"id\":" + Num(f) + ",\"name\":" + Quote(name) + "}";
+        if (!first) formats += ",";
+        formats += "{\"id\":" + Num(f) + ",\"name\":" + Quote(name) + "}";
         first = false;
     }
     formats += "]";
@@ -365,10 +377,12 @@ std::string DialogJson(HWND d) {
         std::wstring cls = ClassOf(c);
         std::wstring t = TextOf(c);
         if (_wcsicmp(cls.c_str(), L"Static") == 0 && !t.empty()) {
-            texts += (ft ? "" : ",") + Quote(t);
+            if (!ft) texts += ",";
+            texts += Quote(t);
             ft = false;
         } else if (_wcsicmp(cls.c_str(), L"Button") == 0) {
-            buttons += std::string(fb ? "" : ",") + "{\"hwnd\":" + Handle(c) + ",\"id\":" +
+            if (!fb) buttons += ",";
+            buttons += "{\"hwnd\":" + Handle(c) + ",\"id\":" +
                        Num(static_cast<long long>(GetWindowLongPtrW(c, GWLP_ID))) + ",\"text\":" + Quote(t) + "}";
             fb = false;
         }
@@ -389,7 +403,10 @@ int CmdMsgBoxes(int argc, wchar_t** argv) {
         return shown;
     });
     std::string s = "[";
-    for (std::size_t i = 0; i < v.size(); ++i) s += (i ? "," : "") + DialogJson(v[i]);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (i) s += ",";
+        s += DialogJson(v[i]);
+    }
     return Emit("{\"ok\":true,\"boxes\":" + s + "]}");
 }
 

@@ -1,0 +1,369 @@
+// kmainprobe: the main-window tests' own look into other processes, beside kprobe.
+// Every call prints exactly one JSON object (UTF-8) on stdout and exits 0 when "ok" is true.
+//
+//   kmainprobe menus                     open popup menus (#32768): rect, and items when readable
+//   kmainprobe gui <hwnd>                GetGUIThreadInfo of the window's thread: focus, active, menu mode
+//   kmainprobe move <hwnd> <x> <y> [w h] moves (and sizes) a top-level window without activating it
+//   kmainprobe setclip <utf8-hex>        puts a Unicode text on the clipboard (empty hex: empties it)
+//   kmainprobe foreground                the foreground window
+//   kmainprobe lbrow <hwnd> <row>        screen rectangle of a list box row (from its item height)
+//   kmainprobe menushot                  pixels of the first open popup menu, rows of "rrggbb"
+//   kmainprobe refmenu <x> <y> <item>... opens this tool's own popup menu at (x, y) with the given
+//                                        items, returns its pixels like menushot and closes it.
+//                                        An item is "-" (separator) or E:/G:/C: (enabled, grayed,
+//                                        checked) followed by the hex of its UTF-8 text.
+//
+// The menu of another process cannot be read under every system, so its texts and states are
+// checked by drawing the expected menu here and comparing the two pictures.
+//
+// Window handles are printed and taken as decimal numbers.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string Quote(const std::wstring& w) {
+    std::string out = "\"";
+    for (unsigned char c : Utf8(w)) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+std::string Num(long long v) { return std::to_string(v); }
+
+std::string Handle(HWND h) { return Num(static_cast<long long>(reinterpret_cast<std::uintptr_t>(h))); }
+
+int Emit(const std::string& json) {
+    std::string line = json + "\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return json.rfind("{\"ok\":true", 0) == 0 ? 0 : 1;
+}
+
+int Fail(const std::string& why) {
+    return Emit("{\"ok\":false,\"error\":" + Quote(std::wstring(why.begin(), why.end())) + "}");
+}
+
+HWND ParseHandle(const wchar_t* s) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::wcstoull(s, nullptr, 10)));
+}
+
+std::string RectJson(const RECT& r) {
+    return "{\"left\":" + Num(r.left) + ",\"top\":" + Num(r.top) + ",\"right\":" + Num(r.right) +
+           ",\"bottom\":" + Num(r.bottom) + ",\"width\":" + Num(r.right - r.left) + ",\"height\":" +
+           Num(r.bottom - r.top) + "}";
+}
+
+std::string WindowRectJson(HWND h) {
+    RECT r{};
+    if (h) GetWindowRect(h, &r);
+    return RectJson(r);
+}
+
+BOOL CALLBACK CollectMenus(HWND h, LPARAM lp) {
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (std::wcscmp(cls, L"#32768") == 0 && IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+    return TRUE;
+}
+
+// Items of a menu owned by another process; the system may refuse, then the list stays empty.
+std::string MenuItems(HMENU menu, bool& readable) {
+    std::string items = "[";
+    int count = menu ? GetMenuItemCount(menu) : -1;
+    readable = count > 0;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW mi{};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_ID;
+        mi.dwTypeData = text;
+        mi.cch = 255;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mi)) {
+            readable = false;
+            break;
+        }
+        RECT r{};
+        GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &r);
+        items += std::string(i ? "," : "") + "{\"text\":" + Quote(text) + ",\"id\":" + Num(mi.wID) +
+                 ",\"separator\":" + ((mi.fType & MFT_SEPARATOR) ? "true" : "false") +
+                 ",\"enabled\":" + ((mi.fState & MFS_DISABLED) ? "false" : "true") +
+                 ",\"checked\":" + ((mi.fState & MFS_CHECKED) ? "true" : "false") + ",\"rect\":" + RectJson(r) + "}";
+    }
+    return items + "]";
+}
+
+int CmdMenus() {
+    std::vector<HWND> found;
+    EnumWindows(CollectMenus, reinterpret_cast<LPARAM>(&found));
+    std::string s = "[";
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        DWORD_PTR menu = 0;
+        SendMessageTimeoutW(found[i], MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 3000, &menu);
+        bool readable = false;
+        std::string items = MenuItems(reinterpret_cast<HMENU>(menu), readable);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(found[i], &pid);
+        s += std::string(i ? "," : "") + "{\"hwnd\":" + Handle(found[i]) + ",\"pid\":" + Num(pid) +
+             ",\"rect\":" + WindowRectJson(found[i]) + ",\"readable\":" + (readable ? "true" : "false") +
+             ",\"items\":" + (readable ? items : "[]") + "}";
+    }
+    return Emit("{\"ok\":true,\"menus\":" + s + "]}");
+}
+
+int CmdGui(int argc, wchar_t** argv) {
+    if (argc < 3) return Fail("usage: gui <hwnd>");
+    HWND h = ParseHandle(argv[2]);
+    if (!IsWindow(h)) return Fail("no such window");
+    DWORD tid = GetWindowThreadProcessId(h, nullptr);
+    GUITHREADINFO gi{};
+    gi.cbSize = sizeof gi;
+    if (!GetGUIThreadInfo(tid, &gi)) return Fail("GetGUIThreadInfo failed");
+    return Emit("{\"ok\":true,\"focus\":" + Handle(gi.hwndFocus) + ",\"active\":" + Handle(gi.hwndActive) +
+                ",\"capture\":" + Handle(gi.hwndCapture) + ",\"menuowner\":" + Handle(gi.hwndMenuOwner) +
+                ",\"inmenu\":" + ((gi.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) ? "true" : "false") + "}");
+}
+
+int CmdMove(int argc, wchar_t** argv) {
+    if (argc < 5) return Fail("usage: move <hwnd> <x> <y> [w h]");
+    HWND h = ParseHandle(argv[2]);
+    if (!IsWindow(h)) return Fail("no such window");
+    const bool size = argc > 6;
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (size ? 0 : SWP_NOSIZE);
+    if (!SetWindowPos(h, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), size ? _wtoi(argv[5]) : 0, size ? _wtoi(argv[6]) : 0,
+                      flags))
+        return Fail("SetWindowPos failed");
+    return Emit("{\"ok\":true,\"rect\":" + WindowRectJson(h) + "}");
+}
+
+std::wstring FromUtf8Hex(const wchar_t* hex) {
+    std::string bytes;
+    std::size_t n = std::wcslen(hex);
+    for (std::size_t i = 0; i + 1 < n; i += 2) {
+        wchar_t pair[3] = {hex[i], hex[i + 1], 0};
+        bytes += static_cast<char>(std::wcstoul(pair, nullptr, 16));
+    }
+    if (bytes.empty()) return {};
+    int len = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(len), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), len);
+    return w;
+}
+
+int CmdSetClip(int argc, wchar_t** argv) {
+    std::wstring text = argc > 2 ? FromUtf8Hex(argv[2]) : std::wstring();
+    bool open = false;
+    // Another process may hold the clipboard for a moment.
+    for (int i = 0; i < 40 && !open; ++i) {
+        open = OpenClipboard(nullptr) != 0;
+        if (!open) Sleep(50);
+    }
+    if (!open) return Fail("clipboard busy");
+    EmptyClipboard();
+    bool put = true;
+    if (!text.empty()) {
+        put = false;
+        SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+        if (HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+            if (void* p = GlobalLock(g)) {
+                std::memcpy(p, text.c_str(), bytes);
+                GlobalUnlock(g);
+                put = SetClipboardData(CF_UNICODETEXT, g) != nullptr;
+            }
+            if (!put) GlobalFree(g);
+        }
+    }
+    CloseClipboard();
+    return put ? Emit("{\"ok\":true}") : Fail("SetClipboardData failed");
+}
+
+int CmdForeground() {
+    HWND f = GetForegroundWindow();
+    DWORD pid = 0;
+    if (f) GetWindowThreadProcessId(f, &pid);
+    return Emit("{\"ok\":true,\"hwnd\":" + Handle(f) + ",\"pid\":" + Num(pid) + "}");
+}
+
+int CmdLbRow(int argc, wchar_t** argv) {
+    if (argc < 4) return Fail("usage: lbrow <hwnd> <row>");
+    HWND h = ParseHandle(argv[2]);
+    if (!IsWindow(h)) return Fail("no such window");
+    int row = _wtoi(argv[3]);
+    LRESULT height = SendMessageW(h, LB_GETITEMHEIGHT, 0, 0);
+    LRESULT top = SendMessageW(h, LB_GETTOPINDEX, 0, 0);
+    if (height == LB_ERR || height <= 0 || top == LB_ERR) return Fail("not a list box");
+    RECT client{};
+    GetClientRect(h, &client);
+    POINT origin{0, 0};
+    ClientToScreen(h, &origin);
+    RECT r{origin.x, origin.y + static_cast<LONG>((row - top) * height), origin.x + client.right,
+           origin.y + static_cast<LONG>((row - top + 1) * height)};
+    bool shown = r.top >= origin.y && r.bottom <= origin.y + client.bottom;
+    return Emit("{\"ok\":true,\"rect\":" + RectJson(r) + ",\"shown\":" + (shown ? "true" : "false") +
+                ",\"itemheight\":" + Num(height) + ",\"top\":" + Num(top) + "}");
+}
+
+HWND FirstMenuWindow(DWORD pid) {
+    std::vector<HWND> found;
+    EnumWindows(CollectMenus, reinterpret_cast<LPARAM>(&found));
+    for (HWND h : found) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (!pid || owner == pid) return h;
+    }
+    return nullptr;
+}
+
+// The window's screen pixels through one BitBlt, as JSON rows.
+std::string ShotJson(HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    int w = r.right - r.left, ht = r.bottom - r.top;
+    if (w <= 0 || ht <= 0) return {};
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -ht;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::string rows = "[";
+    char buf[8];
+    const auto* px = static_cast<const std::uint32_t*>(bits);
+    for (int j = 0; j < ht; ++j) {
+        rows += j ? ",\"" : "\"";
+        for (int i = 0; i < w; ++i) {
+            std::uint32_t c = px[j * w + i];
+            std::snprintf(buf, sizeof buf, "%02x%02x%02x", (c >> 16) & 255, (c >> 8) & 255, c & 255);
+            rows += buf;
+        }
+        rows += "\"";
+    }
+    rows += "]";
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return "{\"rect\":" + RectJson(r) + ",\"rows\":" + rows + "}";
+}
+
+// A picture taken while the menu is still drawing would differ from a finished one.
+std::string StableShot(HWND h) {
+    std::string last = ShotJson(h);
+    for (int i = 0; i < 40; ++i) {
+        Sleep(100);
+        std::string now = ShotJson(h);
+        if (now == last && !now.empty()) return now;
+        last = now;
+    }
+    return last;
+}
+
+int CmdMenuShot() {
+    HWND h = FirstMenuWindow(0);
+    if (!h) return Fail("no open menu");
+    std::string shot = StableShot(h);
+    if (shot.empty()) return Fail("empty menu window");
+    return Emit("{\"ok\":true,\"menu\":" + shot + "}");
+}
+
+struct RefMenuState {
+    std::string shot;
+    bool done = false;
+};
+RefMenuState g_ref;
+
+void CALLBACK RefMenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    if (g_ref.done) return;
+    HWND h = FirstMenuWindow(GetCurrentProcessId());
+    if (!h) return;  // not shown yet
+    g_ref.shot = StableShot(h);
+    g_ref.done = true;
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+int CmdRefMenu(int argc, wchar_t** argv) {
+    if (argc < 5) return Fail("usage: refmenu <x> <y> <item>...");
+    HMENU menu = CreatePopupMenu();
+    for (int i = 4; i < argc; ++i) {
+        std::wstring a = argv[i];
+        if (a == L"-") {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        if (a.size() < 2 || a[1] != L':') return Fail("bad item");
+        UINT flags = MF_STRING;
+        if (a[0] == L'G') flags |= MF_GRAYED;
+        if (a[0] == L'C') flags |= MF_CHECKED;
+        AppendMenuW(menu, flags, static_cast<UINT_PTR>(i), FromUtf8Hex(a.c_str() + 2).c_str());
+    }
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KMainProbeOwner";
+    RegisterClassW(&wc);
+    HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP, -100, -100, 1, 1,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+    ShowWindow(owner, SW_SHOWNOACTIVATE);
+    SetForegroundWindow(owner);
+    SetTimer(nullptr, 0, 100, RefMenuTimer);
+    TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, _wtoi(argv[2]), _wtoi(argv[3]), 0, owner,
+                   nullptr);
+    DestroyMenu(menu);
+    DestroyWindow(owner);
+    if (!g_ref.done || g_ref.shot.empty()) return Fail("reference menu was not captured");
+    return Emit("{\"ok\":true,\"menu\":" + g_ref.shot + "}");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return Fail("usage: kmainprobe <command> ...");
+    std::wstring cmd = argv[1];
+    if (cmd == L"menus") return CmdMenus();
+    if (cmd == L"gui") return CmdGui(argc, argv);
+    if (cmd == L"move") return CmdMove(argc, argv);
+    if (cmd == L"setclip") return CmdSetClip(argc, argv);
+    if (cmd == L"foreground") return CmdForeground();
+    if (cmd == L"lbrow") return CmdLbRow(argc, argv);
+    if (cmd == L"menushot") return CmdMenuShot();
+    if (cmd == L"refmenu") return CmdRefMenu(argc, argv);
+    return Fail("unknown command");
+}
