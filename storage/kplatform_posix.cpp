@@ -171,6 +171,14 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
         ::unlink(temp.c_str());
         Fail(u"Cannot replace file ", path, err);
     }
+    // Make the rename itself durable; the data is already safe, so a failure here is no error.
+    const auto slash = native.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : native.substr(0, slash));
+    const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
 }
 
 }  // namespace kplat

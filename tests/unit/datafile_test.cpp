@@ -410,6 +410,40 @@ TEST_F(DataFile, FailedSaveThrowsAndKeepsTheOldFile) {
     EXPECT_EQ(t[1].Title, u"second");
 }
 
+TEST(EntryTable, HasOneThousandAndOneFreeSlots) {
+    KIdTable t;
+    ASSERT_EQ(t.Size(), 1001);
+    for (int n = 0; n < t.Size(); ++n) {
+        ASSERT_EQ(t[n].InUse, 0);
+        ASSERT_TRUE(t[n].AllEmpty());
+    }
+    t[1000].Title = u"x";  // a real slot, though no group reaches it
+    EXPECT_FALSE(t[1000].AllEmpty());
+    EXPECT_NE(&t[999], &t[1000]);
+    EXPECT_THROW(t[1001], std::out_of_range);
+    EXPECT_THROW(t[-1], std::out_of_range);
+}
+
+TEST(EntryTable, TextsAreNumberedOneToFive) {
+    KIdData d;
+    d.Text(1) = u"t";
+    d.Text(2) = u"i";
+    d.Text(3) = u"p";
+    d.Text(4) = u"u";
+    d.Text(5) = u"m";
+    EXPECT_EQ(d.Title, u"t");
+    EXPECT_EQ(d.Id, u"i");
+    EXPECT_EQ(d.Password, u"p");
+    EXPECT_EQ(d.Url, u"u");
+    EXPECT_EQ(d.Memo, u"m");
+    EXPECT_THROW(d.Text(0), std::out_of_range);
+    EXPECT_THROW(d.Text(6), std::out_of_range);
+    d.Title.clear();
+    EXPECT_FALSE(d.AllEmpty());  // the memo alone keeps it
+    d.ClearTexts();
+    EXPECT_TRUE(d.AllEmpty());
+}
+
 TEST(Settings, ClampLeavesProducedValuesAlone) {
     KSettings s;
     s.ShortButtonNum = 10;

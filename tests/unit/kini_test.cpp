@@ -129,6 +129,20 @@ TEST(KIniValues, ReadWriteAndLetterCase) {
     EXPECT_EQ(doc.Read(KVar(u"名前")).View(), u"日本");
 }
 
+TEST(KIniValues, LetterCaseBeyondAscii) {
+    KIni doc;
+    doc.Write(KVar(1), KVar(u"café"));
+    doc.Write(KVar(2), KVar(u"пароль"));
+    doc.Write(KVar(3), KVar(u"ＡＢＣ"));
+    doc.Write(KVar(4), KVar(u"CAFÉ"));
+    doc.Write(KVar(5), KVar(u"ПАРОЛЬ"));
+    EXPECT_EQ(Lines(doc), (std::vector<std::u16string>{u"CAFÉ=4", u"ПАРОЛЬ=5", u"ＡＢＣ=3"}));
+    EXPECT_EQ(doc.Read(KVar(u"ａｂｃ")).View(), u"3");
+    // Different letters stay different names.
+    doc.Write(KVar(6), KVar(u"cafe"));
+    EXPECT_EQ(doc.LineCount(), 4);
+}
+
 TEST(KIniValues, ReadDefFallsBackOnMissingAndEmpty) {
     KIni doc;
     doc.Write(KVar(u""), KVar(u"Empty"));
