@@ -108,6 +108,7 @@ bool BitmapToDib(HBITMAP bitmap, kdraw::Dib24& out);
 // Bitmap resource by number from `instance`, as a 24-bit buffer; false when missing.
 bool LoadBitmapResource(HINSTANCE instance, int id, kdraw::Dib24& out);
 // Draws `bitmap` at (x, y) leaving out its lower-left pixel's colour (through a mask).
+// The bitmap must not be selected into another DC.
 void DrawTransparentBitmap(HDC dc, int x, int y, HBITMAP bitmap);
 
 // A window's form frame over (0, 0, width, height) of `dc` in `color`, composed off-screen.

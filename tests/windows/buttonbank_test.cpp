@@ -18,6 +18,7 @@ void ClickButton(TKButton& b) {
 
 struct BankTest : ::testing::Test {
     HWND hostHandle = wintest::Persistent(L"KeyraTestHost", 40, 40, 400, 300);
+    void TearDown() override { wintest::Park(hostHandle); }
 };
 
 }  // namespace

@@ -63,6 +63,7 @@ struct Fixture : ::testing::Test {
         b.OnMouseDown = [this](int button, int, int) { downs.push_back(button); };
         Pump();
     }
+    void TearDown() override { wintest::Park(hostHandle); }
     void Send(UINT msg, int x, int y, WPARAM keys = 0) { SendMessageW(b.Handle(), msg, keys, At(x, y)); }
 };
 
@@ -452,4 +453,34 @@ TEST(KGdi, TransparentBitmapAndResourceHelpers) {
     EXPECT_GT(one.cx, 0);
     EXPECT_NEAR(two.cx, 2 * one.cx, 2);
     EXPECT_GT(kgdi::MeasureText(f.Get(), u"").cy, 0);
+}
+
+// The minimize glyph as the program ships it (16 colours, bottom-up), through the same
+// conversion LoadGlyph uses for resources.
+TEST_F(TKButtonFace, ShippedMinimizeGlyphOnATitleButton) {
+    std::string file = __FILE__;
+    file = file.substr(0, file.rfind("tests/windows/")) + "resources/minimize.bmp";
+    std::wstring path = L"Z:";
+    for (char c : file) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    kgdi::Bitmap bmp(static_cast<HBITMAP>(
+        LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    if (!bmp) GTEST_SKIP() << "resources/minimize.bmp not reachable from here";
+    kdraw::Dib24 glyph;
+    ASSERT_TRUE(kgdi::BitmapToDib(bmp.Get(), glyph));
+    ASSERT_EQ(glyph.Width(), 12);
+    ASSERT_EQ(glyph.Height(), 11);
+    EXPECT_EQ(glyph.Pixel(0, 10), 0xFF00FF);
+    EXPECT_EQ(glyph.Pixel(3, 8), 0xFFFFFF);
+
+    TKButton t(hostHandle);
+    t.SetBounds(200, 10, 16, 16);
+    t.SetStyle(zsFlat);
+    t.SetFaceColor(0x984E00);
+    t.SetGlyph(glyph);
+    Dib24 face = Snapshot(t);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const bool bar = x >= 2 + 3 && x <= 2 + 8 && (y == 3 + 8 || y == 3 + 9);
+            ASSERT_EQ(face.Pixel(x, y), bar ? 0xFFFFFF : 0x984E00) << x << "," << y;
+        }
 }
