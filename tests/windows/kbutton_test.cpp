@@ -484,3 +484,17 @@ TEST_F(TKButtonFace, ShippedMinimizeGlyphOnATitleButton) {
             ASSERT_EQ(face.Pixel(x, y), bar ? 0xFFFFFF : 0x984E00) << x << "," << y;
         }
 }
+
+TEST_F(TKButtonMouse, RealPointerHoverEntersAndLeaves) {
+    RECT r;
+    GetWindowRect(b.Handle(), &r);
+    SetCursorPos(r.left + 300, r.top + 200);
+    Pump();
+    SetCursorPos(r.left + 20, r.top + 10);
+    ASSERT_TRUE(PumpUntil([&] { return enters == 1; }));
+    EXPECT_EQ(b.State(), ksEntered);
+    SetCursorPos(r.left + 300, r.top + 200);
+    ASSERT_TRUE(PumpUntil([&] { return leaves == 1; }));
+    EXPECT_EQ(b.State(), ksNormal);
+    EXPECT_EQ(clicks, 0);
+}
