@@ -63,6 +63,38 @@ def mouse_location():
     return int(values["X"]), int(values["Y"])
 
 
+def wait_mouse_at(point, what, timeout=15):
+    try:
+        h.wait_until(lambda: mouse_location() == tuple(point), timeout, what="the mouse at %s %r" % (what, point))
+    except AssertionError as e:
+        raise AssertionError("%s; it is at %r" % (e, mouse_location()))
+
+
+def settled_mouse_location(timeout=5):
+    """The mouse position once it has stopped moving (the paste moves it back after Ctrl+V)."""
+    last = [mouse_location()]
+
+    def still():
+        time.sleep(0.2)
+        now = mouse_location()
+        same, last[0] = now == last[0], now
+        return same
+    h.wait_until(still, timeout, interval=0, what="the mouse to come to rest")
+    return last[0]
+
+
+def past_double_click_time():
+    # The paste's own click at the remembered point must not make a double click with the
+    # user's click there, which would select a word that the paste then replaces.
+    time.sleep(0.6)
+
+
+def press_and_release(x, y, hold=0.15):
+    """A person's click: the button stays down for a moment. The window decides a click on its
+    bare surface by the button state while it hit-tests, which a zero-length click can miss."""
+    h.xdotool("mousemove", x, y, "mousedown", "1", "sleep", hold, "mouseup", "1")
+
+
 def right_click_at(x, y):
     h.xdotool("mousemove", x, y, "click", "3")
 
