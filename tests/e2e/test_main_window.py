@@ -124,6 +124,22 @@ def test_click_to_paste_clicks_the_target_point_and_returns_home(fx):
 
 
 @test
+def test_click_to_paste_returns_home_after_a_quick_first_click(fx):
+    # A brisk click right after moving onto the button: the press is reported by the click
+    # watch, and the paste must still come back to that button, not to an older point.
+    k, mw = m.start_keyra(fx, [m.entry_line(0, *BANK)], PasteMode="2")
+    pad = m.notepad(fx)
+    pad.click_into()
+    m.past_double_click_time()
+    home = m.centre(mw.button("pass")["rect"])
+    m.press_and_release(*home, hold=0.05)
+    pad.wait_text(BANK[2])
+    at = m.settled_mouse_location()
+    check(abs(at[0] - home[0]) <= 1 and at[1] == home[1], "the mouse is at %r, not back at the button %r"
+          % (at, home))
+
+
+@test
 def test_paste_mode_0_only_fills_the_clipboard(fx):
     k, mw = m.start_keyra(fx, [m.entry_line(0, *BANK)], PasteMode="0")
     pad = m.notepad(fx)
