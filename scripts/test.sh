@@ -49,8 +49,13 @@ run_gtest() {
     fi
 }
 
-# up_to_date <build dir> <target>: the target's last build succeeded and nothing is left to do.
-up_to_date() { ninja -C "$1" -n "$2" 2>/dev/null | grep -q 'no work to do'; }
+# built <target>: after a partly failed build, builds that one target again; true when it builds,
+# so a stale program from an earlier build is never tested.
+WIN_BUILD_OK=0
+built() {
+    [ "$WIN_BUILD_OK" -eq 1 ] && return 0
+    cmake --build --preset windows -j 2 --target "$1" >>"$OUT/windows-build-$1.log" 2>&1
+}
 
 say "checking packages"
 if ! bash scripts/deps.sh; then
@@ -78,7 +83,9 @@ if ! cmake --preset windows >"$OUT/windows-configure.log" 2>&1; then
     record "windows build" 0 1 "configure failed"
     show_log "$OUT/windows-configure.log"
     win_ok=0
-elif ! cmake --build --preset windows -j 2 -- -k 0 >"$OUT/windows-build.log" 2>&1; then
+elif cmake --build --preset windows -j 2 -- -k 0 >"$OUT/windows-build.log" 2>&1; then
+    WIN_BUILD_OK=1
+else
     record "windows build" 0 1 "some targets failed to build"
     grep -E 'FAILED:|error:' "$OUT/windows-build.log" | head -n 20 | sed 's/^/    /'
 fi
@@ -94,14 +101,14 @@ if [ "$win_ok" -eq 1 ]; then
                 keyra_unit_tests) layer="unit tests under wine" ;;
                 *) layer="windows tests under wine" ;;
             esac
-            if up_to_date "$WIN" "$t.exe"; then
+            if built "$t"; then
                 run_gtest "$layer" "$OUT/$t-wine.xml" "$OUT/$t-wine.log" \
                     wine "$WIN/$t.exe" "--gtest_output=xml:$winout\\$t-wine.xml"
             else
                 record "$layer" 0 1 "$t.exe was not built"
             fi
         done
-        if up_to_date "$WIN" keyra.exe && up_to_date "$WIN" kprobe.exe; then
+        if built keyra && built kprobe; then
             say "running end-to-end tests"
             timeout 1200 python3 tests/e2e/harness.py --exe "$WIN/keyra.exe" --kprobe "$WIN/kprobe.exe" \
                 --results "$OUT/e2e.json" 2>&1 | tee "$OUT/e2e.log" | sed 's/^/    /'
