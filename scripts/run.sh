@@ -36,7 +36,8 @@ if [ ! -f "$PREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1
     wineserver -w || true
 fi
-if ! grep -q 'NotoSansCJK-Regular.ttc' "$PREFIX/system.reg" 2>/dev/null; then
+if ! grep -qF '"Tahoma"="NotoSansCJK-Regular.ttc"' "$PREFIX/system.reg" 2>/dev/null ||
+    ! grep -qF '"MS UI Gothic"="Noto Sans CJK JP"' "$PREFIX/user.reg" 2>/dev/null; then
     echo "[run] adding the Japanese font link to $PREFIX"
     keyra_apply_font_link
 fi
