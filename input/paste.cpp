@@ -36,8 +36,13 @@ private:
 
 bool AbsoluteCoordinate(std::int32_t v, std::int32_t extent, std::int32_t& out) {
     if (extent <= 0) return false;
-    // 64-bit intermediate: same result as the 32-bit product wherever that does not overflow.
-    out = static_cast<std::int32_t>(static_cast<std::int64_t>(v) * 65537 / extent);
+    // The system maps an absolute coordinate back to the pixel floor(a * extent / 65536).
+    // Rounding v * 65536 / extent up makes that the very pixel v; the older v * 65537 / extent
+    // (truncated) lands one pixel short for many points, e.g. x 621 on a 1280-wide screen.
+    const std::int64_t scaled = static_cast<std::int64_t>(v) * 65536;
+    std::int64_t a = scaled / extent;  // truncation is already the ceiling below zero
+    if (scaled > 0 && scaled % extent != 0) ++a;
+    out = static_cast<std::int32_t>(a);
     return true;
 }
 

@@ -56,8 +56,9 @@ constexpr std::int32_t A = 65;
 constexpr std::int32_t V = 86;
 }  // namespace kvk
 
-// A screen coordinate on the 0..65535 scale of absolute mouse moves: v * 65537 / extent,
-// truncated toward zero. Returns false when the extent is not positive (nothing to aim by).
+// A screen coordinate on the 0..65535 scale of absolute mouse moves: v * 65536 / extent,
+// rounded up so that it maps back to pixel v. Returns false when the extent is not positive
+// (nothing to aim by).
 bool AbsoluteCoordinate(std::int32_t v, std::int32_t extent, std::int32_t& out);
 
 // The full sequence of one paste. Empty when there is nowhere to paste or PasteMode is 0.

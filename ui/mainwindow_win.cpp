@@ -137,6 +137,17 @@ bool TFKeyra::FormCreate() {
     for (int pos = 0; pos < kBankSize; ++pos) {
         TKButton& b = bank_->Button(pos);
         b.SetParentColor(static_cast<kdraw::KColor>(paintColor_));
+        // A press on our own button is the home point at once: the click watch may report it
+        // only after the button has already fired and the paste has used the old point.
+        b.OnMouseDown = [this, bankDown = b.OnMouseDown](int button, int x, int y) {
+            if (bankDown) bankDown(button, x, y);
+            if (button == TKButton::mbLeft && engine_) {
+                POINT p;
+                GetCursorPos(&p);
+                engine_->HomeX = p.x;
+                engine_->HomeY = p.y;
+            }
+        };
         b.OnContextMenu = [this, pos](POINT screen) {
             if (pos >= kPosFirstField && pos < kPosFirstField + 4)
                 PMenuButtonPopupAndRun(screen);

@@ -74,10 +74,10 @@ TEST(PastePlan, ClickModeBalancesCursorAndEndsAtHome) {
     const auto in = Aimed(2);
     const auto plan = BuildPastePlan(in);
     const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), S(A::HideCursor),
-                                   S(A::MoveAbsolute, 0, 32768, 540 * 65537 / 1080), S(A::ButtonDown),
+                                   S(A::MoveAbsolute, 0, 32768, 32768), S(A::ButtonDown),
                                    S(A::ButtonUp), S(A::Wait, 0, 100)},
                                   kCtrlV,
-                                  {S(A::MoveAbsolute, 0, 1900 * 65537 / 1920, 20 * 65537 / 1080),
+                                  {S(A::MoveAbsolute, 0, 64854, 1214),
                                    S(A::ShowCursor)}});
     EXPECT_EQ(plan, expected);
 
@@ -86,8 +86,8 @@ TEST(PastePlan, ClickModeBalancesCursorAndEndsAtHome) {
     EXPECT_EQ(model.counter, 0);
     EXPECT_EQ(model.lowest, -1);
     EXPECT_EQ(model.clicksWhileHidden, 1);
-    EXPECT_EQ(model.x, 1900 * 65537 / 1920);
-    EXPECT_EQ(model.y, 20 * 65537 / 1080);
+    EXPECT_EQ(model.x, 64854);
+    EXPECT_EQ(model.y, 1214);
 }
 
 TEST(PastePlan, DoubleClickModeClicksTwiceAndPressesEscapeBeforePasting) {
@@ -97,7 +97,7 @@ TEST(PastePlan, DoubleClickModeClicksTwiceAndPressesEscapeBeforePasting) {
                                    S(A::PumpMessages), S(A::Wait, 0, 100), S(A::ButtonDown), S(A::ButtonUp),
                                    S(A::KeyDown, 0, 27), S(A::KeyUp, 0, 27), S(A::Wait, 0, 100)},
                                   kCtrlV,
-                                  {S(A::MoveAbsolute, 0, 1900 * 65537 / 1920, 20 * 65537 / 1080),
+                                  {S(A::MoveAbsolute, 0, 64854, 1214),
                                    S(A::ShowCursor)}});
     EXPECT_EQ(plan, expected);
     CursorModel model;
@@ -139,20 +139,26 @@ TEST(PastePlan, ZeroWaitEmitsNoWaitAtAll) {
     }
 }
 
-TEST(PastePlan, AbsoluteCoordinatesUseThe65537Scale) {
+TEST(PastePlan, AbsoluteCoordinatesLandOnTheExactPixel) {
     std::int32_t v = 0;
     ASSERT_TRUE(AbsoluteCoordinate(960, 1920, v));
     EXPECT_EQ(v, 32768);
     ASSERT_TRUE(AbsoluteCoordinate(0, 1920, v));
     EXPECT_EQ(v, 0);
-    ASSERT_TRUE(AbsoluteCoordinate(1919, 1920, v));
-    EXPECT_EQ(v, 65502);  // 1919 * 65537 / 1920 = 65502.87...
+    ASSERT_TRUE(AbsoluteCoordinate(621, 1280, v));
+    EXPECT_EQ(v, 31796);  // 621 * 65537 / 1280 would give 31795, which maps back to pixel 620
     ASSERT_TRUE(AbsoluteCoordinate(-100, 1920, v));
-    EXPECT_EQ(v, -3413);  // truncated toward zero, not floored
-    ASSERT_TRUE(AbsoluteCoordinate(32767, 1, v));
-    EXPECT_EQ(v, 32767 * 65537);
+    EXPECT_EQ(v, -3413);
     EXPECT_FALSE(AbsoluteCoordinate(10, 0, v));
     EXPECT_FALSE(AbsoluteCoordinate(10, -5, v));
+    // Every pixel of common screens comes back as itself through floor(a * extent / 65536).
+    for (int extent : {600, 768, 800, 1080, 1280, 1366, 1920, 2560, 3840}) {
+        for (int x = 0; x < extent; ++x) {
+            ASSERT_TRUE(AbsoluteCoordinate(x, extent, v));
+            ASSERT_EQ(static_cast<std::int64_t>(v) * extent / 65536, x) << x << " of " << extent;
+            ASSERT_LE(v, 65535);
+        }
+    }
 }
 
 TEST(PastePlan, UnknownScreenSizePastesWithoutClicking) {
@@ -186,7 +192,7 @@ TEST(PastePlan, EnterFollowsThePasteAndPrecedesTheReturnHome) {
     ASSERT_GE(plan.size(), 5u);
     const std::vector<KPasteStep> tail(plan.end() - 5, plan.end());
     const std::vector<KPasteStep> expected = {S(A::Wait, 0, 100), S(A::KeyDown, 0, 13), S(A::KeyUp, 0, 13),
-                                              S(A::MoveAbsolute, 0, 1900 * 65537 / 1920, 20 * 65537 / 1080),
+                                              S(A::MoveAbsolute, 0, 64854, 1214),
                                               S(A::ShowCursor)};
     EXPECT_EQ(tail, expected);
     EXPECT_EQ(plan[plan.size() - 6], S(A::KeyUp, 0, 17));
@@ -235,7 +241,7 @@ TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
     EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
     ASSERT_FALSE(rec.steps.empty());
     EXPECT_EQ(rec.steps[0], S(A::Foreground, kTarget));
-    EXPECT_EQ(rec.steps[3], S(A::MoveAbsolute, 0, 100 * 65537 / 1000, 200 * 65537 / 800));
+    EXPECT_EQ(rec.steps[3], S(A::MoveAbsolute, 0, 6554, 16384));
     EXPECT_EQ(rec.steps.back(), S(A::ShowCursor));
     EXPECT_EQ(engine.TargetWindow, kTarget);
 
