@@ -20,6 +20,8 @@
 // Window handles are printed and taken as decimal numbers.
 #include <windows.h>
 
+#include "probe_json.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -29,59 +31,13 @@
 
 namespace {
 
-// ---- JSON output --------------------------------------------------------------------------
-
-std::string Utf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::string Quote(const std::wstring& w) {
-    std::string s = Utf8(w);
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    return out + "\"";
-}
-
-std::string Num(long long v) { return std::to_string(v); }
-
-std::string Handle(HWND h) { return Num(static_cast<long long>(reinterpret_cast<std::uintptr_t>(h))); }
-
-// Raw bytes to the standard output handle: no CRT text translation of the UTF-8.
-int Emit(const std::string& json) {
-    std::string line = json + "\n";
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD written = 0;
-    WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    return json.rfind("{\"ok\":true", 0) == 0 ? 0 : 1;
-}
-
-int Fail(const std::string& why) { return Emit("{\"ok\":false,\"error\":" + Quote(std::wstring(why.begin(), why.end())) + "}"); }
-
-// ---- window helpers -------------------------------------------------------------------------
-
-HWND ParseHandle(const wchar_t* s) {
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::wcstoull(s, nullptr, 10)));
-}
+using probe::Emit;
+using probe::Fail;
+using probe::Handle;
+using probe::Num;
+using probe::ParseHandle;
+using probe::Quote;
+using probe::Utf8;
 
 std::wstring ClassOf(HWND h) {
     wchar_t buf[256] = {};
