@@ -54,8 +54,6 @@ void ShowMessage(HWND owner, const std::wstring& text);
 // The standard error display: the exception's message in a message box.
 void ShowError(HWND owner, const std::exception& e);
 std::wstring ErrorText(const std::exception& e);
-// The system's text for an error code, without the trailing line break.
-std::wstring SystemErrorText(DWORD code);
 
 // Lets every pending message of this thread run (the framework's ProcessMessages).
 // Returns false when WM_QUIT was seen; it is posted again for the main loop.

@@ -4,6 +4,7 @@
 
 #include "input/entryformat.h"
 #include "storage/kerror.h"
+#include "storage/kplatform.h"
 
 namespace {
 
@@ -16,30 +17,10 @@ bool OpenClipboardPatiently(HWND owner) {
     return false;
 }
 
-std::u16string SystemErrorText(DWORD code) {
-    wchar_t* buf = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
-    std::u16string text;
-    if (n != 0 && buf) {
-        text.assign(reinterpret_cast<const char16_t*>(buf), n);
-        while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' '))
-            text.pop_back();
-    }
-    if (buf) LocalFree(buf);
-    if (text.empty()) {
-        const char* hex = "0123456789ABCDEF";
-        text = u"0x";
-        for (int shift = 28; shift >= 0; shift -= 4) text.push_back(static_cast<char16_t>(hex[(code >> shift) & 15]));
-    }
-    return text;
-}
-
 [[noreturn]] void ThrowOpenFailure() {
     DWORD code = GetLastError();
     if (code == 0) code = ERROR_ACCESS_DENIED;
-    throw KError(SystemErrorText(code));
+    throw KError(kplat::SystemErrorText(code));
 }
 
 // Hands a block to the open clipboard; frees it when the clipboard does not take it.

@@ -26,6 +26,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path);
 // Throws KFileError; on failure the old file is left as it was.
 void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes);
 
+// The system's text for an error code (GetLastError / errno), without a trailing line break.
+std::u16string SystemErrorText(std::uint32_t code);
+
 // UTF-8 <-> UTF-16, exact, for file names and diagnostics.
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);

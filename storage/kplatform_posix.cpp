@@ -47,7 +47,7 @@ std::filesystem::path ToPath(const std::u16string& path) {
 }
 
 [[noreturn]] void Fail(const char16_t* what, const std::u16string& path, int err) {
-    throw KFileError(std::u16string(what) + path + u": " + FromUtf8(std::strerror(err)));
+    throw KFileError(std::u16string(what) + path + u": " + SystemErrorText(static_cast<std::uint32_t>(err)));
 }
 
 bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
@@ -180,5 +180,7 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
         ::close(dfd);
     }
 }
+
+std::u16string SystemErrorText(std::uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
 
 }  // namespace kplat

@@ -12,21 +12,9 @@
 namespace kplat {
 namespace {
 
-std::u16string SystemMessage(DWORD err) {
-    wchar_t* buf = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, err, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
-    std::u16string text;
-    if (n && buf) text = U(buf, n);
-    if (buf) LocalFree(buf);
-    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
-    if (text.empty()) text = u"error " + FromUtf8(std::to_string(err));
-    return text;
-}
 
 [[noreturn]] void Fail(const std::u16string& path, DWORD err) {
-    throw KFileError(SystemMessage(err) + u"\r\n" + path);
+    throw KFileError(SystemErrorText(err) + u"\r\n" + path);
 }
 
 class Handle {
@@ -49,6 +37,19 @@ private:
 };
 
 }  // namespace
+
+std::u16string SystemErrorText(std::uint32_t err) {
+    wchar_t* buf = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, err, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    std::u16string text;
+    if (n && buf) text = U(buf, n);
+    if (buf) LocalFree(buf);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
+    if (text.empty()) text = u"error " + FromUtf8(std::to_string(err));
+    return text;
+}
 
 std::u16string AnsiToUtf16(std::string_view bytes) {
     if (bytes.empty()) return {};
