@@ -1,20 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "input/entryformat.h"
+#include "tests/unit/entry_builder.h"
 
 namespace {
-
-KIdData Entry(std::u16string title, std::u16string id, std::u16string pass, std::u16string url,
-              std::u16string memo) {
-    KIdData e;
-    e.InUse = 1;
-    e.Title = std::move(title);
-    e.Id = std::move(id);
-    e.Password = std::move(pass);
-    e.Url = std::move(url);
-    e.Memo = std::move(memo);
-    return e;
-}
 
 void ExpectTexts(const KIdData& got, const KIdData& want) {
     EXPECT_EQ(got.InUse, 1);

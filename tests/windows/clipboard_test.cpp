@@ -9,24 +9,13 @@
 #include "input/clipboard_win.h"
 #include "input/entryformat.h"
 #include "storage/kerror.h"
+#include "tests/unit/entry_builder.h"
 #include "tests/windows/input_test_util.h"
 
 namespace {
 
 using inputtest::ExeDir;
 using inputtest::RunToEnd;
-
-KIdData Entry(std::u16string title, std::u16string id, std::u16string pass, std::u16string url,
-              std::u16string memo) {
-    KIdData e;
-    e.InUse = 1;
-    e.Title = std::move(title);
-    e.Id = std::move(id);
-    e.Password = std::move(pass);
-    e.Url = std::move(url);
-    e.Memo = std::move(memo);
-    return e;
-}
 
 void ExpectSameTexts(const KIdData& a, const KIdData& b) {
     for (int n = 1; n <= 5; ++n) EXPECT_EQ(a.Text(n), b.Text(n)) << "text " << n;

@@ -33,6 +33,7 @@ namespace {
 
 using probe::Emit;
 using probe::Fail;
+using probe::FromUtf8Hex;
 using probe::Handle;
 using probe::Num;
 using probe::ParseHandle;
@@ -200,20 +201,6 @@ int CmdGetText(int argc, wchar_t** argv) {
     HWND h = ParseHandle(argv[2]);
     if (!IsWindow(h)) return Fail("no such window");
     return Emit("{\"ok\":true,\"text\":" + Quote(TextOf(h)) + "}");
-}
-
-std::wstring FromUtf8Hex(const wchar_t* hex) {
-    std::string bytes;
-    std::size_t n = std::wcslen(hex);
-    for (std::size_t i = 0; i + 1 < n; i += 2) {
-        wchar_t pair[3] = {hex[i], hex[i + 1], 0};
-        bytes += static_cast<char>(std::wcstoul(pair, nullptr, 16));
-    }
-    if (bytes.empty()) return {};
-    int len = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(len), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), len);
-    return w;
 }
 
 int CmdSetText(int argc, wchar_t** argv) {

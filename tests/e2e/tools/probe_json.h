@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <cstdlib>
 #include <string>
 
 namespace probe {
@@ -57,6 +58,21 @@ inline int Fail(const std::string& why) {
 
 inline HWND ParseHandle(const wchar_t* s) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::wcstoull(s, nullptr, 10)));
+}
+
+// Command-line texts come as hex of their UTF-8 bytes, so any text survives the shell and wine.
+inline std::wstring FromUtf8Hex(const wchar_t* hex) {
+    std::string bytes;
+    std::size_t n = std::wcslen(hex);
+    for (std::size_t i = 0; i + 1 < n; i += 2) {
+        wchar_t pair[3] = {hex[i], hex[i + 1], 0};
+        bytes += static_cast<char>(std::wcstoul(pair, nullptr, 16));
+    }
+    if (bytes.empty()) return {};
+    int len = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(len), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), len);
+    return w;
 }
 
 }  // namespace probe
