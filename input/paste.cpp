@@ -1,7 +1,5 @@
 #include "input/paste.h"
 
-#include "app/kengine.h"
-
 namespace {
 
 class PlanBuilder {
@@ -59,6 +57,9 @@ std::vector<KPasteStep> BuildPastePlan(const KPasteInput& in) {
 
     p.Add(KPasteAction::Foreground, target);
     p.Add(KPasteAction::PumpMessages);
+    // A password must never go to a window the user did not pick: no click and no key
+    // unless the target really is in front.
+    p.Add(KPasteAction::VerifyForeground, target, kForegroundDeadlineMs);
 
     // Without a screen size the click could land anywhere; then the paste goes without it.
     std::int32_t tx = 0, ty = 0, hx = 0, hy = 0;
@@ -101,30 +102,15 @@ std::vector<KPasteStep> BuildPastePlan(const KPasteInput& in) {
     return plan;
 }
 
-KPasteInput PasteInputFrom(const KEngine& engine, std::uintptr_t memoWindow) {
-    KPasteInput in;
-    in.PasteMode = engine.PasteMode;
-    in.PasteWait = engine.PasteWait;
-    in.MemoTarget = engine.MemoTarget;
-    in.EnterMode = engine.EnterMode;
-    in.ClearMode = engine.ClearMode;
-    in.TargetWindow = engine.TargetWindow;
-    in.MemoWindow = memoWindow;
-    in.TargetX = engine.TargetX;
-    in.TargetY = engine.TargetY;
-    in.HomeX = engine.HomeX;
-    in.HomeY = engine.HomeY;
-    in.ScreenWidth = engine.ScreenWidth;
-    in.ScreenHeight = engine.ScreenHeight;
-    return in;
+bool RunPastePlan(const std::vector<KPasteStep>& plan, KPasteExecutor& exec) {
+    for (const KPasteStep& step : plan) {
+        if (!exec.Execute(step)) return false;
+    }
+    return true;
 }
 
-void RunPastePlan(const std::vector<KPasteStep>& plan, KPasteExecutor& exec) {
-    for (const KPasteStep& step : plan) exec.Execute(step);
-}
-
-int PasteToTarget(KEngine& engine, std::uintptr_t memoWindow, KPasteExecutor& exec) {
-    if (engine.MemoTarget == 1) engine.TargetWindow = memoWindow;
-    RunPastePlan(BuildPastePlan(PasteInputFrom(engine, memoWindow)), exec);
-    return 0;
+bool PasteInto(const KPasteInput& in, KPasteExecutor& exec) {
+    if (RunPastePlan(BuildPastePlan(in), exec)) return true;
+    exec.Refuse();
+    return false;
 }

@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-struct KEngine;
-
 enum class KPasteAction : std::int32_t {
     Foreground,    // window
     PumpMessages,
+    // window; a = milliseconds to wait for it. Fails when the window is gone or its top-level
+    // window has not come to the front by then: nothing after it may run.
+    VerifyForeground,
     FocusMemo,     // window
     HideCursor,
     MoveAbsolute,  // a = absolute x, b = absolute y (0..65535 scale)
@@ -64,23 +65,22 @@ bool AbsoluteCoordinate(std::int32_t v, std::int32_t extent, std::int32_t& out);
 // The full sequence of one paste. Empty when there is nowhere to paste or PasteMode is 0.
 std::vector<KPasteStep> BuildPastePlan(const KPasteInput& in);
 
-KPasteInput PasteInputFrom(const KEngine& engine, std::uintptr_t memoWindow);
+// How long the paste waits for its target to come to the front. A window manager may take a
+// moment after our own activation; much longer and the user would wonder what happened.
+constexpr std::int32_t kForegroundDeadlineMs = 600;
 
 class KPasteExecutor {
 public:
     virtual ~KPasteExecutor() = default;
-    virtual void Execute(const KPasteStep& step) = 0;
+    // False when the step failed and the rest of the plan must not run.
+    virtual bool Execute(const KPasteStep& step) = 0;
+    // The paste was given up: tell the user (the text is still on the clipboard).
+    virtual void Refuse() = 0;
 };
 
-// Keeps every step it is given; the plan is then inspected instead of sent.
-class KRecordingExecutor : public KPasteExecutor {
-public:
-    void Execute(const KPasteStep& step) override { steps.push_back(step); }
-    std::vector<KPasteStep> steps;
-};
+// Runs the steps in order; false when one failed (the later ones are not run).
+bool RunPastePlan(const std::vector<KPasteStep>& plan, KPasteExecutor& exec);
 
-void RunPastePlan(const std::vector<KPasteStep>& plan, KPasteExecutor& exec);
-
-// With MemoTarget 1 the target becomes the memo box first (and stays so in the engine).
-// Always returns 0.
-int PasteToTarget(KEngine& engine, std::uintptr_t memoWindow, KPasteExecutor& exec);
+// Builds and runs the plan; when the target never came to the front the executor refuses.
+// False only when the paste was given up.
+bool PasteInto(const KPasteInput& in, KPasteExecutor& exec);

@@ -6,6 +6,12 @@ namespace {
 
 HWND AsWindow(std::uintptr_t w) { return reinterpret_cast<HWND>(w); }
 
+// A child (the memo box) cannot be the foreground window; its top-level one can.
+HWND TopLevel(HWND w) {
+    HWND root = GetAncestor(w, GA_ROOT);
+    return root ? root : w;
+}
+
 void PumpPending() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -19,18 +25,48 @@ void PumpPending() {
     }
 }
 
+// Right after our own activation by the user's click, a window manager may refuse a plain
+// SetForegroundWindow and leave the desktop in front. Sharing the target thread's input
+// state for the moment of the switch makes the request one of the target's own.
+void BringToFront(HWND w) {
+    HWND top = TopLevel(w);
+    const DWORD mine = GetCurrentThreadId();
+    const DWORD theirs = GetWindowThreadProcessId(top, nullptr);
+    const bool attach = theirs != 0 && theirs != mine && AttachThreadInput(mine, theirs, TRUE);
+    SetForegroundWindow(top);
+    BringWindowToTop(top);
+    if (attach) AttachThreadInput(mine, theirs, FALSE);
+}
+
+// Waits, pumping our messages, until the target's top-level window is in front, asking again
+// now and then; false when it is gone or the deadline passes.
+bool WaitForeground(HWND w, DWORD deadlineMs) {
+    const ULONGLONG start = GetTickCount64();
+    ULONGLONG lastAsk = start;
+    for (;;) {
+        if (!IsWindow(w)) return false;
+        if (GetForegroundWindow() == TopLevel(w)) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now - start >= deadlineMs) return false;
+        if (now - lastAsk >= 50) {
+            BringToFront(w);
+            lastAsk = now;
+        }
+        PumpPending();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 }  // namespace
 
-void KWinPasteExecutor::Execute(const KPasteStep& step) {
+bool KWinPasteExecutor::Execute(const KPasteStep& step) {
     switch (step.action) {
-        case KPasteAction::Foreground: {
-            // A child (the memo box) cannot be the foreground window; its top-level one can.
-            HWND w = AsWindow(step.window);
-            HWND root = GetAncestor(w, GA_ROOT);
-            SetForegroundWindow(root ? root : w);
+        case KPasteAction::Foreground:
+            if (IsWindow(AsWindow(step.window))) BringToFront(AsWindow(step.window));
             break;
-        }
         case KPasteAction::PumpMessages: PumpPending(); break;
+        case KPasteAction::VerifyForeground:
+            return WaitForeground(AsWindow(step.window), static_cast<DWORD>(step.a > 0 ? step.a : 0));
         case KPasteAction::FocusMemo: SetFocus(AsWindow(step.window)); break;
         case KPasteAction::HideCursor: ShowCursor(FALSE); break;
         case KPasteAction::ShowCursor: ShowCursor(TRUE); break;
@@ -46,4 +82,7 @@ void KWinPasteExecutor::Execute(const KPasteStep& step) {
         case KPasteAction::KeyDown: keybd_event(static_cast<BYTE>(step.a), 0, 0, 0); break;
         case KPasteAction::KeyUp: keybd_event(static_cast<BYTE>(step.a), 0, KEYEVENTF_KEYUP, 0); break;
     }
+    return true;
 }
+
+void KWinPasteExecutor::Refuse() { Beep(1000, 120); }

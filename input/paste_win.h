@@ -4,5 +4,6 @@
 
 class KWinPasteExecutor : public KPasteExecutor {
 public:
-    void Execute(const KPasteStep& step) override;
+    bool Execute(const KPasteStep& step) override;
+    void Refuse() override;
 };

@@ -8,14 +8,15 @@
 
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
+#include "app/enginepaste.h"
 #include "framework/kstr.h"
 #include "input/clipboard_win.h"
-#include "input/paste.h"
 #include "input/zdinput_win.h"
 #include "resources/resource.h"
 #include "storage/kerror.h"
 #include "storage/kini.h"
 #include "ui/snap_win.h"
+#include "ui/winpos.h"
 
 namespace {
 constexpr wchar_t kClassName[] = L"TFKeyra";
@@ -44,6 +45,11 @@ std::u16string WindowText(HWND hwnd) {
 std::u16string Decimal(int v) {
     const std::string s = std::to_string(v);
     return std::u16string(s.begin(), s.end());
+}
+
+BOOL CALLBACK AddScreen(HMONITOR, HDC, LPRECT r, LPARAM list) {
+    reinterpret_cast<std::vector<KRect>*>(list)->push_back({r->left, r->top, r->right - r->left, r->bottom - r->top});
+    return TRUE;
 }
 }  // namespace
 
@@ -156,6 +162,7 @@ bool TFKeyra::FormCreate() {
         };
     }
     ArrangeControls();
+    KeepTitleRowOnScreen();
     ops_->Start();
     return true;
 }
@@ -402,6 +409,37 @@ void TFKeyra::KeepTopOnScreen() {
         SetWindowPos(Handle(), nullptr, rc.left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A loaded position whose title row lies on no screen (say one saved while minimized, or on a
+// monitor since removed) is brought back, once the window has its final width.
+void TFKeyra::KeepTitleRowOnScreen() {
+    std::vector<KRect> screens;
+    EnumDisplayMonitors(nullptr, nullptr, AddScreen, reinterpret_cast<LPARAM>(&screens));
+    RECT rc;
+    if (!GetWindowRect(Handle(), &rc)) return;
+    int left = rc.left, top = rc.top;
+    BringTitleRowOnScreen(left, top, rc.right - rc.left, screens);
+    if (left != rc.left || top != rc.top) SetWindowTopLeft(top, left);
+}
+
+// While minimized the window rectangle is the system's parking place (-32000), never a
+// position to save: the normal (restored) rectangle is.
+bool TFKeyra::NormalRect(RECT& rc) {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof(wp);
+    if (IsIconic(Handle()) && GetWindowPlacement(Handle(), &wp)) {
+        rc = wp.rcNormalPosition;
+        // Workspace coordinates (they differ from the screen's by a taskbar at the top or left).
+        if (!(GetWindowLongPtrW(Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+            MONITORINFO mi{};
+            mi.cbSize = sizeof(mi);
+            if (GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi))
+                OffsetRect(&rc, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+        }
+        return true;
+    }
+    return GetWindowRect(Handle(), &rc) != 0;
+}
+
 void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
     if (!engine_) return;
     kf::PopupMenu menu;
@@ -600,12 +638,12 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 
 int TFKeyra::WindowTop() {
     RECT rc;
-    return GetWindowRect(Handle(), &rc) ? rc.top : top_;
+    return NormalRect(rc) ? rc.top : top_;
 }
 
 int TFKeyra::WindowLeft() {
     RECT rc;
-    return GetWindowRect(Handle(), &rc) ? rc.left : left_;
+    return NormalRect(rc) ? rc.left : left_;
 }
 
 void TFKeyra::SetWindowTopLeft(int top, int left) {

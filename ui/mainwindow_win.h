@@ -71,6 +71,8 @@ private:
     void FormMouseUp();
     void DragEnded();
     void KeepTopOnScreen();
+    void KeepTitleRowOnScreen();
+    bool NormalRect(RECT& rc);
     void ShowHelp();
     void CloseFromMenu();
     void PMenuMainPopupAndRun(POINT screen);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "app/enginepaste.h"
 #include "app/kengine.h"
 #include "input/paste.h"
+#include "tests/unit/recording_executor.h"
 
 namespace {
 
@@ -15,6 +17,8 @@ constexpr std::uintptr_t kMemo = 0x5678;
 KPasteStep S(A action, std::uintptr_t window = 0, std::int32_t a = 0, std::int32_t b = 0) {
     return KPasteStep{action, window, a, b};
 }
+
+KPasteStep Verified(std::uintptr_t window) { return S(A::VerifyForeground, window, kForegroundDeadlineMs); }
 
 KPasteInput Aimed(int mode) {
     KPasteInput in;
@@ -51,7 +55,8 @@ struct CursorModel : KPasteExecutor {
     int lowest = 0;
     std::int32_t x = -1, y = -1;
     int clicksWhileHidden = 0;
-    void Execute(const KPasteStep& s) override {
+    void Refuse() override {}
+    bool Execute(const KPasteStep& s) override {
         switch (s.action) {
             case A::HideCursor: lowest = std::min(lowest, --counter); break;
             case A::ShowCursor: ++counter; break;
@@ -59,6 +64,7 @@ struct CursorModel : KPasteExecutor {
             case A::ButtonDown: if (counter < 0) ++clicksWhileHidden; break;
             default: break;
         }
+        return true;
     }
 };
 
@@ -66,14 +72,15 @@ struct CursorModel : KPasteExecutor {
 
 TEST(PastePlan, NormalModeIsForegroundPumpWaitAndOneChord) {
     const auto plan = BuildPastePlan(Aimed(1));
-    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), S(A::Wait, 0, 100)}, kCtrlV});
+    const auto expected =
+        Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget), S(A::Wait, 0, 100)}, kCtrlV});
     EXPECT_EQ(plan, expected);
 }
 
 TEST(PastePlan, ClickModeBalancesCursorAndEndsAtHome) {
     const auto in = Aimed(2);
     const auto plan = BuildPastePlan(in);
-    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), S(A::HideCursor),
+    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget), S(A::HideCursor),
                                    S(A::MoveAbsolute, 0, 32768, 32768), S(A::ButtonDown),
                                    S(A::ButtonUp), S(A::Wait, 0, 100)},
                                   kCtrlV,
@@ -92,7 +99,7 @@ TEST(PastePlan, ClickModeBalancesCursorAndEndsAtHome) {
 
 TEST(PastePlan, DoubleClickModeClicksTwiceAndPressesEscapeBeforePasting) {
     const auto plan = BuildPastePlan(Aimed(3));
-    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), S(A::HideCursor),
+    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget), S(A::HideCursor),
                                    S(A::MoveAbsolute, 0, 32768, 32768), S(A::ButtonDown), S(A::ButtonUp),
                                    S(A::PumpMessages), S(A::Wait, 0, 100), S(A::ButtonDown), S(A::ButtonUp),
                                    S(A::KeyDown, 0, 27), S(A::KeyUp, 0, 27), S(A::Wait, 0, 100)},
@@ -115,7 +122,7 @@ TEST(PastePlan, MemoTargetNeverClicksAndNeverTouchesTheCursor) {
         in.ClearMode = 1;
         const auto plan = BuildPastePlan(in);
         const auto expected = Concat({{S(A::FocusMemo, kMemo), S(A::Foreground, kMemo), S(A::PumpMessages),
-                                       S(A::Wait, 0, 100)},
+                                       Verified(kMemo), S(A::Wait, 0, 100)},
                                       kCtrlV});
         EXPECT_EQ(plan, expected);
     }
@@ -177,7 +184,7 @@ TEST(PastePlan, ClearSelectsAllAndDeletesBeforeThePaste) {
     in.PasteWait = 50;
     in.ClearMode = 1;
     const auto plan = BuildPastePlan(in);
-    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), S(A::Wait, 0, 50),
+    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget), S(A::Wait, 0, 50),
                                    S(A::KeyDown, 0, 17), S(A::KeyDown, 0, 65), S(A::KeyUp, 0, 65),
                                    S(A::KeyUp, 0, 17), S(A::KeyDown, 0, 46), S(A::KeyUp, 0, 46),
                                    S(A::Wait, 0, 50)},
@@ -225,6 +232,59 @@ TEST(PastePlan, UnknownModesPasteWithoutClicking) {
     }
 }
 
+TEST(PasteInto, TargetNeverInFrontSendsNoClickNoKeyAndRefuses) {
+    for (int mode : {1, 2, 3}) {
+        SCOPED_TRACE(mode);
+        auto in = Aimed(mode);
+        in.ClearMode = 1;
+        in.EnterMode = 1;
+        KRecordingExecutor rec;
+        rec.refusing = {kTarget};
+        EXPECT_FALSE(PasteInto(in, rec));
+        // Nothing after the failed check ran: the cursor is untouched, no click, no key.
+        const std::vector<KPasteStep> expected = {S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget)};
+        EXPECT_EQ(rec.steps, expected);
+        EXPECT_EQ(rec.refusals, 1);
+    }
+}
+
+TEST(PasteInto, TargetInFrontRunsTheWholePlan) {
+    for (int mode : {1, 2, 3}) {
+        SCOPED_TRACE(mode);
+        KRecordingExecutor rec;
+        rec.refusing = {kMemo};  // another window refusing changes nothing here
+        EXPECT_TRUE(PasteInto(Aimed(mode), rec));
+        EXPECT_EQ(rec.steps, BuildPastePlan(Aimed(mode)));
+        EXPECT_EQ(rec.refusals, 0);
+    }
+}
+
+TEST(PasteInto, MemoTargetIsCheckedAsOurOwnWindowNotTheForeignOne) {
+    auto in = Aimed(2);
+    in.MemoTarget = 1;
+    KRecordingExecutor foreignGone;
+    foreignGone.refusing = {kTarget};
+    EXPECT_TRUE(PasteInto(in, foreignGone));
+    EXPECT_EQ(Count(foreignGone.steps, A::KeyDown), 2);
+    EXPECT_EQ(foreignGone.steps[3], Verified(kMemo));
+
+    KRecordingExecutor memoBehind;
+    memoBehind.refusing = {kMemo};
+    EXPECT_FALSE(PasteInto(in, memoBehind));
+    EXPECT_EQ(Count(memoBehind.steps, A::KeyDown), 0);
+    EXPECT_EQ(memoBehind.refusals, 1);
+}
+
+TEST(PasteInto, NothingToAimAtIsNoRefusal) {
+    auto in = Aimed(1);
+    in.TargetWindow = 0;
+    KRecordingExecutor rec;
+    rec.refusing = {0};
+    EXPECT_TRUE(PasteInto(in, rec));
+    EXPECT_TRUE(rec.steps.empty());
+    EXPECT_EQ(rec.refusals, 0);
+}
+
 TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
     KEngine engine;
     engine.PasteMode = 2;
@@ -241,7 +301,7 @@ TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
     EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
     ASSERT_FALSE(rec.steps.empty());
     EXPECT_EQ(rec.steps[0], S(A::Foreground, kTarget));
-    EXPECT_EQ(rec.steps[3], S(A::MoveAbsolute, 0, 6554, 16384));
+    EXPECT_EQ(rec.steps[4], S(A::MoveAbsolute, 0, 6554, 16384));
     EXPECT_EQ(rec.steps.back(), S(A::ShowCursor));
     EXPECT_EQ(engine.TargetWindow, kTarget);
 
@@ -260,4 +320,18 @@ TEST(PasteToTarget, WithoutTargetLeavesTheExecutorUntouched) {
     KRecordingExecutor rec;
     EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
     EXPECT_TRUE(rec.steps.empty());
+}
+
+TEST(PasteToTarget, ARefusedPasteLeavesTheAimAsItWas) {
+    KEngine engine;
+    engine.PasteMode = 2;
+    engine.TargetWindow = kTarget;
+    engine.ScreenWidth = 1000;
+    engine.ScreenHeight = 800;
+    KRecordingExecutor rec;
+    rec.refusing = {kTarget};
+    EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
+    EXPECT_EQ(rec.refusals, 1);
+    EXPECT_EQ(Count(rec.steps, A::ButtonDown), 0);
+    EXPECT_EQ(engine.TargetWindow, kTarget);
 }

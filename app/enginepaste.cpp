@@ -1,0 +1,27 @@
+#include "app/enginepaste.h"
+
+#include "app/kengine.h"
+
+KPasteInput PasteInputFrom(const KEngine& engine, std::uintptr_t memoWindow) {
+    KPasteInput in;
+    in.PasteMode = engine.PasteMode;
+    in.PasteWait = engine.PasteWait;
+    in.MemoTarget = engine.MemoTarget;
+    in.EnterMode = engine.EnterMode;
+    in.ClearMode = engine.ClearMode;
+    in.TargetWindow = engine.TargetWindow;
+    in.MemoWindow = memoWindow;
+    in.TargetX = engine.TargetX;
+    in.TargetY = engine.TargetY;
+    in.HomeX = engine.HomeX;
+    in.HomeY = engine.HomeY;
+    in.ScreenWidth = engine.ScreenWidth;
+    in.ScreenHeight = engine.ScreenHeight;
+    return in;
+}
+
+int PasteToTarget(KEngine& engine, std::uintptr_t memoWindow, KPasteExecutor& exec) {
+    if (engine.MemoTarget == 1) engine.TargetWindow = memoWindow;
+    PasteInto(PasteInputFrom(engine, memoWindow), exec);
+    return 0;
+}
