@@ -332,6 +332,32 @@ class Keyra:
             shutil.rmtree(self.folder, ignore_errors=True)
 
 
+class WindowManager:
+    """openbox on the test display, as a user's desktop has one: frames, its own focus rules,
+    always-on-top windows kept above. Ended by its pid."""
+
+    def __init__(self):
+        self.proc = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        wait_until(self.managing, 30, what="openbox to manage the display")
+
+    def managing(self):
+        if self.proc.poll() is not None:
+            raise AssertionError("openbox ended (exit %s)" % self.proc.returncode)
+        out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL, timeout=30).stdout
+        return b"window id" in out
+
+    def cleanup(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(timeout=10)
+
+
 class Fixtures:
     """Collects every Keyra of a test so that it is ended and removed whatever happens."""
 
@@ -342,6 +368,12 @@ class Fixtures:
         k = Keyra(*args, **kw)
         self.items.append(k)
         return k
+
+    def window_manager(self):
+        """Starts openbox for this test; it is ended after the test's programs."""
+        wm = WindowManager()
+        self.items.insert(0, wm)
+        return wm
 
     def cleanup(self):
         for k in reversed(self.items):

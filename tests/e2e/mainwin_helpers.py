@@ -327,7 +327,7 @@ def close_by_button(k, mw):
 class Notepad:
     """Wine's own Notepad, the foreign application the tests paste into."""
 
-    def __init__(self):
+    def __init__(self, rect=NOTEPAD_RECT):
         before = {w["hwnd"] for w in h.windows_of_class("Notepad")}
         self.proc = subprocess.Popen(["wine", "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -337,8 +337,8 @@ class Notepad:
             fresh = [w for w in h.windows_of_class("Notepad") if w["hwnd"] not in before]
             return fresh[0] if fresh else None
         self.hwnd = h.wait_until(new_window, 60, what="the Notepad window")["hwnd"]
-        # No window manager: windows stay where they are put, so keep it clear of Keyra.
-        mprobe("move", self.hwnd, *NOTEPAD_RECT)
+        # No window manager: windows stay where they are put, so by default keep it clear of Keyra.
+        mprobe("move", self.hwnd, *rect)
         edits = [c for c in h.children(self.hwnd) if c["class"].lower() == "edit"]
         h.check(edits, "Notepad has an edit box")
         self.edit = edits[0]
@@ -350,6 +350,8 @@ class Notepad:
         h.probe("settext", self.edit["hwnd"], utf8_hex(text))
 
     def click_into(self, dx=None, dy=None):
+        # Read again: a window manager places and frames the window after the move.
+        self.edit = [c for c in h.children(self.hwnd) if c["class"].lower() == "edit"][0]
         h.click_child(self.edit, dx, dy)
         h.wait_until(lambda: mprobe("foreground")["hwnd"] == self.hwnd, 15, what="Notepad in the foreground")
 
@@ -370,7 +372,7 @@ class Notepad:
         h.try_probe("waitgone", self.hwnd, 10000)
 
 
-def notepad(fx):
-    n = Notepad()
+def notepad(fx, rect=NOTEPAD_RECT):
+    n = Notepad(rect)
     fx.items.append(n)  # ended with the test's other fixtures
     return n

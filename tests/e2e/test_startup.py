@@ -257,7 +257,9 @@ def test_positions_are_clamped_to_the_screen(fx):
     for (top, left), expected in (((5000, 5000), (w - 100, hgt - 100)),
                                   ((hgt - 99, w - 99), (w - 100, hgt - 100)),
                                   ((hgt - 100, w - 100), (w - 100, hgt - 100)),
-                                  ((-50, -30), (-30, -50))):
+                                  ((-10, -30), (-30, -10)),
+                                  # No part of the title row on the screen: brought back.
+                                  ((-50, -30), (0, 0))):
         k = fx.keyra(files={"keyra.kr": h.settings_lines(Top=str(top), Left=str(left))})
         win = k.start_and_wait()
         check_eq(rect_of(win), expected, "Top=%d Left=%d" % (top, left))

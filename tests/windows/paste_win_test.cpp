@@ -107,6 +107,41 @@ TEST_F(PasteIntoNotepad, DoubleClickModeStillPastesOnceAndReturnsHome) {
     })) << "cursor at " << p.x << "," << p.y;
 }
 
+TEST_F(PasteIntoNotepad, ATargetClosedMeanwhileGetsNoClickAndNoKeys) {
+    // Notepad is in front with the focus in its edit box: keys sent blindly would land there.
+    SetForegroundWindow(pad_.Frame());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == pad_.Frame(); }));
+    HWND gone = inputtest::MakeWindow(650, 100, 200, 200, true);
+    ASSERT_NE(gone, nullptr);
+    KPasteInput in = Input(2);
+    in.TargetWindow = reinterpret_cast<std::uintptr_t>(gone);
+    DestroyWindow(gone);
+    SetClipboardText(nullptr, u"never typed");
+    POINT before{};
+    GetCursorPos(&before);
+
+    EXPECT_FALSE(PasteInto(in, exec_));
+    EXPECT_FALSE(WaitFor([&] { return !TextOf(pad_.Edit()).empty(); }, 800)) << "typed into Notepad";
+    POINT after{};
+    GetCursorPos(&after);
+    EXPECT_EQ(after.x, before.x);  // no click at the target point
+    EXPECT_EQ(after.y, before.y);
+}
+
+TEST_F(PasteIntoNotepad, ATargetBehindAnotherWindowIsBroughtToTheFrontFirst) {
+    // Our own window in front, as Keyra is right after the press on its button.
+    HWND front = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"front", WS_POPUP | WS_VISIBLE, 650, 100, 200, 200,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(front, nullptr);
+    SetForegroundWindow(front);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == front; }));
+    SetClipboardText(nullptr, u"in front");
+    EXPECT_TRUE(PasteInto(Input(1), exec_));
+    EXPECT_EQ(GetForegroundWindow(), pad_.Frame());
+    EXPECT_TRUE(EditHolds(L"in front"));
+    DestroyWindow(front);
+}
+
 TEST_F(PasteIntoNotepad, MemoTargetNeverTouchesTheForeignWindow) {
     // A memo box of our own, in a window of our own.
     HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 650, 100, 300, 200, nullptr, nullptr,

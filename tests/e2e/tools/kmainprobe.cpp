@@ -162,6 +162,29 @@ int CmdForeground() {
     return Emit("{\"ok\":true,\"hwnd\":" + Handle(f) + ",\"pid\":" + Num(pid) + "}");
 }
 
+// Says "ready", then polls an edit box until it holds text; reports the milliseconds from the
+// ready line to the text's arrival, so a caller can time an action it starts right after.
+int CmdWaitText(int argc, wchar_t** argv) {
+    if (argc < 4) return Fail("usage: waittext <hwnd> <timeout ms>");
+    HWND h = ParseHandle(argv[2]);
+    if (!IsWindow(h)) return Fail("no such window");
+    const double timeout = _wtoi(argv[3]);
+    LARGE_INTEGER freq, start, now;
+    QueryPerformanceFrequency(&freq);
+    std::printf("{\"ready\":true}\n");
+    std::fflush(stdout);
+    QueryPerformanceCounter(&start);
+    for (;;) {
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 200, &length);
+        QueryPerformanceCounter(&now);
+        const double ms = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
+        if (length > 0) return Emit("{\"ok\":true,\"ms\":" + Num(static_cast<long long>(ms)) + "}");
+        if (ms > timeout) return Fail("no text in time");
+        Sleep(1);
+    }
+}
+
 int CmdLbRow(int argc, wchar_t** argv) {
     if (argc < 4) return Fail("usage: lbrow <hwnd> <row>");
     HWND h = ParseHandle(argv[2]);
@@ -311,6 +334,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"setclip") return CmdSetClip(argc, argv);
     if (cmd == L"foreground") return CmdForeground();
     if (cmd == L"lbrow") return CmdLbRow(argc, argv);
+    if (cmd == L"waittext") return CmdWaitText(argc, argv);
     if (cmd == L"menushot") return CmdMenuShot();
     if (cmd == L"refmenu") return CmdRefMenu(argc, argv);
     return Fail("unknown command");
