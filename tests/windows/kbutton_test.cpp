@@ -379,13 +379,13 @@ TEST_F(TKButtonMouse, HandlerMayDestroyTheButton) {
 }
 
 TEST_F(TKButtonMouse, ErrorsOfHandlersReachTheErrorHandler) {
-    auto saved = TKButton::ErrorHandler;
+    auto saved = kf::ErrorHandler;
     std::string seen;
-    TKButton::ErrorHandler = [&](HWND, const std::exception& e) { seen = e.what(); };
+    kf::ErrorHandler = [&](HWND, const std::exception& e) { seen = e.what(); };
     b.OnClick = [] { throw std::runtime_error("boom"); };
     Send(WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
     Send(WM_LBUTTONUP, 5, 5);
-    TKButton::ErrorHandler = saved;
+    kf::ErrorHandler = saved;
     EXPECT_EQ(seen, "boom");
 }
 
