@@ -13,6 +13,9 @@ public:
     // Hidden when the options panel opens; its fields stay.
     virtual void Hide() = 0;
     virtual bool Owns(HWND window) = 0;
+    // After the data file is loaded: sizes from the settings, the group box's list.
+    virtual void LayoutControls() = 0;
+    virtual void FillGroupBox() = 0;
     // The data file's generator lines.
     virtual void LoadGeneratorData(KIni& doc) = 0;
     virtual void SaveGeneratorData(KIni& doc) = 0;

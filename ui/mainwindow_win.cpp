@@ -9,6 +9,7 @@
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
 #include "framework/kstr.h"
+#include "generator/generatorhost.h"
 #include "generator/generatorseam.h"
 #include "input/zdinput_win.h"
 #include "resources/resource.h"
@@ -27,29 +28,6 @@ std::u16string Decimal(int v) {
     const std::string s = std::to_string(v);
     return std::u16string(s.begin(), s.end());
 }
-
-// Until the generator window exists its lines ($Top, $Left, #..., $SYMBOL, $NUMBER) are
-// carried over unchanged, so a save does not drop the user's word lists.
-class CarriedGeneratorLines : public KGeneratorSeam {
-public:
-    bool IsOpen() override { return false; }
-    void Toggle() override {}
-    void Hide() override {}
-    bool Owns(HWND) override { return false; }
-    void LoadGeneratorData(KIni& doc) override {
-        lines_.clear();
-        for (int i = 0; i < doc.LineCount(); ++i) {
-            const std::u16string name = doc.LineName(i);
-            if (!name.empty() && (name[0] == u'$' || name[0] == u'#')) lines_.push_back(doc.Line(i));
-        }
-    }
-    void SaveGeneratorData(KIni& doc) override {
-        for (const auto& line : lines_) doc.AppendLine(line);
-    }
-
-private:
-    std::vector<std::u16string> lines_;
-};
 
 // Until the options panel exists: never open.
 class NoOptionsPanel : public KOptionsPanelSeam {
@@ -153,7 +131,7 @@ bool TFKeyra::FormCreate() {
     if (engine_->CaptionFromBaseName()) caption_->SetText(engine_->BaseName);
     snapper_ = std::make_unique<TWindowSnapper>();
     bank_ = std::make_unique<TButtonBank>(kCount, Handle());
-    generator_ = std::make_unique<CarriedGeneratorLines>();
+    generator_ = CreateGenerator();
     table_ = std::make_unique<KIdTable>();
     options_ = std::make_unique<NoOptionsPanel>();
     ops_ = std::make_unique<KEntryOps>(*engine_, *table_, static_cast<KEntryView&>(*this),
@@ -176,6 +154,8 @@ bool TFKeyra::FormCreate() {
     BindBank();
     ArrangeControls();
     ops_->Start();
+    generator_->LayoutControls();
+    generator_->FillGroupBox();
     return true;
 }
 
@@ -299,6 +279,7 @@ bool TFKeyra::FormClose() {
 
 void TFKeyra::ReleaseAll() {
     generator_.reset();
+    generatorHost_.reset();
     clickWatch_.reset();
     ops_.reset();
     engine_.reset();

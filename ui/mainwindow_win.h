@@ -25,6 +25,7 @@ class TKButton;
 class TWindowSnapper;
 class KMouseWatch;
 class KGeneratorSeam;
+class KGeneratorHost;
 class KOptionsPanelSeam;
 
 class TFKeyra : public kf::Window, private KDataHost, private KEntryView, private KEntryServices {
@@ -66,6 +67,9 @@ private:
     void ReleaseAll();
     void OnBankButton(int index);
     void CloseFromMenu();
+
+    // The generator window and what it sees of this one (mainwindow_generator_win.cpp).
+    std::unique_ptr<KGeneratorSeam> CreateGenerator();
 
     // Moving and the click watch (mainwindow_move_win.cpp).
     void CaptureClickTarget(POINT p, HWND window);
@@ -115,6 +119,7 @@ private:
     void CopyEntry(const KIdData& entry) override;
     bool ReadEntry(KIdData& entry) override;
 
+    std::unique_ptr<KGeneratorHost> generatorHost_;  // outlives the generator
     // Owned objects, freed in FormClose in this order after the save.
     std::unique_ptr<KGeneratorSeam> generator_;
     std::unique_ptr<KMouseWatch> clickWatch_;
