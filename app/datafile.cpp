@@ -4,17 +4,14 @@
 
 #include "app/kengine.h"
 #include "app/settings.h"
+#include "core/kstr.h"
 #include "storage/kini.h"
 #include "storage/kplatform.h"
 #include "storage/kvar.h"
 
 namespace {
 
-std::u16string EntryName(int n) {
-    std::u16string name(u"I");
-    name += KVar(n).AsText();
-    return name;
-}
+std::u16string EntryName(int n) { return u"I" + kstr::Decimal(n); }
 
 }  // namespace
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 
 enum TKButtonStyle { zsNormal, zsSingle, zsFlat, zsFrame };
 enum TKButtonEnter { zeNon, zeNormal, zeSingle, zeShade, zeReverse, zeFrame };

@@ -1,6 +1,6 @@
 #include "framework/window.h"
 
-#include "storage/kerror.h"
+#include "core/kerror.h"
 
 namespace kf {
 

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "storage/kplatform.h"
 
 namespace kplat {

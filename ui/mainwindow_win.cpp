@@ -13,7 +13,7 @@
 #include "input/paste.h"
 #include "input/zdinput_win.h"
 #include "resources/resource.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "storage/kini.h"
 #include "ui/snap_win.h"
 

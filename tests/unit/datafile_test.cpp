@@ -5,7 +5,7 @@
 
 #include "app/kengine.h"
 #include "app/settings.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "storage/kini.h"
 #include "storage_temp_dir.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/kbutton_face.h"
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 
 using namespace kdraw;
 

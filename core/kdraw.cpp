@@ -1,4 +1,4 @@
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 
 #include <algorithm>
 #include <cstring>
