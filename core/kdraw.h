@@ -33,7 +33,6 @@ public:
 
     int Width() const { return width_; }
     int Height() const { return height_; }
-    int Stride() const { return stride_; }
     bool BottomUp() const { return bottomUp_; }
     bool Empty() const { return width_ <= 0 || height_ <= 0; }
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }

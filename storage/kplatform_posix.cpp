@@ -75,26 +75,6 @@ std::u16string AnsiToUtf16(std::string_view bytes) {
     return out;
 }
 
-std::string Utf16ToAnsi(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char16_t c : text) {
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out.push_back(static_cast<char>(c));
-            continue;
-        }
-        char mapped = '?';
-        for (int i = 0; i < 32; ++i) {
-            if (kCp1252High[i] == c) {
-                mapped = static_cast<char>(0x80 + i);
-                break;
-            }
-        }
-        out.push_back(mapped);
-    }
-    return out;
-}
-
 std::u16string FoldCase(std::u16string_view text) {
     std::u16string out(text);
     for (auto& c : out) c = Upper(c);

@@ -61,17 +61,6 @@ std::u16string AnsiToUtf16(std::string_view bytes) {
     return U(out);
 }
 
-std::string Utf16ToAnsi(std::u16string_view text) {
-    if (text.empty()) return {};
-    const auto* w = reinterpret_cast<const wchar_t*>(text.data());
-    const int len = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(CP_ACP, 0, w, len, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w, len, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 int CompareNoCase(std::u16string_view a, std::u16string_view b) {
     const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, reinterpret_cast<const wchar_t*>(a.data()),
                                  static_cast<int>(a.size()), reinterpret_cast<const wchar_t*>(b.data()),
