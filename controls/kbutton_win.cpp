@@ -7,7 +7,7 @@
 #include <string>
 
 #include "framework/kstr.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 
 namespace kgdi {
 
