@@ -57,8 +57,12 @@ int PointsToPixels(int points) {
 }
 
 Font CreatePointFont(const std::u16string& face, int points, int weight) {
+    return CreateFontOfHeight(face, -PointsToPixels(points), weight);
+}
+
+Font CreateFontOfHeight(const std::u16string& face, int height, int weight) {
     LOGFONTW lf{};
-    lf.lfHeight = -PointsToPixels(points);
+    lf.lfHeight = height;
     lf.lfWeight = weight;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;

@@ -85,8 +85,7 @@ bool TFKeyra::Start() {
 
 void TFKeyra::CreateControls() {
     HWND form = Handle();
-    captionFont_ = kgdi::Font(CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+    captionFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
     kf::LabelArgs caption;
     caption.parent = form;
     caption.bounds = {6, 3, 60, 16};
