@@ -4,11 +4,11 @@
 
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
+#include "core/kstr.h"
 #include "framework/kstr.h"
 #include "input/clipboard_win.h"
 #include "resources/resource.h"
 #include "storage/kini.h"
-#include "storage/kvar.h"
 
 namespace {
 constexpr wchar_t kClassName[] = L"VIDodureza";
@@ -17,8 +17,6 @@ constexpr COLORREF kPanelColor = 0xD8E9EC;
 constexpr COLORREF kLengthColor = 0x808080;
 constexpr char16_t kImportFilter[] = u"テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
 constexpr char16_t kOccupiedWarning[] = u"パスワードが設定されています。\n旧パスワードを控えてから空欄にして下さい！";
-
-std::u16string Decimal(int v) { return std::u16string(KVar(v).AsText()); }
 
 std::u16string Today() {
     SYSTEMTIME t;
@@ -82,8 +80,7 @@ VIDodureza::~VIDodureza() {
 
 void VIDodureza::CreateControls() {
     HWND form = Handle();
-    captionFont_ = kgdi::Font(CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+    captionFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
     kf::LabelArgs caption;
     caption.parent = form;
     caption.bounds = {6, 3, 120, 16};
@@ -397,7 +394,7 @@ void VIDodureza::EditPassChange(int box) {
     if (!lists_) return;  // still being created
     kf::Label& len = box == 1 ? *pass1Len_ : box == 2 ? *pass2Len_ : *pass3Len_;
     const std::u16string text = PassBox(box).Text();
-    len.SetText(Decimal(static_cast<int>(text.size())));
+    len.SetText(kstr::Decimal(static_cast<int>(text.size())));
     len.AutoSize();
     if (text.empty()) return;
     ShowUsedState(box);

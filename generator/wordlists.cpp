@@ -1,5 +1,6 @@
 #include "generator/wordlists.h"
 
+#include "core/kstr.h"
 #include "storage/kiddata.h"
 #include "storage/kini.h"
 #include "storage/kvar.h"
@@ -19,8 +20,6 @@ bool Contains(const std::vector<std::u16string>& list, const std::u16string& s) 
         if (x == s) return true;
     return false;
 }
-
-std::u16string Decimal(int v) { return std::u16string(KVar(v).AsText()); }
 }  // namespace
 
 int KGroupTable::Find(std::u16string_view group) const {
@@ -261,7 +260,7 @@ bool KWordLists::ImportLines(KIni& doc) {
     return true;
 }
 
-std::u16string KWordLists::ImportedText() const { return Decimal(ImportCount) + kImportedMessage; }
+std::u16string KWordLists::ImportedText() const { return kstr::Decimal(ImportCount) + kImportedMessage; }
 
 KGeneratorPosition ReadGeneratorPosition(KIni& doc, int screenWidth, int screenHeight) {
     KGeneratorPosition p;

@@ -8,6 +8,7 @@
 #include "app/mainbank.h"
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
+#include "core/kstr.h"
 #include "framework/kstr.h"
 #include "generator/generatorhost.h"
 #include "generator/generatorseam.h"
@@ -24,10 +25,6 @@ constexpr wchar_t kClassName[] = L"TFKeyra";
 constexpr int kListItemHeight = 16;
 const char16_t* const kFieldCaptions[kFields] = {u"title", u"id", u"pass", u"url"};
 
-std::u16string Decimal(int v) {
-    const std::string s = std::to_string(v);
-    return std::u16string(s.begin(), s.end());
-}
 
 // Until the options panel exists: never open.
 class NoOptionsPanel : public KOptionsPanelSeam {
@@ -67,8 +64,7 @@ bool TFKeyra::Start() {
 
 void TFKeyra::CreateControls() {
     HWND form = Handle();
-    captionFont_ = kgdi::Font(CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+    captionFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
     kf::LabelArgs caption;
     caption.parent = form;
     caption.bounds = {6, 3, 60, 16};
@@ -226,7 +222,7 @@ void TFKeyra::ArrangeControls() {
     for (int k = 1; k <= kMaxGroupButtons + 1; ++k) bank.Button(GroupPos(k)).SetVisible(false);
     for (int k = 0; k <= n; ++k) {
         TKButton& b = bank.Button(GroupPos(k + 1));
-        b.SetCaption(k < n ? Decimal(e.GroupOffset + k + 1) : std::u16string(u"OP"));
+        b.SetCaption(k < n ? kstr::Decimal(e.GroupOffset + k + 1) : std::u16string(u"OP"));
         b.SetFontName(e.FontName);
         b.SetFontSize(e.FontSize);
         PlaceButton(GroupPos(k + 1), l.groupButtons[k], e.ButtonColor, e.ButtonShortTextColor);
