@@ -1,6 +1,6 @@
 #include "generator/generatorwindow_win.h"
 
-#include <algorithm>
+#include <stdexcept>
 
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"

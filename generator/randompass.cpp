@@ -13,10 +13,7 @@ int KSeq15Random::RandRange(int a, int b) {
 }
 
 int KSecureRandom::RandRange(int a, int b) {
-    if (b <= a) {
-        SecureRandom32();  // still one draw
-        return a;
-    }
+    if (b <= a) return a;
     const auto n = static_cast<std::uint32_t>(static_cast<std::int64_t>(b) - a + 1);
     return a + static_cast<int>(UniformBelow(n, [] { return SecureRandom32(); }));
 }

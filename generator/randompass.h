@@ -9,7 +9,7 @@
 class KRandomSource {
 public:
     virtual ~KRandomSource() = default;
-    // A value from a to b inclusive; every call is exactly one draw.
+    // A value from a to b inclusive.
     virtual int RandRange(int a, int b) = 0;
 };
 
@@ -19,6 +19,7 @@ public:
     explicit KSeq15Random(std::uint32_t seed = 0) : state_(seed) {}
     void SetSeed(std::uint32_t seed) { state_ = seed; }
     int Next();
+    // a + trunc(Next() * (b - a + 1) / 32768): exactly one Next() per call, also when a = b.
     int RandRange(int a, int b) override;
 
 private:
