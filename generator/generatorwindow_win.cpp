@@ -166,6 +166,12 @@ void VIDodureza::CreateControls() {
     pass2_ = pass(pc, 2);
     pass3_ = pass(pc, 3);
 
+    // Boxes keep the system's window colour on the panels' colour.
+    for (kf::Control* box : std::initializer_list<kf::Control*>{digit_.get(), type_.get(), group_.get(), name_.get(),
+                                                                 symbol_.get(), number_.get(), pass1_.get(),
+                                                                 pass2_.get(), pass3_.get()})
+        box->SetBackColor(GetSysColor(COLOR_WINDOW));
+
     groupBox_ = std::make_unique<Box>(*group_);
     nameBox_ = std::make_unique<Box>(*name_);
     symbolBox_ = std::make_unique<Box>(*symbol_);
