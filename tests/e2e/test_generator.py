@@ -50,7 +50,7 @@ class Generator:
         buttons = [c for c in self.kids if c["class"] == "TKButton"]
         check_eq(len(buttons), 13, "buttons")
         buttons.sort(key=lambda c: (c["rect"]["top"], c["rect"]["left"]))
-        self.buttons = {n: b for n, b in zip((1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13), buttons)}
+        self.buttons = dict(enumerate(buttons, 1))
         return self
 
     def press(self, number):
@@ -279,10 +279,12 @@ def test_generator_import_docking_and_system_close(fx):
         gen.refresh().win["rect"]), 15, what="the generator docked below the main window")
 
     # Alt+F4 hides it like its close button; the main menu's tick follows.
+    x, y = mw.bare_point()
+    m.open_menu_matching(x, y, main_menu(True), lambda: m.right_click_at(x, y))
+    m.dismiss_menu()
     gen.type_into(gen.pass1, "abc")
     h.keys("alt+F4")
     h.wait_until(lambda: not gen.refresh().win["visible"], 15, what="the generator hidden")
-    x, y = mw.bare_point()
     m.open_menu_matching(x, y, main_menu(False), lambda: m.right_click_at(x, y))
     m.choose_menu_key("p")
     h.wait_until(lambda: gen.refresh().win["visible"], 15, what="the generator shown again")
