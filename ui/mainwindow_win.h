@@ -4,6 +4,7 @@
 //   mainwindow_entries_win.cpp  the controls as the entry operations and the data file see them
 //   mainwindow_menus_win.cpp    the main, list and field-button menus
 //   mainwindow_move_win.cpp     moving by the bare surface, snapping, the click watch's reports
+//   mainwindow_generator_win.cpp  what the generator window sees of this one
 #pragma once
 #include <windows.h>
 
