@@ -53,8 +53,12 @@ int PointsToPixels(int points) {
 }
 
 Font CreatePointFont(const std::u16string& face, int points, int weight) {
+    return CreatePixelFont(face, PointsToPixels(points), weight);
+}
+
+Font CreatePixelFont(const std::u16string& face, int pixels, int weight) {
     LOGFONTW lf{};
-    lf.lfHeight = -PointsToPixels(points);
+    lf.lfHeight = -pixels;
     lf.lfWeight = weight;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;

@@ -26,6 +26,7 @@ class TWindowSnapper;
 class KMouseWatch;
 class KGeneratorSeam;
 class KOptionsPanelSeam;
+class TPinPanel;
 
 class TFKeyra : public kf::Window, private KDataHost, private KEntryView, private KEntryServices {
 public:
@@ -124,6 +125,7 @@ private:
     std::unique_ptr<TButtonBank> bank_;
     std::unique_ptr<TWindowSnapper> snapper_;
     std::unique_ptr<KOptionsPanelSeam> options_;
+    std::unique_ptr<TPinPanel> pin_;  // after options_: the options panel reaches it until freed
 
     std::unique_ptr<kf::Label> caption_;
     std::unique_ptr<kf::ListBox> list_;

@@ -1,0 +1,81 @@
+#include "ui/options.h"
+
+#include <algorithm>
+
+#include "app/kengine.h"
+#include "ui/pinlock.h"
+
+namespace {
+constexpr int kMinGroups = 5;
+constexpr int kMinFontSize = 6, kMaxFontSize = 72;  // the range the data file's loader keeps
+
+void ApplyHeight(const std::u16string& text, std::int32_t& setting) {
+    std::int32_t v = 0;
+    if (ParseBoxNumber(text, v)) setting = std::clamp<std::int32_t>(v, kMinBoxHeight, kMaxBoxHeight);
+}
+}  // namespace
+
+std::u16string DecimalText(std::int32_t value) {
+    const std::string s = std::to_string(value);
+    return std::u16string(s.begin(), s.end());
+}
+
+bool ParseBoxNumber(const std::u16string& text, std::int32_t& value) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == u' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
+    const std::size_t first = i;
+    std::int64_t v = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) v = std::min<std::int64_t>(v * 10 + (text[i] - u'0'), INT32_MAX);
+    while (i < text.size() && text[i] == u' ') ++i;
+    if (i == first || i != text.size()) return false;
+    value = static_cast<std::int32_t>(negative ? -v : v);
+    return true;
+}
+
+KOptionValues OptionValuesOf(const KEngine& e) {
+    KOptionValues v;
+    v.pasteModeItem = e.PasteMode >= 0 && e.PasteMode < kPasteModeItems ? e.PasteMode : -1;
+    const int groups = e.ShortButtonNum - kMinGroups;
+    v.groupCountItem = groups >= 0 && groups < kGroupCountItems ? groups : -1;
+    v.listHeight = DecimalText(e.ListHeight);
+    v.memoHeight = DecimalText(e.MemoHeight);
+    v.dispPass = e.DispPassMode != 0;
+    v.dispPin = e.PINMode != 0;
+    v.formColor = e.FormColor;
+    v.buttonColor = e.ButtonColor;
+    v.fontName = e.FontName;
+    v.fontSize = DecimalText(e.FontSize);
+    return v;
+}
+
+void ApplyOptionValues(const KOptionValues& v, int pinMode, KEngine& e) {
+    if (v.pasteModeItem >= 0 && v.pasteModeItem < kPasteModeItems) e.PasteMode = v.pasteModeItem;
+    if (v.groupCountItem >= 0 && v.groupCountItem < kGroupCountItems) e.ShortButtonNum = v.groupCountItem + kMinGroups;
+    ApplyHeight(v.listHeight, e.ListHeight);
+    ApplyHeight(v.memoHeight, e.MemoHeight);
+    e.DispPassMode = v.dispPass ? 1 : 0;
+    // A ticked box without a PIN that can be typed would only claim a lock there is not.
+    if (pinMode == TPinLock::kHidden) e.PINMode = v.dispPin && IsValidPin(e.PINNo) ? 1 : 0;
+    e.FormColor = v.formColor;
+    e.ButtonColor = v.buttonColor;
+    if (!v.fontName.empty()) e.FontName = v.fontName;
+    std::int32_t size = 0;
+    if (ParseBoxNumber(v.fontSize, size) && size > 0) e.FontSize = std::clamp(size, kMinFontSize, kMaxFontSize);
+    // The second group page follows the new count.
+    if (e.GroupOffset > 0) e.GroupOffset = 10 - e.ShortButtonNum;
+}
+
+KPanelPlacement PlaceOpenPanel(int panelTop, int panelHeight, int formWidth, int formHeight) {
+    KPanelPlacement p{formWidth - 8, panelHeight, formWidth, formHeight};
+    if (panelHeight < kPanelMinHeight) {
+        p.panelHeight = kPanelMinHeight;
+        p.formHeight = panelTop + kPanelMinHeight + 4;
+    }
+    if (p.panelWidth < kPanelMinWidth) {
+        p.panelWidth = kPanelMinWidth;
+        p.formWidth = kPanelMinWidth + 8;
+    }
+    return p;
+}
