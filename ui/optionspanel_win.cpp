@@ -1,5 +1,7 @@
 #include "ui/optionspanel_win.h"
 
+#include <algorithm>
+
 #include "app/mainbank.h"
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
@@ -12,6 +14,14 @@ constexpr COLORREF kPanelColor = 0xD8E9EC;
 constexpr int kPanelLeft = 4;
 const char16_t kVersion[] = u"0.3";
 const char16_t kNotice[] = u"(C) 2020 Keyra";
+
+// Wide enough for its caption in the font the screen really uses, within the narrowest panel.
+void FitCheckBox(kf::CheckBox& box) {
+    const RECT r = box.BoundsInParent();
+    const int need = kgdi::MeasureText(box.Font(), box.Text()).cx + GetSystemMetrics(SM_CXMENUCHECK) + 8;
+    const int width = std::min<int>(std::max<int>(r.right - r.left, need), kPanelMinWidth - r.left - 4);
+    box.SetBounds(r.left, r.top, width, r.bottom - r.top);
+}
 }  // namespace
 
 TOptionsPanel::TOptionsPanel(TFKeyra& form, TPinPanel& pin) : form_(form), pin_(pin) {
@@ -79,10 +89,12 @@ void TOptionsPanel::CreateControls() {
     check.text = u"起動時に暗証番号を入力する";
     check.onClicked = [this] { pin_.Lock().CheckBoxClicked(dispPin_->Checked()); };
     dispPin_ = std::make_unique<kf::CheckBox>(check);
+    FitCheckBox(*dispPin_);
     check.bounds = {14, 97, 149, 17};
     check.text = u"パスワードを表示する";
     check.onClicked = nullptr;
     dispPass_ = std::make_unique<kf::CheckBox>(check);
+    FitCheckBox(*dispPass_);
 
     const struct {
         int x, y;
@@ -138,6 +150,10 @@ void TOptionsPanel::CreateControls() {
         b->OnClick = [this, tag] { ColorButtonClick(tag); };
         colors_[tag] = std::move(b);
     }
+    // A caption wider than its place runs under the box beside it, never over it.
+    for (auto& c : captions_)
+        SetWindowPos(c->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
     const KEngine& e = *form_.Engine();
     colors_[0]->SetFaceColor(static_cast<kdraw::KColor>(e.FormColor));
     colors_[1]->SetFaceColor(static_cast<kdraw::KColor>(e.ButtonColor));
