@@ -159,8 +159,6 @@ void TOptionsPanel::CreateControls() {
     colors_[1]->SetFaceColor(static_cast<kdraw::KColor>(e.ButtonColor));
 }
 
-kdraw::KColor TOptionsPanel::ColorOf(int tag) const { return colors_[tag == 0 ? 0 : 1]->FaceColor(); }
-
 void TOptionsPanel::MoveHelpButton() {
     TKButton& help = form_.Bank()->Button(kmainbank::kHelpPos);
     if (!helpMoved_) {

@@ -24,9 +24,6 @@ public:
     void Open() override;
     void CloseAndApply() override;
 
-    // The colour buttons' faces (Tag 0 "form", 1 "button").
-    kdraw::KColor ColorOf(int tag) const;
-
 private:
     void CreateControls();
     KOptionValues Values() const;

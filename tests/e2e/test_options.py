@@ -4,7 +4,6 @@ program ended."""
 
 import os
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -22,17 +21,12 @@ class Panels:
     """The two panels of the main window and their controls, as kprobe reports them."""
 
     def __init__(self, k):
-        self.k = k
-        self.refresh()
-
-    def refresh(self):
-        kids = self.k.children()
+        kids = k.children()
         panels = [c for c in kids if c["class"] == "KPanel"]
         inside = lambda p: [c for c in kids if c["parent"] == p["hwnd"]]  # noqa: E731
         self.pin = [p for p in panels if any(c["text"] == PIN_LABEL for c in inside(p))][0]
         self.option = [p for p in panels if p is not self.pin][0]
         self.pin_kids, self.option_kids = inside(self.pin), inside(self.option)
-        return self
 
     def option_control(self, cls, index=0):
         found = sorted([c for c in self.option_kids if c["class"] == cls], key=lambda c: c["rect"]["top"])
@@ -73,7 +67,6 @@ def retype(control, text, dx=None):
 def choose_item(combo, downs):
     """Opens a drop-down list by a click and moves `downs` items down with the keyboard."""
     h.click_child(combo)
-    time.sleep(0.3)
     h.keys(*(["Down"] * downs), "Return")
 
 
@@ -98,7 +91,7 @@ def saved_settings(k):
 
 @test
 def test_options_panel_changes_every_setting_the_layout_follows_and_the_file_keeps_them(fx):
-    k, mw = m.start_keyra(fx, ListHeight="40", MemoHeight="30")
+    k, mw = m.start_keyra(fx, ListHeight="40", MemoHeight="30", FormColor="255")
     # The second group page first: it must follow the new group count.
     m.press_and_release(*mw.bare_point())
     h.wait_until(lambda: mw.refresh().group_captions() == ["6", "7", "8", "9", "10", "OP"], 15,
@@ -112,10 +105,9 @@ def test_options_panel_changes_every_setting_the_layout_follows_and_the_file_kee
     check(win["width"] >= 222 and p.option["rect"]["width"] == win["width"] - 8, "panel width %r" % p.option["rect"])
     check_eq(p.text(p.by_text("Version 0.3")), "Version 0.3", "version line")
     check(any("2020" in c["text"] for c in p.option_kids), "a notice line with the year 2020")
-    help_button = p.by_text("help")
-    check_eq((help_button["rect"]["width"], help_button["rect"]["height"]), (32, 16), "help button size")
-    check_eq(help_button["rect"]["top"] - p.option["rect"]["top"], 9, "help button top")
-    check_eq(p.option["rect"]["right"] - help_button["rect"]["left"], 41, "help button left")
+    hr, pr = p.by_text("help")["rect"], p.option["rect"]
+    check_eq((hr["width"], hr["height"], hr["top"] - pr["top"], pr["right"] - hr["left"]), (32, 16, 9, 41),
+             "help button: size, top and distance from the panel's right edge")
     combos = [p.text(p.option_control("ComboBox", i)) for i in range(4)]
     check_eq(combos, ["通常の貼り付け", "5", "Tahoma", "10"], "drop-down boxes filled from the settings")
     check_eq([p.text(p.option_control("Edit", i)) for i in range(2)], ["40", "30"], "height boxes")
@@ -162,44 +154,37 @@ def test_options_panel_changes_every_setting_the_layout_follows_and_the_file_kee
     check_eq(k.close(), 0, "exit code")
     s = saved_settings(k)
     expected = {"pastemode": "2", "shortbuttonnum": "8", "listheight": "240", "memoheight": "500",
-                "dispPassmode".lower(): "0", "fontname": chosen_font, "fontsize": "12",
-                "buttoncolor": str(0x984E00), "formcolor": str(0x984E00), "pinmode": "0"}
+                "disppassmode": "0", "fontname": chosen_font, "fontsize": "12",
+                "buttoncolor": str(0x984E00), "formcolor": "255", "pinmode": "0"}
     check_eq({key: s.get(key) for key in expected}, expected, "settings in the data file")
 
 
 @test
-def test_empty_boxes_keep_their_settings_and_the_window_stays_usable(fx):
+def test_empty_boxes_keep_their_settings_and_the_name_shows_and_hides_the_picture(fx):
     k, mw = m.start_keyra(fx, ListHeight="120", MemoHeight="60", FontSize="11")
     p = open_options(k, mw)
-    retype(p.option_control("Edit", 0), "")
-    retype(p.option_control("Edit", 1), "")
-    retype(p.option_control("ComboBox", 3), "", 10)
-    mw = close_with_group_button(k, mw, "2")
-    check(not h.message_boxes(), "no error is shown")
-    check_eq((mw.list["rect"]["height"], mw.memo["rect"]["height"]), (120, 60), "heights kept")
-    # The buttons still answer: the panel opens again and closes again.
-    open_options(k, mw)
-    close_with_group_button(k, mw, "1")
-    check_eq(k.close(), 0, "exit code")
-    s = saved_settings(k)
-    check_eq((s["listheight"], s["memoheight"], s["fontsize"]), ("120", "60", "11"), "settings kept")
-
-
-@test
-def test_the_name_shows_and_hides_the_playing_picture(fx):
-    k, mw = m.start_keyra(fx)
-    p = open_options(k, mw)
     picture = lambda: [c for c in Panels(k).option_kids if c["class"] == "KAnimatedImage"][0]  # noqa: E731
-    check(not picture()["visible"], "hidden at first")
+    check(not picture()["visible"], "the picture is hidden at first")
     h.click_child(p.by_text("Keyra"))
-    h.wait_until(lambda: picture()["visible"], 15, what="the picture")
-    r = picture()["rect"]
+    r = h.wait_until(lambda: picture()["visible"] and picture()["rect"], 15, what="the picture")
     check_eq((r["width"], r["height"]), (211, 24), "picture size")
     shots = set()
     h.wait_until(lambda: shots.add(tuple(h.probe("pixels", r["left"], r["top"], 211, 24)["rows"])) or len(shots) >= 3,
                  15, what="three different frames")
     h.click_child(p.by_text("Keyra"))
     h.wait_until(lambda: not picture()["visible"], 15, what="the picture to hide")
+
+    for box in (p.option_control("Edit", 0), p.option_control("Edit", 1), p.option_control("ComboBox", 3)):
+        retype(box, "", 10)
+    mw = close_with_group_button(k, mw, "2")
+    check(not h.message_boxes(), "no error is shown")
+    check_eq((mw.list["rect"]["height"], mw.memo["rect"]["height"]), (120, 60), "heights kept")
+    # The buttons still answer: the panel opens and closes again.
+    open_options(k, mw)
+    close_with_group_button(k, mw, "1")
+    check_eq(k.close(), 0, "exit code")
+    s = saved_settings(k)
+    check_eq((s["listheight"], s["memoheight"], s["fontsize"]), ("120", "60", "11"), "settings kept")
 
 
 @test
@@ -241,39 +226,35 @@ def test_a_registered_pin_is_asked_at_the_next_start_and_only_the_right_one_pass
     check_eq(mw2.field_texts()[0], "銀行", "the entries are reachable")
 
 
+def pin_button_round(k, mw, button):
+    """Ticks the PIN box, checks the current PIN is shown, presses `button`; then closes the
+    program and returns the saved PINMode and PINNo."""
+    p = open_options(k, mw)
+    h.click_child(p.by_text(PIN_BOX), 6)
+    p = h.wait_until(panel_visible(k, "pin"), 15, what="the PIN panel")
+    check_eq(p.text(p.pin_edit()), "5678", "the current PIN is shown")
+    h.click_child(p.by_text(button, pin=True))
+    p = h.wait_until(panel_visible(k, "option"), 15, what="the options panel after %s" % button)
+    check(not p.by_text(PIN_BOX)["checked"], "%s unticks the box" % button)
+    close_with_group_button(k, mw, "1")
+    check_eq(k.close(), 0, "exit code")
+    s = saved_settings(k)
+    return s["pinmode"], s["pinno"]
+
+
 @test
 def test_pin_remove_cancel_and_an_unusable_pin_never_lock_the_user_out(fx):
-    # A PIN that can never be typed asks for nothing.
+    # A PIN that can never be typed asks for nothing, and is no lock when saved.
     k, mw = m.start_keyra(fx, PINMode="1", PINNo="12")
     check(m.stays(lambda: not Panels(k).pin["visible"], 1.5), "no PIN panel for the PIN '12'")
     p = open_options(k, mw)
     check(p.by_text(PIN_BOX)["checked"], "the box shows PINMode")
     close_with_group_button(k, mw, "1")
     check_eq(k.close(), 0, "exit code")
-    check_eq(saved_settings(k)["pinmode"], "0", "no lock claimed without a usable PIN")
+    check_eq(saved_settings(k)["pinmode"], "0", "PINMode without a usable PIN")
 
-    # Cancel keeps the PIN and unticks the box; Remove empties the PIN.
-    k = fx.keyra(files={"keyra.kr": h.settings_lines(Left="600", PINNo="5678")})
+    k, mw = m.start_keyra(fx, PINNo="5678")
+    check_eq(pin_button_round(k, mw, "キャンセル"), ("0", "5678"), "after cancel")
+    k = fx.keyra(folder=k.folder)
     k.start_and_wait()
-    mw = m.MainWindow(k)
-    p = open_options(k, mw)
-    for button, pin_after in (("キャンセル", "5678"), ("削除", "")):
-        h.click_child(p.by_text(PIN_BOX), 6)
-        p = h.wait_until(panel_visible(k, "pin"), 15, what="the PIN panel")
-        check_eq(p.text(p.pin_edit()), "5678", "the current PIN is shown")
-        h.click_child(p.by_text(button, pin=True))
-        p = h.wait_until(panel_visible(k, "option"), 15, what="the options panel after %s" % button)
-        check(not p.by_text(PIN_BOX)["checked"], "%s unticks the box" % button)
-        if button == "キャンセル":
-            close_with_group_button(k, mw, "1")
-            check_eq(k.close(), 0, "exit code")
-            s = saved_settings(k)
-            check_eq((s["pinmode"], s["pinno"]), ("0", pin_after), "after %s" % button)
-            k = fx.keyra(folder=k.folder)
-            k.start_and_wait()
-            mw = m.MainWindow(k)
-            p = open_options(k, mw)
-    close_with_group_button(k, mw, "1")
-    check_eq(k.close(), 0, "exit code")
-    s = saved_settings(k)
-    check_eq((s["pinmode"], s["pinno"]), ("0", ""), "after 削除")
+    check_eq(pin_button_round(k, m.MainWindow(k), "削除"), ("0", ""), "after remove")
