@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/kstr.h"
+
 using namespace kmainbank;
 
 namespace {
@@ -83,8 +85,7 @@ void KEntryOps::TogglePage() {
     const int count = GroupButtonCount();
     engine_.GroupOffset = engine_.GroupOffset != 0 ? 0 : KIdTable::kGroups - count;
     for (int k = 1; k <= count; ++k) {
-        const std::string digits = std::to_string(k + engine_.GroupOffset);
-        view_.SetButtonCaption(Group(k), std::u16string(digits.begin(), digits.end()));
+        view_.SetButtonCaption(Group(k), kstr::Decimal(k + engine_.GroupOffset));
     }
     view_.SetBankLastIndex(Group(1));
     MarkGroupButton();

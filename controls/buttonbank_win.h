@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "controls/kbutton_win.h"
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 
 class TButtonBank {
 public:

@@ -2,12 +2,11 @@
 
 #include <windowsx.h>
 
-#include <cstring>
 #include <new>
 #include <string>
 
 #include "framework/kstr.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 
 namespace {
 
@@ -142,15 +141,7 @@ void TKButton::FontChanged() {
 }
 
 HFONT TKButton::FontHandle() {
-    if (!font_) {
-        LOGFONTW lf{};
-        lf.lfHeight = fontHeight_;
-        lf.lfWeight = FW_NORMAL;
-        lf.lfCharSet = DEFAULT_CHARSET;
-        const size_t n = fontName_.size() < LF_FACESIZE - 1 ? fontName_.size() : LF_FACESIZE - 1;
-        std::memcpy(lf.lfFaceName, fontName_.data(), n * sizeof(wchar_t));
-        font_.Reset(CreateFontIndirectW(&lf));
-    }
+    if (!font_) font_ = kgdi::CreateFontOfHeight(fontName_, fontHeight_);
     return font_.Get();
 }
 

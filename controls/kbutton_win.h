@@ -9,7 +9,7 @@
 #include <string>
 
 #include "controls/kbutton_face.h"
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 #include "framework/gdi.h"
 #include "framework/window.h"
 

@@ -1,7 +1,7 @@
 #include "framework/window.h"
 
 #include "framework/controls.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 
 namespace kf {
 

@@ -8,6 +8,7 @@
 #include "app/mainbank.h"
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
+#include "core/kstr.h"
 #include "framework/kstr.h"
 #include "generator/generatorseam.h"
 #include "input/zdinput_win.h"
@@ -24,11 +25,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"TFKeyra";
 constexpr int kListItemHeight = 16;
 const char16_t* const kFieldCaptions[kFields] = {u"title", u"id", u"pass", u"url"};
-
-std::u16string Decimal(int v) {
-    const std::string s = std::to_string(v);
-    return std::u16string(s.begin(), s.end());
-}
 
 // Until the generator window exists its lines ($Top, $Left, #..., $SYMBOL, $NUMBER) are
 // carried over unchanged, so a save does not drop the user's word lists.
@@ -86,8 +82,7 @@ bool TFKeyra::Start() {
 
 void TFKeyra::CreateControls() {
     HWND form = Handle();
-    captionFont_ = kgdi::Font(CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+    captionFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
     kf::LabelArgs caption;
     caption.parent = form;
     caption.bounds = {6, 3, 60, 16};
@@ -233,7 +228,7 @@ void TFKeyra::ArrangeControls() {
 
     // Title row: help (hidden here), minimize, close.
     for (int k = 0; k < kTitleButtons; ++k) {
-        if (kHelpPos + k == kHelpPos && helpInPanel) continue;
+        if (k == 0 && helpInPanel) continue;
         TKButton& b = bank.Button(kHelpPos + k);
         b.SetStyle(zsFlat);
         b.SetFontSize(9);
@@ -248,7 +243,7 @@ void TFKeyra::ArrangeControls() {
     for (int k = 1; k <= kMaxGroupButtons + 1; ++k) bank.Button(GroupPos(k)).SetVisible(false);
     for (int k = 0; k <= n; ++k) {
         TKButton& b = bank.Button(GroupPos(k + 1));
-        b.SetCaption(k < n ? Decimal(e.GroupOffset + k + 1) : std::u16string(u"OP"));
+        b.SetCaption(k < n ? kstr::Decimal(e.GroupOffset + k + 1) : std::u16string(u"OP"));
         b.SetFontName(e.FontName);
         b.SetFontSize(e.FontSize);
         PlaceButton(GroupPos(k + 1), l.groupButtons[k], e.ButtonColor, e.ButtonShortTextColor);

@@ -3,22 +3,24 @@
 #include <algorithm>
 
 #include "app/kengine.h"
+#include "app/settings.h"
+#include "core/kstr.h"
 #include "ui/pinlock.h"
 
 namespace {
 constexpr int kMinGroups = 5;
-constexpr int kMinFontSize = 6, kMaxFontSize = 72;  // the range the data file's loader keeps
 
-void ApplyHeight(const std::u16string& text, std::int32_t& setting) {
+// A number typed into the box for `field`, brought into the range the data file's loader keeps.
+void ApplyNumber(const std::u16string& text, std::int32_t KSettings::*field, KEngine& e) {
     std::int32_t v = 0;
-    if (ParseBoxNumber(text, v)) setting = std::clamp<std::int32_t>(v, kMinBoxHeight, kMaxBoxHeight);
+    if (!ParseBoxNumber(text, v)) return;
+    for (std::size_t i = 0; i < kSettingCount; ++i) {
+        const KSettingRow& row = kSettingRows[i];
+        if (row.Int == field) v = std::clamp(v, row.Low, row.High);
+    }
+    e.*field = v;
 }
 }  // namespace
-
-std::u16string DecimalText(std::int32_t value) {
-    const std::string s = std::to_string(value);
-    return std::u16string(s.begin(), s.end());
-}
 
 bool ParseBoxNumber(const std::u16string& text, std::int32_t& value) {
     std::size_t i = 0;
@@ -39,30 +41,31 @@ KOptionValues OptionValuesOf(const KEngine& e) {
     v.pasteModeItem = e.PasteMode >= 0 && e.PasteMode < kPasteModeItems ? e.PasteMode : -1;
     const int groups = e.ShortButtonNum - kMinGroups;
     v.groupCountItem = groups >= 0 && groups < kGroupCountItems ? groups : -1;
-    v.listHeight = DecimalText(e.ListHeight);
-    v.memoHeight = DecimalText(e.MemoHeight);
+    v.listHeight = kstr::Decimal(e.ListHeight);
+    v.memoHeight = kstr::Decimal(e.MemoHeight);
     v.dispPass = e.DispPassMode != 0;
     v.dispPin = e.PINMode != 0;
     v.formColor = e.FormColor;
     v.buttonColor = e.ButtonColor;
     v.fontName = e.FontName;
-    v.fontSize = DecimalText(e.FontSize);
+    v.fontSize = kstr::Decimal(e.FontSize);
     return v;
 }
 
 void ApplyOptionValues(const KOptionValues& v, int pinMode, KEngine& e) {
     if (v.pasteModeItem >= 0 && v.pasteModeItem < kPasteModeItems) e.PasteMode = v.pasteModeItem;
     if (v.groupCountItem >= 0 && v.groupCountItem < kGroupCountItems) e.ShortButtonNum = v.groupCountItem + kMinGroups;
-    ApplyHeight(v.listHeight, e.ListHeight);
-    ApplyHeight(v.memoHeight, e.MemoHeight);
+    ApplyNumber(v.listHeight, &KSettings::ListHeight, e);
+    ApplyNumber(v.memoHeight, &KSettings::MemoHeight, e);
     e.DispPassMode = v.dispPass ? 1 : 0;
     // A ticked box without a PIN that can be typed would only claim a lock there is not.
     if (pinMode == TPinLock::kHidden) e.PINMode = v.dispPin && IsValidPin(e.PINNo) ? 1 : 0;
     e.FormColor = v.formColor;
     e.ButtonColor = v.buttonColor;
     if (!v.fontName.empty()) e.FontName = v.fontName;
+    // A size of 0 is no size: the old one stays.
     std::int32_t size = 0;
-    if (ParseBoxNumber(v.fontSize, size) && size > 0) e.FontSize = std::clamp(size, kMinFontSize, kMaxFontSize);
+    if (ParseBoxNumber(v.fontSize, size) && size > 0) ApplyNumber(v.fontSize, &KSettings::FontSize, e);
     // The second group page follows the new count.
     if (e.GroupOffset > 0) e.GroupOffset = 10 - e.ShortButtonNum;
 }

@@ -22,7 +22,6 @@ struct KOptionValues {
 
 constexpr int kPasteModeItems = 3;
 constexpr int kGroupCountItems = 6;
-constexpr int kMinBoxHeight = 22, kMaxBoxHeight = 500;
 
 // The controls filled from the engine (on opening).
 KOptionValues OptionValuesOf(const KEngine& engine);
@@ -32,9 +31,8 @@ KOptionValues OptionValuesOf(const KEngine& engine);
 // usable value (empty, not a number, nothing chosen) keeps that setting as it was.
 void ApplyOptionValues(const KOptionValues& values, int pinMode, KEngine& engine);
 
-// "%i" of a value, and the number in a box: false when there is none; far too large
-// numbers saturate instead of wrapping.
-std::u16string DecimalText(std::int32_t value);
+// The number in a box: false when there is none; far too large numbers saturate instead of
+// wrapping.
 bool ParseBoxNumber(const std::u16string& text, std::int32_t& value);
 
 // Where the open panel goes and how large the window must become.

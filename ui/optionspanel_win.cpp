@@ -42,10 +42,10 @@ TOptionsPanel::~TOptionsPanel() {
 }
 
 void TOptionsPanel::CreateControls() {
-    panelFont_ = kgdi::CreatePixelFont(u"Tahoma", 12);
-    nameFont_ = kgdi::CreatePixelFont(u"Arial", 19);
-    smallFont_ = kgdi::CreatePixelFont(u"MS UI Gothic", 12);
-    boxFont_ = kgdi::CreatePixelFont(u"Tahoma", 13);
+    panelFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -12);
+    nameFont_ = kgdi::CreateFontOfHeight(u"Arial", -19);
+    smallFont_ = kgdi::CreateFontOfHeight(u"MS UI Gothic", -12);
+    boxFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
 
     kf::PanelArgs p;
     p.parent = form_.Handle();

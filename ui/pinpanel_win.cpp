@@ -9,8 +9,8 @@ constexpr int kPanelTop = 22, kPanelLeft = 4;
 }  // namespace
 
 TPinPanel::TPinPanel(TFKeyra& form) : form_(form), lock_(*form.Engine(), *this) {
-    font_ = kgdi::CreatePixelFont(u"Tahoma", 12);
-    editFont_ = kgdi::CreatePixelFont(u"Tahoma", 13);
+    font_ = kgdi::CreateFontOfHeight(u"Tahoma", -12);
+    editFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
     kf::PanelArgs p;
     p.parent = form.Handle();
     p.bounds = {kPanelLeft, kPanelTop, 100, 100};
