@@ -15,7 +15,9 @@
 #include "input/zdinput_win.h"
 #include "resources/resource.h"
 #include "storage/kini.h"
+#include "ui/optionspanel_win.h"
 #include "ui/optionsseam.h"
+#include "ui/pinpanel_win.h"
 #include "ui/snap_win.h"
 
 using namespace kmainbank;
@@ -25,14 +27,6 @@ constexpr wchar_t kClassName[] = L"TFKeyra";
 constexpr int kListItemHeight = 16;
 const char16_t* const kFieldCaptions[kFields] = {u"title", u"id", u"pass", u"url"};
 
-
-// Until the options panel exists: never open.
-class NoOptionsPanel : public KOptionsPanelSeam {
-public:
-    bool IsOpen() override { return false; }
-    void Open() override {}
-    void CloseAndApply() override {}
-};
 }  // namespace
 
 TFKeyra::TFKeyra() = default;
@@ -58,7 +52,10 @@ bool TFKeyra::Start() {
     }
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
-    list_->Focus();
+    if (pin_ && pin_->Asking())
+        pin_->FocusEdit();
+    else
+        list_->Focus();
     return true;
 }
 
@@ -129,7 +126,8 @@ bool TFKeyra::FormCreate() {
     bank_ = std::make_unique<TButtonBank>(kCount, Handle());
     generator_ = CreateGenerator();
     table_ = std::make_unique<KIdTable>();
-    options_ = std::make_unique<NoOptionsPanel>();
+    pin_ = std::make_unique<TPinPanel>(*this);
+    options_ = std::make_unique<TOptionsPanel>(*this, *pin_);
     ops_ = std::make_unique<KEntryOps>(*engine_, *table_, static_cast<KEntryView&>(*this),
                                        static_cast<KEntryServices&>(*this));
 
@@ -204,10 +202,14 @@ void TFKeyra::ArrangeControls() {
     auto PlaceButton = [&bank](int pos, const KRect& r, std::int32_t face, std::int32_t text) {
         bank.Place(pos, r.left, r.top, r.width, r.height, face, text);
     };
-    for (int pos = 0; pos < kCount; ++pos) bank.Button(pos).SetParentColor(static_cast<kdraw::KColor>(paintColor_));
+    // The options panel takes the help button at its first opening and keeps it.
+    const bool helpInPanel = GetParent(bank.Button(kHelpPos).Handle()) != Handle();
+    for (int pos = 0; pos < kCount; ++pos)
+        if (pos != kHelpPos || !helpInPanel) bank.Button(pos).SetParentColor(static_cast<kdraw::KColor>(paintColor_));
 
     // Title row: help (hidden here), minimize, close.
     for (int k = 0; k < kTitleButtons; ++k) {
+        if (k == 0 && helpInPanel) continue;
         TKButton& b = bank.Button(kHelpPos + k);
         b.SetStyle(zsFlat);
         b.SetFontSize(9);
@@ -216,7 +218,7 @@ void TFKeyra::ArrangeControls() {
     }
     bank.Button(kMinimizePos).LoadGlyph(kf::Instance(), IDB_MINIMIZE);
     bank.Button(kClosePos).LoadGlyph(kf::Instance(), IDB_CLOSE);
-    bank.Button(kHelpPos).SetVisible(false);
+    if (!helpInPanel) bank.Button(kHelpPos).SetVisible(false);
 
     // Group row: n group buttons and "OP".
     for (int k = 1; k <= kMaxGroupButtons + 1; ++k) bank.Button(GroupPos(k)).SetVisible(false);
@@ -257,6 +259,7 @@ void TFKeyra::FormActivate() {
     activated_ = 1;
     clickWatch_ = std::make_unique<KMouseWatch>(kf::Instance(), Handle());
     clickWatch_->Start();
+    pin_->AskAtStart();
 }
 
 bool TFKeyra::FormClose() {
@@ -283,6 +286,7 @@ void TFKeyra::ReleaseAll() {
     bank_.reset();
     snapper_.reset();
     options_.reset();
+    pin_.reset();
 }
 
 void TFKeyra::EndSession() {
@@ -379,6 +383,12 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
             return false;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
+            // While the PIN is asked the keys go to its box, never to the list beneath.
+            if (LOWORD(wParam) != WA_INACTIVE && pin_ && pin_->Asking()) {
+                pin_->FocusEdit();
+                result = 0;
+                return true;
+            }
             return false;
         case WM_CONTEXTMENU: {
             POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};

@@ -28,6 +28,7 @@ class KMouseWatch;
 class KGeneratorSeam;
 class KGeneratorHost;
 class KOptionsPanelSeam;
+class TPinPanel;
 
 class TFKeyra : public kf::Window, private KDataHost, private KEntryView, private KEntryServices {
 public:
@@ -130,6 +131,7 @@ private:
     std::unique_ptr<TButtonBank> bank_;
     std::unique_ptr<TWindowSnapper> snapper_;
     std::unique_ptr<KOptionsPanelSeam> options_;
+    std::unique_ptr<TPinPanel> pin_;  // after options_: the options panel reaches it until freed
 
     std::unique_ptr<kf::Label> caption_;
     std::unique_ptr<kf::ListBox> list_;
