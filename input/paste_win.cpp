@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/window.h"
+
 namespace {
 
 HWND AsWindow(std::uintptr_t w) { return reinterpret_cast<HWND>(w); }
@@ -10,19 +12,6 @@ HWND AsWindow(std::uintptr_t w) { return reinterpret_cast<HWND>(w); }
 HWND TopLevel(HWND w) {
     HWND root = GetAncestor(w, GA_ROOT);
     return root ? root : w;
-}
-
-void PumpPending() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave the quit for the main loop.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 // Right after our own activation by the user's click, a window manager may refuse a plain
@@ -52,7 +41,7 @@ bool WaitForeground(HWND w, DWORD deadlineMs) {
             BringToFront(w);
             lastAsk = now;
         }
-        PumpPending();
+        kf::PumpMessages();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
@@ -64,7 +53,7 @@ bool KWinPasteExecutor::Execute(const KPasteStep& step) {
         case KPasteAction::Foreground:
             if (IsWindow(AsWindow(step.window))) BringToFront(AsWindow(step.window));
             break;
-        case KPasteAction::PumpMessages: PumpPending(); break;
+        case KPasteAction::PumpMessages: kf::PumpMessages(); break;
         case KPasteAction::VerifyForeground:
             return WaitForeground(AsWindow(step.window), static_cast<DWORD>(step.a > 0 ? step.a : 0));
         case KPasteAction::FocusMemo: SetFocus(AsWindow(step.window)); break;

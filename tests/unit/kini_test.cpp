@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "storage_temp_dir.h"
 
 namespace {

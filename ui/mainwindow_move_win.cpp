@@ -1,0 +1,121 @@
+// TFKeyra moved by its bare surface, snapped to a neighbour, and told of every press of the
+// left mouse button by the click watch.
+#include "generator/generatorseam.h"
+#include "ui/clicktarget.h"
+#include "ui/mainwindow_win.h"
+#include "ui/snap_win.h"
+#include "ui/winpos.h"
+
+void TFKeyra::CaptureClickTarget(POINT p, HWND window) {
+    if (!engine_) return;
+    HWND outer = window;
+    for (int i = 0; i < 16 && outer; ++i) {
+        HWND parent = GetParent(outer);
+        if (!parent) break;
+        outer = parent;
+    }
+    DWORD pid = 0;
+    if (outer) GetWindowThreadProcessId(outer, &pid);
+    KClickFacts facts;
+    facts.window = outer != nullptr;
+    facts.ours = outer && pid == GetCurrentProcessId();
+    facts.generator = facts.ours && generator_->Owns(outer);
+    switch (DecideClick(facts)) {
+        case KClickMeaning::Target:
+            engine_->TargetX = p.x;
+            engine_->TargetY = p.y;
+            engine_->TargetWindow = reinterpret_cast<std::uintptr_t>(outer);
+            engine_->MemoTarget = 0;
+            break;
+        case KClickMeaning::Home:
+            engine_->HomeX = p.x;
+            engine_->HomeY = p.y;
+            break;
+        case KClickMeaning::Nothing:
+            break;
+    }
+    // Recorded before pending messages run, so a later press handled meanwhile is not
+    // overwritten by this earlier one.
+    kf::PumpMessages();
+}
+
+// The bare surface moves the window: the press captures the mouse, moves follow it, and
+// the release ends the drag. A press and release without moving is a click on the window.
+void TFKeyra::FormMouseDown() {
+    GetCursorPos(&press_);
+    RECT rc;
+    GetWindowRect(Handle(), &rc);
+    dragOrigin_ = {rc.left, rc.top};
+    drag_ = 1;
+    SetCapture(Handle());
+}
+
+void TFKeyra::FormMouseMove() {
+    if (!drag_) return;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    SetWindowPos(Handle(), nullptr, dragOrigin_.x + cursor.x - press_.x, dragOrigin_.y + cursor.y - press_.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFKeyra::FormMouseUp() {
+    if (!drag_) return;
+    FormMouseMove();
+    ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
+}
+
+void TFKeyra::DragEnded() {
+    drag_ = 0;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (cursor.x == press_.x && cursor.y == press_.y) {
+        OnBankButton(kmainbank::kPageSwitch);  // a click on the bare window switches the group page
+    } else if (snapper_) {
+        snapper_->SnapToNeighbour(Handle());
+    }
+    KeepTopOnScreen();
+}
+
+namespace {
+BOOL CALLBACK AddScreen(HMONITOR, HDC, LPRECT r, LPARAM list) {
+    reinterpret_cast<std::vector<KRect>*>(list)->push_back({r->left, r->top, r->right - r->left, r->bottom - r->top});
+    return TRUE;
+}
+}  // namespace
+
+// A loaded position whose title row lies on no screen (say one saved while minimized, or on a
+// monitor since removed) is brought back, once the window has its final width.
+void TFKeyra::KeepTitleRowOnScreen() {
+    std::vector<KRect> screens;
+    EnumDisplayMonitors(nullptr, nullptr, AddScreen, reinterpret_cast<LPARAM>(&screens));
+    RECT rc;
+    if (!GetWindowRect(Handle(), &rc)) return;
+    int left = rc.left, top = rc.top;
+    BringTitleRowOnScreen(left, top, rc.right - rc.left, screens);
+    if (left != rc.left || top != rc.top) SetWindowTopLeft(top, left);
+}
+
+// While minimized the window rectangle is the system's parking place (-32000), never a
+// position to save: the normal (restored) rectangle is.
+bool TFKeyra::NormalRect(RECT& rc) {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof(wp);
+    if (IsIconic(Handle()) && GetWindowPlacement(Handle(), &wp)) {
+        rc = wp.rcNormalPosition;
+        // Workspace coordinates (they differ from the screen's by a taskbar at the top or left).
+        if (!(GetWindowLongPtrW(Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+            MONITORINFO mi{};
+            mi.cbSize = sizeof(mi);
+            if (GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi))
+                OffsetRect(&rc, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+        }
+        return true;
+    }
+    return GetWindowRect(Handle(), &rc) != 0;
+}
+
+void TFKeyra::KeepTopOnScreen() {
+    RECT rc;
+    if (GetWindowRect(Handle(), &rc) && rc.top < 0)
+        SetWindowPos(Handle(), nullptr, rc.left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
