@@ -80,14 +80,24 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
 }
 
 std::u16string FoldCase(std::u16string_view text) {
+    // The sort key under the same flags as CompareNoCase: two texts have equal keys exactly
+    // when the comparison finds them equal (Straße and STRASSE, which upper-casing keeps apart).
     if (text.empty()) return {};
     const auto* w = reinterpret_cast<const wchar_t*>(text.data());
     const int len = static_cast<int>(text.size());
-    const int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, w, len, nullptr, 0);
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int n = LCMapStringW(LOCALE_USER_DEFAULT, flags, w, len, nullptr, 0);
     if (n <= 0) return std::u16string(text);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, w, len, out.data(), n);
-    return U(out);
+    std::string key(static_cast<std::size_t>(n), '\0');
+    LCMapStringW(LOCALE_USER_DEFAULT, flags, w, len, reinterpret_cast<wchar_t*>(key.data()), n);
+    std::u16string out;
+    out.reserve(key.size() / 2 + 1);
+    for (std::size_t i = 0; i < key.size(); i += 2) {
+        const unsigned lo = static_cast<unsigned char>(key[i]);
+        const unsigned hi = i + 1 < key.size() ? static_cast<unsigned char>(key[i + 1]) : 0u;
+        out.push_back(static_cast<char16_t>(lo | (hi << 8)));
+    }
+    return out;
 }
 
 bool FileExists(const std::u16string& path) {

@@ -233,7 +233,9 @@ TEST_F(DataFile, SettingsSurviveSaveAndLoad) {
 }
 
 TEST_F(DataFile, MarkerMustBeANonZeroNumber) {
-    const std::vector<std::u16string> refused{u"Keyra=0", u"Keyra=0.0", u"Keyra=abc", u"Keyra=", u"Other=1"};
+    const std::vector<std::u16string> refused{u"Keyra=0",   u"Keyra=0.0", u"Keyra=abc",  u"Keyra=",
+                                                u"Other=1",   u"Keyra=nan", u"Keyra=inf",  u"Keyra=-INFINITY",
+                                                u"Keyra=0x1", u"Keyra=.",   u"Keyra=e5"};
     for (const auto& marker : refused) {
         WriteDoc("keyra.kr", {marker, u"Top=5", u"I0=\\161006200"});
         const auto before = ReadBytes("keyra.kr");
@@ -249,7 +251,7 @@ TEST_F(DataFile, MarkerMustBeANonZeroNumber) {
         EXPECT_EQ(t[0].InUse, 0);
         EXPECT_EQ(ReadBytes("keyra.kr"), before);
     }
-    for (const auto* marker : {u"Keyra=1", u"keyra=2x", u"KEYRA=0.3"}) {
+    for (const auto* marker : {u"Keyra=1", u"keyra=2x", u"KEYRA=0.3", u"Keyra= .5", u"Keyra=1e2x"}) {
         WriteDoc("keyra.kr", {marker, u"Top=5"});
         KEngine e;
         e.DataPath = engine.DataPath;

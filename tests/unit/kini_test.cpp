@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "storage/kerror.h"
+#include "storage/kplatform.h"
 #include "storage_temp_dir.h"
 
 namespace {
@@ -141,6 +142,24 @@ TEST(KIniValues, LetterCaseBeyondAscii) {
     // Different letters stay different names.
     doc.Write(KVar(6), KVar(u"cafe"));
     EXPECT_EQ(doc.LineCount(), 4);
+}
+
+TEST(KIniValues, IndexAgreesWithTheComparison) {
+    // Whatever the platform's comparison calls equal must be one line, and only that.
+    const std::pair<const char16_t*, const char16_t*> pairs[] = {
+        {u"Straße", u"STRASSE"}, {u"straße", u"STRAßE"}, {u"ß", u"ss"},       {u"ﬀ", u"FF"},
+        {u"café", u"CAFE\u0301"}, {u"Ａ", u"a"},         {u"ǅ", u"ǆ"},       {u"i", u"İ"},
+        {u"a\u00ADb", u"AB"},    {u"日本", u"日本"},     {u"key", u"kex"}};
+    for (const auto& [a, b] : pairs) {
+        const bool equal = kplat::CompareNoCase(a, b) == 0;
+        KIni doc;
+        doc.Write(KVar(1), KVar(a));
+        doc.Write(KVar(2), KVar(b));
+        const std::string label = kplat::ToUtf8(a) + " / " + kplat::ToUtf8(b);
+        EXPECT_EQ(doc.LineCount(), equal ? 1 : 2) << label;
+        EXPECT_EQ(doc.Read(KVar(a)).View(), equal ? u"2" : u"1") << label;
+        EXPECT_EQ(doc.Read(KVar(b)).View(), u"2") << label;
+    }
 }
 
 TEST(KIniValues, ReadDefFallsBackOnMissingAndEmpty) {
