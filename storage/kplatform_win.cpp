@@ -132,27 +132,32 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
     static std::atomic<unsigned> counter{0};
     const std::u16string temp = path + u".~" + FromUtf8(std::to_string(GetCurrentProcessId())) + u"-" +
                                 FromUtf8(std::to_string(counter++));
+    if (const DWORD fault = SaveStepFault(SaveStep::CreateTemp)) Fail(path, fault);
     Handle h(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok()) Fail(path, GetLastError());
+    // Two halves, so that a fault (or an end of the process) can strike with the file half written.
+    const std::size_t half = bytes.size() / 2;
     std::size_t done = 0;
     DWORD err = 0;
-    while (done < bytes.size()) {
+    while (!err && done < bytes.size()) {
+        if (done == half && (err = SaveStepFault(SaveStep::WriteTemp)) != 0) break;
+        const std::size_t limit = done < half ? half : bytes.size();
         DWORD put = 0;
-        const DWORD want = static_cast<DWORD>(bytes.size() - done < 0x10000000 ? bytes.size() - done : 0x10000000);
-        if (!WriteFile(h.get(), bytes.data() + done, want, &put, nullptr)) {
-            err = GetLastError();
-            break;
-        }
+        const DWORD want = static_cast<DWORD>(limit - done < 0x10000000 ? limit - done : 0x10000000);
+        if (!WriteFile(h.get(), bytes.data() + done, want, &put, nullptr)) err = GetLastError();
         done += put;
     }
+    if (!err) err = SaveStepFault(SaveStep::FlushTemp);
     if (!err && !FlushFileBuffers(h.get())) err = GetLastError();
     if (!h.Close() && !err) err = GetLastError();
+    if (!err) err = SaveStepFault(SaveStep::Replace);
     if (!err && !MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         err = GetLastError();
     if (err) {
         DeleteFileW(W(temp));
         Fail(path, err);
     }
+    SaveStepFault(SaveStep::Replaced);
 }
 
 }  // namespace kplat
