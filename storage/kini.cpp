@@ -111,17 +111,21 @@ KIni::~KIni() = default;
 
 // ---- whole document ----
 
+namespace {
+// The file's text; its raw bytes are released before the caller goes on, so a large file
+// costs its size in bytes only while it is decoded.
+std::u16string FileText(const std::u16string& path) { return KIni::DecodeFileText(kplat::ReadWholeFile(path)); }
+}  // namespace
+
 bool KIni::LoadText(const std::u16string& path) {
     if (!kplat::FileExists(path)) return false;
-    const auto bytes = kplat::ReadWholeFile(path);
-    ReplaceLines(SplitLines(DecodeFileText(bytes)));
+    ReplaceLines(SplitLines(FileText(path)));
     return true;
 }
 
 bool KIni::Load(const std::u16string& path) {
     if (!kplat::FileExists(path)) return false;
-    const auto bytes = kplat::ReadWholeFile(path);
-    LoadScrambledText(DecodeFileText(bytes));
+    LoadScrambledText(FileText(path));
     return true;
 }
 
@@ -160,26 +164,46 @@ std::vector<std::uint8_t> KIni::ScrambledBytes() {
 }
 
 void KIni::LoadScrambledText(std::u16string_view fileText) {
-    // Every line followed by CR LF, in one pass: the same as joining the split lines.
-    std::u16string joined;
-    joined.reserve(fileText.size() + 2);
+    // Pairs of the text "every line followed by CR LF", taken as the text is walked rather
+    // than from a joined copy: a large file then needs no second full-size buffer.
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(fileText.size() / 2 + 2);
+    std::size_t m = 0;
+    char16_t first = 0;
+    const auto put = [&](char16_t c) {
+        if (m++ % 2 == 0) {
+            first = c;
+            return;
+        }
+        const int hi = HexDigit(first), lo = HexDigit(c);
+        if (hi >= 0 && lo >= 0) {
+            bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+        } else {
+            const char16_t pair[2] = {first, c};
+            bytes.push_back(ParseHexByte(std::u16string_view(pair, 2)));
+        }
+    };
     for (std::size_t i = 0; i < fileText.size(); ++i) {
         const char16_t c = fileText[i];
         if (c == u'\r' || c == u'\n') {
             if (c == u'\r' && i + 1 < fileText.size() && fileText[i + 1] == u'\n') ++i;
-            joined += u"\r\n";
+            put(u'\r');
+            put(u'\n');
         } else {
-            joined += c;
+            put(c);
         }
     }
-    if (!fileText.empty() && fileText.back() != u'\r' && fileText.back() != u'\n') joined += u"\r\n";
-    const std::size_t m = joined.size();
+    if (!fileText.empty() && fileText.back() != u'\r' && fileText.back() != u'\n') {
+        put(u'\r');
+        put(u'\n');
+    }
     if (m == 0) {
         ReplaceLines({});
         return;
     }
-    std::u16string u = UnitsOf(HexBytes(joined));
-    std::u16string().swap(joined);
+    if (m % 2 == 1) bytes.push_back(ParseHexByte(std::u16string_view(&first, 1)));
+    std::u16string u = UnitsOf(bytes);
+    std::vector<std::uint8_t>().swap(bytes);
     const std::size_t k = std::min(m / 4, u.size());
     SetSeed(kScrambleSeed);
     for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - RandRange(0, 9)) & 0xFFFF);
