@@ -133,6 +133,10 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
     const std::u16string temp = path + u".~" + FromUtf8(std::to_string(GetCurrentProcessId())) + u"-" +
                                 FromUtf8(std::to_string(counter++));
     if (const DWORD fault = SaveStepFault(SaveStep::CreateTemp)) Fail(path, fault);
+    // A file the user marked read-only is not replaced: Windows refuses that replace, and
+    // some file systems would let it pass silently.
+    const DWORD attributes = GetFileAttributesW(W(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) Fail(path, ERROR_ACCESS_DENIED);
     Handle h(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok()) Fail(path, GetLastError());
     // Two halves, so that a fault (or an end of the process) can strike with the file half written.

@@ -154,6 +154,7 @@ def settings_lines(**overrides):
 class Env:
     exe = os.environ.get("KEYRA_EXE", "")
     kprobe = os.environ.get("KPROBE_EXE", "")
+    package = os.environ.get("KEYRA_PACKAGE", "")  # the release ZIP; beside the exe when not given
 
 
 class ProbeError(Exception):
@@ -375,10 +376,12 @@ def run(argv=None):
     ap = argparse.ArgumentParser()
     ap.add_argument("--exe", default=Env.exe)
     ap.add_argument("--kprobe", default=Env.kprobe)
+    ap.add_argument("--package", default=Env.package, help="the release ZIP (default: beside --exe)")
     ap.add_argument("--results", help="write the counts as JSON here")
     ap.add_argument("-k", dest="only", help="run only tests whose name contains one of these (comma-separated)")
     args = ap.parse_args(argv)
     Env.exe, Env.kprobe = os.path.abspath(args.exe), os.path.abspath(args.kprobe)
+    Env.package = os.path.abspath(args.package or os.path.join(os.path.dirname(Env.exe), "keyra-0.3-win64.zip"))
     for needed in ("DISPLAY", "WINEPREFIX"):
         if not os.environ.get(needed):
             print("e2e: %s is not set; source scripts/wine-env.sh first" % needed)
