@@ -1,6 +1,8 @@
 #include "storage/kini.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cmath>
 #include <unordered_map>
 
@@ -27,12 +29,20 @@ int MarkerPart(char16_t c) {
 
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
-}
+struct HexTable {
+    signed char value[128];
+    constexpr HexTable() : value() {
+        for (int c = 0; c < 128; ++c) {
+            value[c] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                       : -1);
+        }
+    }
+};
+constexpr HexTable kHexTable;
+
+int HexDigit(char16_t c) { return c < 128 ? kHexTable.value[c] : -1; }
 
 // One pair (or a last lone character) read the way strtol(..., 16) reads it.
 std::uint8_t ParseHexByte(std::u16string_view s) {
@@ -166,8 +176,18 @@ std::vector<std::uint8_t> KIni::ScrambledBytes() {
 void KIni::LoadScrambledText(std::u16string_view fileText) {
     // Pairs of the text "every line followed by CR LF", taken as the text is walked rather
     // than from a joined copy: a large file then needs no second full-size buffer.
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(fileText.size() / 2 + 2);
+    // The bytes become little-endian units as they come; a last odd byte is a unit alone.
+    std::u16string u;
+    u.reserve(fileText.size() / 4 + 2);
+    std::size_t byteCount = 0;
+    unsigned low = 0;
+    const auto emit = [&](std::uint8_t byte) {
+        if (byteCount++ % 2 == 0) {
+            low = byte;
+        } else {
+            u.push_back(static_cast<char16_t>(low | (static_cast<unsigned>(byte) << 8)));
+        }
+    };
     std::size_t m = 0;
     char16_t first = 0;
     const auto put = [&](char16_t c) {
@@ -177,13 +197,24 @@ void KIni::LoadScrambledText(std::u16string_view fileText) {
         }
         const int hi = HexDigit(first), lo = HexDigit(c);
         if (hi >= 0 && lo >= 0) {
-            bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+            emit(static_cast<std::uint8_t>(hi * 16 + lo));
         } else {
             const char16_t pair[2] = {first, c};
-            bytes.push_back(ParseHexByte(std::u16string_view(pair, 2)));
+            emit(ParseHexByte(std::u16string_view(pair, 2)));
         }
     };
-    for (std::size_t i = 0; i < fileText.size(); ++i) {
+    const std::size_t size = fileText.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        // The common case, two hex digits at an even position, without the general step.
+        if (m % 2 == 0 && i + 1 < size) {
+            const int hi = HexDigit(fileText[i]), lo = HexDigit(fileText[i + 1]);
+            if (hi >= 0 && lo >= 0) {
+                emit(static_cast<std::uint8_t>(hi * 16 + lo));
+                m += 2;
+                ++i;
+                continue;
+            }
+        }
         const char16_t c = fileText[i];
         if (c == u'\r' || c == u'\n') {
             if (c == u'\r' && i + 1 < fileText.size() && fileText[i + 1] == u'\n') ++i;
@@ -201,9 +232,8 @@ void KIni::LoadScrambledText(std::u16string_view fileText) {
         ReplaceLines({});
         return;
     }
-    if (m % 2 == 1) bytes.push_back(ParseHexByte(std::u16string_view(&first, 1)));
-    std::u16string u = UnitsOf(bytes);
-    std::vector<std::uint8_t>().swap(bytes);
+    if (m % 2 == 1) emit(ParseHexByte(std::u16string_view(&first, 1)));
+    if (byteCount % 2 == 1) u.push_back(static_cast<char16_t>(low));
     const std::size_t k = std::min(m / 4, u.size());
     SetSeed(kScrambleSeed);
     for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - RandRange(0, 9)) & 0xFFFF);
@@ -219,11 +249,16 @@ std::u16string KIni::DecodeFileText(const std::vector<std::uint8_t>& bytes) {
     }
     if (n >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
         const bool little = bytes[0] == 0xFF;
-        std::u16string text;
-        text.reserve((n - 2) / 2);
-        for (std::size_t i = 2; i + 1 < n; i += 2) {
-            const unsigned a = bytes[i], b = bytes[i + 1];
-            text.push_back(static_cast<char16_t>(little ? (a | (b << 8)) : ((a << 8) | b)));
+        std::u16string text((n - 2) / 2, u'\0');
+        if (little && std::endian::native == std::endian::little) {
+            std::memcpy(text.data(), bytes.data() + 2, text.size() * 2);
+            return text;
+        }
+        const std::uint8_t* p = bytes.data() + 2;
+        for (char16_t& c : text) {
+            const unsigned a = p[0], b = p[1];
+            c = static_cast<char16_t>(little ? (a | (b << 8)) : ((a << 8) | b));
+            p += 2;
         }
         return text;
     }
@@ -393,6 +428,12 @@ std::int32_t KIni::Next() {
 }
 
 std::int32_t KIni::RandRange(std::int32_t a, std::int32_t b) {
+    if (a <= b) {
+        // The same value as the floating-point form below (dividing by 32768 is exact), in
+        // integers: the scrambling calls this once per character of the file.
+        const std::int64_t span = static_cast<std::int64_t>(b) - a + 1;
+        return static_cast<std::int32_t>(a + ((static_cast<std::int64_t>(Next()) * span) >> 15));
+    }
     const double span = static_cast<double>(b) - static_cast<double>(a) + 1.0;
     return static_cast<std::int32_t>(static_cast<double>(a) + std::floor(Next() * span / 32768.0));
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,22 @@ TEST(KIniRandom, RangeStaysInsideItsBounds) {
     EXPECT_EQ(doc.RandRange(7, 7), 7);
     const auto wide = doc.RandRange(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
     EXPECT_GE(wide, std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(KIniRandom, RangeIsTheFloorOfTheScaledValue) {
+    // a + floor(value * (b - a + 1) / 32768) in floating point, for every value the sequence can give.
+    const std::pair<std::int32_t, std::int32_t> ranges[] = {
+        {0, 9}, {-3, 4}, {100, 100}, {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()}};
+    for (const auto& [a, b] : ranges) {
+        KIni doc, ref;
+        doc.SetSeed(77);
+        ref.SetSeed(77);
+        for (int i = 0; i < 70000; ++i) {
+            const double span = static_cast<double>(b) - a + 1.0;
+            const auto expected = static_cast<std::int32_t>(a + std::floor(ref.Next() * span / 32768.0));
+            ASSERT_EQ(doc.RandRange(a, b), expected) << a << ".." << b << " at " << i;
+        }
+    }
 }
 
 TEST(KIniHex, EncodeAndDecode) {
