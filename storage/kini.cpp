@@ -133,11 +133,6 @@ bool KIni::LoadText(const std::u16string& path) {
     return true;
 }
 
-bool KIni::Load(const std::u16string& path) {
-    if (!kplat::FileExists(path)) return false;
-    LoadScrambledText(FileText(path));
-    return true;
-}
 
 bool KIni::Save(const std::u16string& path) {
     const auto bytes = ScrambledBytes();
@@ -173,7 +168,23 @@ std::vector<std::uint8_t> KIni::ScrambledBytes() {
     return bytes;
 }
 
-void KIni::LoadScrambledText(std::u16string_view fileText) {
+namespace {
+
+// A UTF-16LE file's bytes read as its text in place, so the start needs no decoded copy.
+struct LittleEndianUnits {
+    const std::uint8_t* p;
+    std::size_t count;
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    char16_t operator[](std::size_t i) const {
+        return static_cast<char16_t>(p[2 * i] | (static_cast<unsigned>(p[2 * i + 1]) << 8));
+    }
+    char16_t back() const { return (*this)[count - 1]; }
+};
+
+// The plain text of a scrambled file's text (Text: u16string_view or LittleEndianUnits).
+template <class Text>
+std::u16string Unscramble(KIni& doc, const Text& fileText) {
     // Pairs of the text "every line followed by CR LF", taken as the text is walked rather
     // than from a joined copy: a large file then needs no second full-size buffer.
     // The bytes become little-endian units as they come; a last odd byte is a unit alone.
@@ -228,19 +239,37 @@ void KIni::LoadScrambledText(std::u16string_view fileText) {
         put(u'\r');
         put(u'\n');
     }
-    if (m == 0) {
-        ReplaceLines({});
-        return;
-    }
+    if (m == 0) return {};
     if (m % 2 == 1) emit(ParseHexByte(std::u16string_view(&first, 1)));
     if (byteCount % 2 == 1) u.push_back(static_cast<char16_t>(low));
     const std::size_t k = std::min(m / 4, u.size());
-    SetSeed(kScrambleSeed);
-    for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - RandRange(0, 9)) & 0xFFFF);
+    doc.SetSeed(KIni::kScrambleSeed);
+    for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - doc.RandRange(0, 9)) & 0xFFFF);
     const auto zero = u.find(char16_t{0});
     if (zero != std::u16string::npos) u.resize(zero);
-    ReplaceLines(SplitLines(u));
+    return u;
 }
+
+}  // namespace
+
+void KIni::LoadScrambledText(std::u16string_view fileText) { ReplaceLines(SplitLines(Unscramble(*this, fileText))); }
+
+bool KIni::Load(const std::u16string& path) {
+    if (!kplat::FileExists(path)) return false;
+    std::u16string plain;
+    {
+        const auto bytes = kplat::ReadWholeFile(path);
+        if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+            // The form Save writes: read in place.
+            plain = Unscramble(*this, LittleEndianUnits{bytes.data() + 2, (bytes.size() - 2) / 2});
+        } else {
+            plain = Unscramble(*this, std::u16string_view(DecodeFileText(bytes)));
+        }
+    }
+    ReplaceLines(SplitLines(plain));
+    return true;
+}
+
 
 std::u16string KIni::DecodeFileText(const std::vector<std::uint8_t>& bytes) {
     const std::size_t n = bytes.size();
