@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
+#include "core/kstr.h"
+
+using namespace kmainbank;
+
 namespace {
 
-constexpr int kFields = 5;
+constexpr int kEntryTexts = 5;
 constexpr int kRows = KIdTable::kPerGroup;
 
 bool ValidRow(int row) { return row >= 0 && row < kRows; }
@@ -36,7 +40,7 @@ int KEntryOps::SelectedRow() {
 }
 
 void KEntryOps::Start() {
-    view_.SetBankLastIndex(kFirstGroupButton);
+    view_.SetBankLastIndex(Group(1));
     MarkGroupButton();
     FillList();
 }
@@ -59,13 +63,13 @@ void KEntryOps::FillList() {
 void KEntryOps::ShowEntry(int index) {
     const KIdData& e = table_[index];
     static const std::u16string empty;
-    for (int n = 1; n <= kFields; ++n) view_.SetFieldText(n, e.InUse != 0 ? e.Text(n) : empty);
+    for (int n = 1; n <= kEntryTexts; ++n) view_.SetFieldText(n, e.InUse != 0 ? e.Text(n) : empty);
 }
 
 void KEntryOps::StoreEntry(int index) {
     KIdData& e = table_[index];
     e.InUse = 1;
-    for (int n = 1; n <= kFields; ++n) e.Text(n) = view_.FieldText(n);
+    for (int n = 1; n <= kEntryTexts; ++n) e.Text(n) = view_.FieldText(n);
     if (e.AllEmpty()) e.InUse = 0;
 }
 
@@ -81,12 +85,11 @@ void KEntryOps::TogglePage() {
     const int count = GroupButtonCount();
     engine_.GroupOffset = engine_.GroupOffset != 0 ? 0 : KIdTable::kGroups - count;
     for (int k = 1; k <= count; ++k) {
-        const std::string digits = std::to_string(k + engine_.GroupOffset);
-        view_.SetButtonCaption(10 + k, std::u16string(digits.begin(), digits.end()));
+        view_.SetButtonCaption(Group(k), kstr::Decimal(k + engine_.GroupOffset));
     }
-    view_.SetBankLastIndex(kFirstGroupButton);
+    view_.SetBankLastIndex(Group(1));
     MarkGroupButton();
-    GroupButton(kFirstGroupButton);
+    GroupButton(Group(1));
     view_.Repaint();
 }
 
@@ -99,7 +102,7 @@ void KEntryOps::DeleteEntry(int index) {
 
     KIdData& e = table_[index];
     engine_.UndoEntry.InUse = e.InUse;
-    for (int n = 1; n <= kFields; ++n) engine_.UndoEntry.Text(n) = e.Text(n);
+    for (int n = 1; n <= kEntryTexts; ++n) engine_.UndoEntry.Text(n) = e.Text(n);
     e.InUse = 0;
     e.ClearTexts();
 
@@ -111,7 +114,7 @@ void KEntryOps::UndoDelete() {
     if (engine_.UndoPending == 0) return;
     KIdData& e = table_[engine_.UndoIndex];
     e.InUse = 1;
-    for (int n = 1; n <= kFields; ++n) e.Text(n) = engine_.UndoEntry.Text(n);
+    for (int n = 1; n <= kEntryTexts; ++n) e.Text(n) = engine_.UndoEntry.Text(n);
     if (engine_.Group == engine_.UndoGroup && ValidRow(engine_.UndoItem)) {
         view_.ListSelect(engine_.UndoItem);
         engine_.ItemOfGroup(engine_.Group) = engine_.UndoItem;
@@ -149,22 +152,22 @@ void KEntryOps::PasteEntry(int index) {
     if (!services_.ReadEntry(incoming)) return;
     KIdData& e = table_[index];
     e.InUse = 1;
-    for (int n = 1; n <= kFields; ++n) e.Text(n) = incoming.Text(n);
+    for (int n = 1; n <= kEntryTexts; ++n) e.Text(n) = incoming.Text(n);
     ShowEntry(index);
     const int row = SelectedRow();
     if (row >= 0) view_.ListSetRow(row, view_.FieldText(1));
 }
 
 bool KEntryOps::OnBankButton(int index) {
-    if (index == 0) {
+    if (index == kPageSwitch) {
         TogglePage();
         return true;
     }
-    if (index >= kFirstGroupButton && index <= 10 + GroupButtonCount()) {
+    if (GroupOfIndex(index, GroupButtonCount()) != 0) {
         GroupButton(index);
         return true;
     }
-    if (index >= kFieldButtonTitle && index <= kFieldButtonUrl) {
+    if (FieldOfIndex(index) != 0) {
         FieldButton(index);
         return true;
     }
@@ -172,27 +175,27 @@ bool KEntryOps::OnBankButton(int index) {
 }
 
 void KEntryOps::GroupButton(int index) {
-    if (index < kFirstGroupButton || index > 10 + GroupButtonCount()) return;
+    if (GroupOfIndex(index, GroupButtonCount()) == 0) return;
     if (services_.OptionsPanelOpen()) services_.CloseOptionsPanel();
     // The panel may have left fewer buttons: the pressed one then counts as the last.
-    const int last = 10 + GroupButtonCount();
+    const int last = Group(GroupButtonCount());
     if (index > last) index = last;
     view_.SetBankLastIndex(index);
     // The panel may also have changed the page offset; keep the group in 1..10.
     engine_.GroupOffset = std::clamp<int>(engine_.GroupOffset, 0, KIdTable::kGroups - GroupButtonCount());
 
     StoreEntry(engine_.Current);
-    engine_.Group = engine_.GroupOffset + index - 10;
+    engine_.Group = engine_.GroupOffset + GroupOfIndex(index, GroupButtonCount());
     engine_.Current = EntryIndex(engine_.Group, engine_.ItemOfGroup(engine_.Group));
     MarkGroupButton();
     FillList();
 }
 
 void KEntryOps::FieldButton(int index) {
-    if (index < kFieldButtonTitle || index > kFieldButtonUrl) return;
-    const int field = index - 30;
+    const int field = FieldOfIndex(index);
+    if (field == 0) return;
     engine_.PendingText = view_.FieldText(field);
-    if (index == kFieldButtonUrl) {
+    if (field == kUrlField) {
         // An address goes to the clipboard and, in the normal mode, to the shell; never typed.
         services_.SetClipboardText(engine_.PendingText);
         if (engine_.PasteMode == 1) OpenDocument(engine_.PendingText);
@@ -224,8 +227,8 @@ void KEntryOps::EditTitleChange() {
 }
 
 void KEntryOps::PMenuButtonClick(int lastIndex) {
-    if (lastIndex < kFieldButtonTitle || lastIndex > kFieldButtonUrl) return;
-    services_.SetClipboardText(view_.FieldText(lastIndex - 30));
+    const int field = FieldOfIndex(lastIndex);
+    if (field != 0) services_.SetClipboardText(view_.FieldText(field));
 }
 
 KListMenuState KEntryOps::PMenuListPopup(bool clipboardHasEntry) {

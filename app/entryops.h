@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/kengine.h"
+#include "app/mainbank.h"
 #include "storage/kiddata.h"
 
 // The main window's controls as the operations see them.
@@ -28,7 +29,7 @@ public:
     virtual void SetPasswordMask(bool masked) = 0;
     virtual void Repaint() = 0;
 
-    // Buttons of the bank by Index (group buttons are 11..10+ShortButtonNum).
+    // Buttons of the bank by Index (app/mainbank.h).
     virtual void SetButtonColors(int index, std::int32_t face, std::int32_t text) = 0;
     virtual void SetButtonCaption(int index, const std::u16string& caption) = 0;
     virtual int BankLastIndex() = 0;
@@ -72,10 +73,6 @@ KListMenuState ListMenuRules(const KEngine& engine, const KIdTable& table, int s
 
 class KEntryOps {
 public:
-    static constexpr int kFirstGroupButton = 11;
-    static constexpr int kFieldButtonTitle = 31;
-    static constexpr int kFieldButtonUrl = 34;
-
     KEntryOps(KEngine& engine, KIdTable& table, KEntryView& view, KEntryServices& services)
         : engine_(engine), table_(table), view_(view), services_(services) {}
 
@@ -100,7 +97,7 @@ public:
     int GroupButtonCount() const;
 
     // Bank callback for the buttons handled here: 0 (page switch), the group buttons and the
-    // field buttons 31..34. Returns false for any other number, which the window handles.
+    // field buttons. Returns false for any other number, which the window handles.
     bool OnBankButton(int index);
     void GroupButton(int index);
     void FieldButton(int index);

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "app/settings.h"
 #include "storage/kiddata.h"
 
 class KIni;
-class KMouseWatch;
 
 // What the data file needs from the windows around it. The main window implements it;
 // tests use a recording stand-in.
@@ -26,7 +26,8 @@ public:
     virtual void ShowMessage(const std::u16string& text) = 0;
 };
 
-struct KEngine {
+// The settings are its base: LoadAll replaces them all at once, SaveAll writes them.
+struct KEngine : KSettings {
     // File locations, formed from the executable's full path.
     std::u16string ExeName;
     std::u16string ExeDir;
@@ -34,17 +35,6 @@ struct KEngine {
     std::u16string InitialPath;
     std::u16string BaseName;
     std::u16string HelpPath;
-
-    // Settings (written by SaveAll, read by LoadAll).
-    std::int32_t FormColor = 0x984E00;
-    std::int32_t ButtonColor = 0xD8E9EC;
-    std::int32_t ButtonShortTextColor = 0x808080;
-    std::int32_t ButtonLongTextColor = 0;
-    std::int32_t DispPassMode = 1;
-    std::int32_t URLMode = 1;
-    std::int32_t ListHeight = 165;
-    std::int32_t MemoHeight = 72;
-    std::int32_t ShortButtonNum = 5;
 
     // Where the user is.
     std::int32_t Group = 1;
@@ -61,25 +51,12 @@ struct KEngine {
     std::int32_t MemoTarget = 0;
 
     std::u16string PendingText;
-    std::int32_t PasteMode = 1;
-    std::int32_t EnterMode = 0;
-    std::int32_t ClearMode = 0;
-    std::int32_t PasteWait = 100;
-
-    // Owned by the main window, which frees it at close before the engine.
-    KMouseWatch* ClickWatch = nullptr;
 
     std::int32_t UndoPending = 0;
     std::int32_t UndoGroup = 0;
     std::int32_t UndoItem = 0;
     std::int32_t UndoIndex = 0;
     KIdData UndoEntry;
-
-    std::int32_t PINMode = 0;
-    std::u16string PINNo;
-    std::u16string FontName;
-    std::int32_t FontSize = 10;
-    std::int32_t DispUsedMode = 0;
 
     // Forms the file locations from the executable's full path ("C:\Tools\keyra.exe").
     void SetExecutablePath(std::u16string_view exePath);

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "framework/window.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "ui/mainwindow_win.h"
 
 namespace {

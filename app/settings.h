@@ -1,33 +1,62 @@
-// The twenty settings as they travel between the data file and KEngine.
+// The twenty settings: their values (held once, in KEngine) and the one table that
+// gives each its file key, default and allowed range.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 class KIni;
-struct KEngine;
 
 struct KSettings {
-    std::int32_t Top = 100;
-    std::int32_t Left = 600;
-    std::int32_t FormColor = 9981440;
-    std::int32_t ButtonColor = 14215660;
-    std::int32_t ButtonShortTextColor = 8421504;
-    std::int32_t ButtonLongTextColor = 0;
-    std::int32_t PasteMode = 1;
-    std::int32_t EnterMode = 0;
-    std::int32_t ClearMode = 0;
-    std::int32_t PasteWait = 100;
-    std::int32_t DispPassMode = 1;
-    std::int32_t URLMode = 1;
-    std::int32_t ListHeight = 165;
-    std::int32_t MemoHeight = 72;
-    std::int32_t ShortButtonNum = 5;
-    std::int32_t PINMode = 0;
+    // The main window's position as read from or about to be written to the file;
+    // the window itself holds the live one.
+    std::int32_t Top;
+    std::int32_t Left;
+    std::int32_t FormColor;
+    std::int32_t ButtonColor;
+    std::int32_t ButtonShortTextColor;
+    std::int32_t ButtonLongTextColor;
+    std::int32_t PasteMode;
+    std::int32_t EnterMode;
+    std::int32_t ClearMode;
+    std::int32_t PasteWait;
+    std::int32_t DispPassMode;
+    std::int32_t URLMode;
+    std::int32_t ListHeight;
+    std::int32_t MemoHeight;
+    std::int32_t ShortButtonNum;
+    std::int32_t PINMode;
     std::u16string PINNo;
-    std::u16string FontName = u"Tahoma";
-    std::int32_t FontSize = 10;
-    std::int32_t DispUsedMode = 0;
+    std::u16string FontName;
+    std::int32_t FontSize;
+    std::int32_t DispUsedMode;
+
+    // Every value at its table default.
+    KSettings();
 };
+
+// What loading does with a number outside [Low, High].
+enum class KOutOfRange : std::uint8_t {
+    Keep,             // taken as it is
+    Nearest,          // moved to the nearest bound
+    Default,          // replaced by the default
+    NearestOrDefault  // 0 or less means "no value": the default; otherwise the nearest bound
+};
+
+// One row per setting, in file order. Text settings have Text set and no range.
+struct KSettingRow {
+    const char16_t* Key;
+    std::int32_t KSettings::*Int;
+    std::u16string KSettings::*Text;
+    std::int32_t IntDefault;
+    const char16_t* TextDefault;
+    std::int32_t Low;
+    std::int32_t High;
+    KOutOfRange OutOfRange;
+};
+
+extern const KSettingRow kSettingRows[];
+extern const std::size_t kSettingCount;
 
 // Each key with ReadDef and its default, in file order; no range check.
 KSettings ReadSettings(KIni& doc);
@@ -38,6 +67,3 @@ void WriteSettings(KIni& doc, const KSettings& s);
 void ClampSettings(KSettings& s);
 // Keeps the window's top-left corner at least 100 pixels inside the right and bottom edges.
 void ClampWindowPosition(std::int32_t& top, std::int32_t& left, int screenWidth, int screenHeight);
-
-void ApplySettings(const KSettings& s, KEngine& engine);
-KSettings SettingsOf(const KEngine& engine, std::int32_t top, std::int32_t left);

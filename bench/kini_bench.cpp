@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/kengine.h"
+#include "core/kstr.h"
 #include "storage/kini.h"
 #include "storage/kplatform.h"
 
@@ -39,7 +40,7 @@ public:
 
 std::u16string Filler(const char16_t* head, int n, int units) {
     std::u16string s(head);
-    s += KVar(n).AsText();
+    s += kstr::Decimal(n);
     s += u' ';
     while (static_cast<int>(s.size()) < units) s += u"パスワードxyz=\\ ";
     s.resize(static_cast<std::size_t>(units));
@@ -81,7 +82,7 @@ void BM_SaveAllMapping(benchmark::State& state) {
         for (int n = 0; n < table.Size(); ++n) {
             if (!table[n].InUse) continue;
             std::u16string key(u"I");
-            key += KVar(n).AsText();
+            key += kstr::Decimal(n);
             const KVar k(key);
             for (int p = 1; p <= 5; ++p) doc.WritePart(p, KVar(table[n].Text(p)), k);
         }
@@ -97,7 +98,7 @@ void BM_KIniSave(benchmark::State& state) {
     KIni base;
     for (int n = 0; n < state.range(0); ++n) {
         std::u16string key(u"I");
-        key += KVar(n).AsText();
+        key += kstr::Decimal(n);
         for (int p = 1; p <= 5; ++p) base.WritePart(p, KVar(table[n].Text(p)), KVar(key));
     }
     std::vector<std::u16string> lines;

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-TButtonBank::TButtonBank(int count, HWND owner, HMENU popupMenu) : owner_(owner) {
+TButtonBank::TButtonBank(int count, HWND owner) : owner_(owner) {
     if (count < 1) count = 1;
     buttons_.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -12,7 +12,6 @@ TButtonBank::TButtonBank(int count, HWND owner, HMENU popupMenu) : owner_(owner)
         b->OnClick = [this, index] { ButtonClicked(index); };
         // Any button, before a popup menu opens: the owner learns which button it was.
         b->OnMouseDown = [this, index](int, int, int) { LastIndex = index; };
-        b->PopupMenu = popupMenu;
         b->SetFontName(u"MS UI Gothic");
         b->SetFontSize(10);
         b->SetStyle(zsSingle);
@@ -47,40 +46,12 @@ void TButtonBank::ButtonClicked(int index) {
     if (OnButton) OnButton(index);
 }
 
-void TButtonBank::Place(int position, int h, int w, kdraw::KColor face, kdraw::KColor text) {
+void TButtonBank::Place(int position, int left, int top, int width, int height, kdraw::KColor face,
+                        kdraw::KColor text) {
+    if (position < 0 || position >= Count()) return;
     TKButton& b = Button(position);
-    b.SetBounds(X, Y, w, h);
+    b.SetBounds(left, top, width, height);
     b.SetFaceColor(face);
     b.SetFontColor(text);
     b.SetVisible(true);
-}
-
-// Positions beyond Count are skipped so a small bank can use the same calls.
-
-void TButtonBank::PlaceTitleRow(int n, int h, int w) {
-    for (int i = 0; i < n && i < Count(); ++i) {
-        TKButton& b = Button(i);
-        b.SetStyle(zsFlat);
-        b.SetFontSize(9);
-        b.PopupMenu = nullptr;
-        b.OnContextMenu = nullptr;
-        Place(i, h, w, TitleFace, TitleText);
-        X += w + 2;
-    }
-    Y += h + 3;
-}
-
-void TButtonBank::PlaceGroupRow(int n, int h, int w) {
-    for (int i = 0; i < n; ++i) {
-        if (10 + i < Count()) Place(10 + i, h, w, GroupFace, GroupText);
-        X += w + 2;
-    }
-    Y += h + 2;
-}
-
-void TButtonBank::PlaceColumn(int n, int h, int w) {
-    for (int i = 0; i < n; ++i) {
-        if (30 + i < Count()) Place(30 + i, h, w, ColumnFace, ColumnText);
-        Y += h + 2;
-    }
 }

@@ -150,12 +150,15 @@ void ComposeFace(Dib24& face, const Dib24& bg, const KButtonLook& look, int stat
         }
         case ksDisabled: {
             KColor ref = kdraw::ColorToRGB(look.faceColor);
-            // A transparent face has no colour of its own: take what the last paint left.
-            if (look.transparent == 1 && previousFace && previousFace->Contains(2, 2)) ref = previousFace->Pixel(2, 2);
+            // A transparent face has no colour of its own: take what the last paint left. A
+            // buffer never painted (the first paint) is still black there and does not count.
+            if (look.transparent == 1 && previousFace && previousFace->Painted() && previousFace->Contains(2, 2))
+                ref = previousFace->Pixel(2, 2);
             NormalFace(face, bg, look, glyph, painter);
             Caption(face, look, glyph, painter, 1, kdraw::DisabledLight(ref));
             Caption(face, look, glyph, painter, 0, kdraw::DisabledDark(ref));
             break;
         }
     }
+    face.MarkPainted();
 }

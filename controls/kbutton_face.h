@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 
 enum TKButtonStyle { zsNormal, zsSingle, zsFlat, zsFrame };
 enum TKButtonEnter { zeNon, zeNormal, zeSingle, zeShade, zeReverse, zeFrame };
@@ -56,6 +56,7 @@ KCaptionLayout LayoutCaption(const KButtonLook& look, int width, int height, int
 
 // Composes the face for `state`. `face` must already have the button's size; for the
 // disabled state of a transparent button its previous content gives the caption colours
-// (`previousFace`, may be null or too small, then the face colour is used).
+// (`previousFace`, may be `face` itself; when null, too small or never painted, the face
+// colour is used). Marks `face` painted.
 void ComposeFace(kdraw::Dib24& face, const kdraw::Dib24& background, const KButtonLook& look, int state,
                  const kdraw::Dib24* glyph, KTextPainter& painter, const kdraw::Dib24* previousFace = nullptr);

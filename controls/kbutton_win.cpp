@@ -2,43 +2,18 @@
 
 #include <windowsx.h>
 
-#include <cstring>
 #include <new>
 #include <string>
 
 #include "framework/kstr.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 
 namespace {
 
-void ShowHandlerError(HWND owner, const std::exception& e) {
-    std::wstring text;
-    if (auto* k = dynamic_cast<const KError*>(&e)) {
-        text.assign(k->Message().begin(), k->Message().end());
-    } else {
-        const char* w = e.what();
-        const int n = MultiByteToWideChar(CP_UTF8, 0, w, -1, nullptr, 0);
-        if (n > 1) {
-            text.resize(static_cast<size_t>(n - 1));
-            MultiByteToWideChar(CP_UTF8, 0, w, -1, text.data(), n);
-        }
-    }
-    MessageBoxW(owner, text.c_str(), L"Keyra", MB_OK | MB_ICONERROR);
-}
-
 void RegisterButtonClass() {
-    static bool done = false;
-    if (done) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW;  // no CS_DBLCLKS: a quick second press is another press
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = TKButton::ClassName();
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) throw std::bad_alloc();
+    // No CS_DBLCLKS: a quick second press is another press.
+    kf::RegisterWindowClass(TKButton::ClassName(), CS_HREDRAW | CS_VREDRAW);
     kgdi::InstallSysColorResolver();
-    done = true;
 }
 
 // Draws the caption with GDI on the face's DIB section.
@@ -63,36 +38,26 @@ private:
 
 }  // namespace
 
-std::function<void(HWND, const std::exception&)> TKButton::ErrorHandler = ShowHandlerError;
-
 TKButton::TKButton(HWND parent, bool visible) {
     RegisterButtonClass();
     parentColor_ = static_cast<kdraw::KColor>(GetSysColor(COLOR_BTNFACE));
     fontHeight_ = -kgdi::PointsToPixels(fontSize_);
     const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
-    hwnd_ = CreateWindowExW(0, ClassName(), L"", style, 0, 0, 100, 22, parent, nullptr, GetModuleHandleW(nullptr),
-                            nullptr);
-    if (!hwnd_) throw std::bad_alloc();
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TKButton::Proc));
-    if (!IsWindowEnabled(hwnd_)) state_ = ksDisabled;
+    if (!Create(ClassName(), L"", style, 0, 0, 0, 100, 22, parent)) throw std::bad_alloc();
+    if (!IsWindowEnabled(Handle())) state_ = ksDisabled;
 }
 
 TKButton::~TKButton() {
     *alive_ = false;
-    if (hwnd_) {
-        HWND h = hwnd_;
-        SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
-        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        if (GetCapture() == h) ReleaseCapture();
-        DestroyWindow(h);
-    }
+    if (Handle() && GetCapture() == Handle()) ReleaseCapture();
+    Destroy();
 }
 
-TKButton* TKButton::FromHandle(HWND hwnd) {
-    if (!hwnd || GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&TKButton::Proc)) return nullptr;
-    return reinterpret_cast<TKButton*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+TKButton* TKButton::FromHandle(HWND hwnd) { return dynamic_cast<TKButton*>(kf::Window::FromHandle(hwnd)); }
+
+void TKButton::OnException(const std::exception& e) {
+    HWND h = Handle();
+    kf::ShowError(h && IsWindow(h) ? GetAncestor(h, GA_ROOT) : nullptr, e);
 }
 
 // ---- properties ----
@@ -141,15 +106,15 @@ void TKButton::SetUnderGlyph(const kdraw::Dib24* picture) {
 }
 
 std::u16string TKButton::Caption() const {
-    if (!hwnd_) return look_.caption;
-    const int n = GetWindowTextLengthW(hwnd_);
+    if (!Handle()) return look_.caption;
+    const int n = GetWindowTextLengthW(Handle());
     std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd_, buf.data(), n + 1);
+    const int got = GetWindowTextW(Handle(), buf.data(), n + 1);
     return U(buf.c_str(), static_cast<size_t>(got));
 }
 
 void TKButton::SetCaption(const std::u16string& caption) {
-    if (hwnd_) SetWindowTextW(hwnd_, W(caption));  // WM_SETTEXT repaints
+    if (Handle()) SetWindowTextW(Handle(), W(caption));  // WM_SETTEXT repaints
     else look_.caption = caption;
 }
 
@@ -176,29 +141,21 @@ void TKButton::FontChanged() {
 }
 
 HFONT TKButton::FontHandle() {
-    if (!font_) {
-        LOGFONTW lf{};
-        lf.lfHeight = fontHeight_;
-        lf.lfWeight = FW_NORMAL;
-        lf.lfCharSet = DEFAULT_CHARSET;
-        const size_t n = fontName_.size() < LF_FACESIZE - 1 ? fontName_.size() : LF_FACESIZE - 1;
-        std::memcpy(lf.lfFaceName, fontName_.data(), n * sizeof(wchar_t));
-        font_.Reset(CreateFontIndirectW(&lf));
-    }
+    if (!font_) font_ = kgdi::CreateFontOfHeight(fontName_, fontHeight_);
     return font_.Get();
 }
 
-bool TKButton::Enabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }
+bool TKButton::Enabled() const { return Handle() && IsWindowEnabled(Handle()); }
 void TKButton::SetEnabled(bool enabled) {
-    if (hwnd_) EnableWindow(hwnd_, enabled ? TRUE : FALSE);  // WM_ENABLE updates the state
+    if (Handle()) EnableWindow(Handle(), enabled ? TRUE : FALSE);  // WM_ENABLE updates the state
 }
-bool TKButton::Visible() const { return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
+bool TKButton::Visible() const { return Handle() && (GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_VISIBLE); }
 void TKButton::SetVisible(bool visible) {
-    if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+    if (Handle()) ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void TKButton::SetBounds(int left, int top, int width, int height) {
-    if (hwnd_) MoveWindow(hwnd_, left, top, width, height, TRUE);
+    if (Handle()) MoveWindow(Handle(), left, top, width, height, TRUE);
 }
 
 namespace {
@@ -210,26 +167,26 @@ RECT BoundsInParent(HWND hwnd) {
 }
 }  // namespace
 
-int TKButton::Left() const { return hwnd_ ? BoundsInParent(hwnd_).left : 0; }
-int TKButton::Top() const { return hwnd_ ? BoundsInParent(hwnd_).top : 0; }
+int TKButton::Left() const { return Handle() ? BoundsInParent(Handle()).left : 0; }
+int TKButton::Top() const { return Handle() ? BoundsInParent(Handle()).top : 0; }
 int TKButton::Width() const {
     RECT r{};
-    if (hwnd_) GetClientRect(hwnd_, &r);
+    if (Handle()) GetClientRect(Handle(), &r);
     return r.right;
 }
 int TKButton::Height() const {
     RECT r{};
-    if (hwnd_) GetClientRect(hwnd_, &r);
+    if (Handle()) GetClientRect(Handle(), &r);
     return r.bottom;
 }
 
 void TKButton::SetParent(HWND parent) {
-    if (hwnd_) ::SetParent(hwnd_, parent);
+    if (Handle()) ::SetParent(Handle(), parent);
     Repaint();
 }
 
 void TKButton::Repaint() {
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 // ---- composing and painting ----
@@ -261,7 +218,7 @@ void TKButton::Call(const std::function<void()>& handler) {
 
 bool TKButton::InsideClient(int x, int y) const {
     RECT r{};
-    GetClientRect(hwnd_, &r);
+    GetClientRect(Handle(), &r);
     return x >= 0 && y >= 0 && x < r.right && y < r.bottom;
 }
 
@@ -307,42 +264,32 @@ void TKButton::AfterRelease(int x, int y) {
     if (pressed_) Click();
 }
 
-LRESULT CALLBACK TKButton::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    TKButton* self = reinterpret_cast<TKButton*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    std::shared_ptr<bool> alive = self->alive_;
-    try {
-        return self->OnMessage(msg, wParam, lParam, alive);
-    } catch (const std::exception& e) {
-        HWND owner = IsWindow(hwnd) ? GetAncestor(hwnd, GA_ROOT) : nullptr;
-        if (ErrorHandler) ErrorHandler(owner, e);
-        return 0;
-    }
-}
-
-LRESULT TKButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, const std::shared_ptr<bool>& alive) {
-    HWND hwnd = hwnd_;
+bool TKButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    HWND hwnd = Handle();
+    const std::shared_ptr<bool> alive = alive_;
+    result = 0;
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (msg) {
         case WM_ERASEBKGND:
-            return 1;
+            result = 1;
+            return true;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
             Paint(dc);
             EndPaint(hwnd, &ps);
-            return 0;
+            return true;
         }
         case WM_PRINTCLIENT:
             Paint(reinterpret_cast<HDC>(wParam));
-            return 0;
+            return true;
         case WM_SETTEXT: {
-            const LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
+            result = DefWindowProcW(hwnd, msg, wParam, lParam);
             Repaint();
-            return r;
+            return true;
         }
         case WM_SETFONT:
-            return 0;
+            return true;
         case WM_ENABLE:
             if (wParam) {
                 state_ = ksNormal;
@@ -353,7 +300,7 @@ LRESULT TKButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, const std::s
                 if (GetCapture() == hwnd) ReleaseCapture();
             }
             Repaint();
-            return 0;
+            return true;
         case WM_MOUSEMOVE: {
             const bool in = InsideClient(x, y);
             if (in && !inside_) {
@@ -368,7 +315,7 @@ LRESULT TKButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, const std::s
                 inside_ = false;
                 PointerLeft();
             }
-            return 0;
+            return true;
         }
         case WM_MOUSELEAVE:
             tracking_ = false;
@@ -376,22 +323,22 @@ LRESULT TKButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, const std::s
                 inside_ = false;
                 PointerLeft();
             }
-            return 0;
+            return true;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             SetCapture(hwnd);
             if (OnMouseDown) OnMouseDown(mbLeft, x, y);
-            if (!*alive) return 0;
+            if (!*alive) return true;
             if (state_ != ksDisabled) {
                 pressed_ = 1;
                 state_ = ksPressed;
                 Repaint();
             }
-            return 0;
+            return true;
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
             if (OnMouseDown) OnMouseDown(msg == WM_RBUTTONDOWN ? mbRight : mbMiddle, x, y);
-            return 0;
+            return true;
         case WM_LBUTTONUP:
             if (GetCapture() == hwnd) {
                 releasing_ = true;
@@ -399,13 +346,13 @@ LRESULT TKButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, const std::s
                 releasing_ = false;
             }
             AfterRelease(x, y);
-            return 0;
+            return true;
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
             AfterRelease(x, y);
-            if (!*alive) return 0;
+            if (!*alive) return true;
             if (msg == WM_RBUTTONUP) break;  // DefWindowProc turns it into WM_CONTEXTMENU
-            return 0;
+            return true;
         case WM_CAPTURECHANGED:
             // Capture taken away without a release (a menu, another window): no click.
             if (!releasing_ && pressed_ && reinterpret_cast<HWND>(lParam) != hwnd) {
@@ -413,7 +360,7 @@ LRESULT TKButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, const std::s
                 if (state_ != ksDisabled) state_ = inside_ || select_ ? ksEntered : ksNormal;
                 Repaint();
             }
-            return 0;
+            return true;
         case WM_CONTEXTMENU: {
             POINT pt{x, y};
             if (x == -1 && y == -1) {  // from the keyboard: the button's centre
@@ -422,20 +369,12 @@ LRESULT TKButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, const std::s
             }
             if (OnContextMenu) {
                 OnContextMenu(pt);
-                return 0;
-            }
-            if (PopupMenu) {
-                TrackPopupMenu(PopupMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, GetAncestor(hwnd, GA_ROOT),
-                               nullptr);
-                return 0;
+                return true;
             }
             break;
         }
-        case WM_NCDESTROY:
-            hwnd_ = nullptr;
-            break;
         default:
             break;
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return false;
 }

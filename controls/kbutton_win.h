@@ -9,10 +9,11 @@
 #include <string>
 
 #include "controls/kbutton_face.h"
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 #include "framework/gdi.h"
+#include "framework/window.h"
 
-class TKButton {
+class TKButton : public kf::Window {
 public:
     // Mouse buttons as OnMouseDown reports them.
     enum MouseButton { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
@@ -21,9 +22,7 @@ public:
     explicit TKButton(HWND parent, bool visible = true);
     TKButton(const TKButton&) = delete;
     TKButton& operator=(const TKButton&) = delete;
-    ~TKButton();
-
-    HWND Handle() const { return hwnd_; }
+    ~TKButton() override;
 
     // ---- properties (setters repaint unless noted) ----
     TKButtonStyle Style() const { return look_.style; }
@@ -54,9 +53,8 @@ public:
     void SetEnterFaceColor(kdraw::KColor color);
     kdraw::KColor EnterFrameColor() const { return enterFrameColor_; }
     void SetEnterFrameColor(kdraw::KColor color);
-    // Plain fields: no repaint.
+    // Plain field: no repaint.
     int Index = 0;
-    int ModalResult = 0;
 
     // Owned copy; the lower-left pixel's colour is transparent. An empty picture clears it.
     const kdraw::Dib24& Glyph() const { return glyph_; }
@@ -95,9 +93,6 @@ public:
     int Height() const;
     void SetParent(HWND parent);
 
-    // Shown on a right click unless OnContextMenu is set; commands go to the top-level window.
-    HMENU PopupMenu = nullptr;
-
     // 0 normal, 1 pressed, 2 entered, 3 disabled.
     int State() const { return state_; }
     int PressedFlag() const { return pressed_; }
@@ -107,6 +102,7 @@ public:
     std::function<void(int button, int x, int y)> OnMouseDown;
     std::function<void()> OnMouseEnter;
     std::function<void()> OnMouseLeave;
+    // A right click (or the menu key); without a handler the parent gets WM_CONTEXTMENU.
     std::function<void(POINT screen)> OnContextMenu;
 
     // Clicks the button as a release after a press would (nothing while disabled).
@@ -116,16 +112,15 @@ public:
     // Composes the face for the current state into the face bitmap painting uses.
     const kgdi::DibSection& ComposeFace();
 
-    // An exception that escapes a handler ends here (it cannot cross the window procedure).
-    // The default shows it in a message box.
-    static std::function<void(HWND owner, const std::exception& e)> ErrorHandler;
-
     static const wchar_t* ClassName() { return L"TKButton"; }
     static TKButton* FromHandle(HWND hwnd);
 
+protected:
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // An exception that escapes a handler is shown over the button's top-level window.
+    void OnException(const std::exception& e) override;
+
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, const std::shared_ptr<bool>& alive);
     void Paint(HDC dc);
     void PointerEntered();
     void PointerLeft();
@@ -134,7 +129,6 @@ private:
     void FontChanged();
     void Call(const std::function<void()>& handler);
 
-    HWND hwnd_ = nullptr;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     KButtonLook look_;
     int round_ = 0;

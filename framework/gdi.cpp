@@ -38,7 +38,11 @@ void DibSection::Resize(int width, int height) {
     view.Attach(static_cast<std::uint8_t*>(bits), width, height, true);
     GdiFlush();
     // Keep the top-left part, like a canvas bitmap that changes size.
-    if (!pixels_.Empty()) view.CopyFrom(pixels_, {0, 0, pixels_.Width(), pixels_.Height()}, 0, 0);
+    if (!pixels_.Empty()) {
+        view.CopyFrom(pixels_, {0, 0, pixels_.Width(), pixels_.Height()}, 0, 0);
+        // The top-left part is still the earlier picture, where a face reads its colour.
+        view.MarkPainted(pixels_.Painted());
+    }
     HGDIOBJ prev = SelectObject(dc_.Get(), fresh.Get());
     if (!oldBitmap_) oldBitmap_ = prev;
     bitmap_ = std::move(fresh);
@@ -53,8 +57,12 @@ int PointsToPixels(int points) {
 }
 
 Font CreatePointFont(const std::u16string& face, int points, int weight) {
+    return CreateFontOfHeight(face, -PointsToPixels(points), weight);
+}
+
+Font CreateFontOfHeight(const std::u16string& face, int height, int weight) {
     LOGFONTW lf{};
-    lf.lfHeight = -PointsToPixels(points);
+    lf.lfHeight = height;
     lf.lfWeight = weight;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 
 namespace kgdi {
 
@@ -99,6 +99,8 @@ private:
 
 // Font of `face` at `points` on the screen's DPI (negative height: character height).
 Font CreatePointFont(const std::u16string& face, int points, int weight = FW_NORMAL);
+// Font of `face` with the LOGFONT height `height` (negative: character height in pixels).
+Font CreateFontOfHeight(const std::u16string& face, int height, int weight = FW_NORMAL);
 int PointsToPixels(int points);
 SIZE MeasureText(HDC dc, HFONT font, std::u16string_view text);
 SIZE MeasureText(HFONT font, std::u16string_view text);  // on a screen-compatible DC

@@ -1,6 +1,7 @@
 #include "framework/window.h"
 
-#include "storage/kerror.h"
+#include "framework/controls.h"
+#include "core/kerror.h"
 
 namespace kf {
 
@@ -37,12 +38,22 @@ HWND Window::Create(const wchar_t* className, const wchar_t* title, DWORD style,
     return CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId, Instance(), this);
 }
 
-void Window::Destroy() {
-    if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY clears hwnd_
+void Window::Unbind() {
+    if (hwnd_ && FromHandle(hwnd_) == this) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     hwnd_ = nullptr;
 }
 
-Window* Window::FromHandle(HWND hwnd) { return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
+void Window::Destroy() {
+    // Unbound first: WM_DESTROY and WM_NCDESTROY then go to DefWindowProc, not to an object
+    // whose derived part may already be gone.
+    HWND h = hwnd_;
+    Unbind();
+    if (h && IsWindow(h)) DestroyWindow(h);
+}
+
+Window* Window::FromHandle(HWND hwnd) {
+    return hwnd ? reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+}
 
 void Window::OnException(const std::exception& e) { ShowError(hwnd_, e); }
 
@@ -65,18 +76,20 @@ LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     // Exceptions must not unwind through the system's frames: show them here, as the
     // framework's standard error display would, and carry on.
     try {
-        handled = self->OnMessage(msg, wParam, lParam, result);
+        // Notifications of standard controls go to the control's own object.
+        handled = ReflectToControl(msg, wParam, lParam, result) || self->OnMessage(msg, wParam, lParam, result);
     } catch (const std::exception& e) {
-        self->OnException(e);
+        if (FromHandle(hwnd) == self) self->OnException(e);
+        else ShowError(nullptr, e);
         handled = false;
     } catch (...) {
-        self->OnException(KError(u""));
+        KError e(u"");
+        if (FromHandle(hwnd) == self) self->OnException(e);
+        else ShowError(nullptr, e);
         handled = false;
     }
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-    }
+    // The handler may have freed the object: touch it only while it is still bound here.
+    if (msg == WM_NCDESTROY && FromHandle(hwnd) == self) self->Unbind();
     return handled ? result : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
@@ -85,6 +98,15 @@ const std::wstring& MessageCaption() { return CaptionStore(); }
 
 void ShowMessage(HWND owner, const std::wstring& text) {
     MessageBoxW(owner, text.c_str(), CaptionStore().c_str(), MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+void ShowWarning(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), CaptionStore().c_str(), MB_OK | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+bool AskYesNo(HWND owner, const std::wstring& text) {
+    return MessageBoxW(owner, text.c_str(), CaptionStore().c_str(),
+                       MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND) == IDYES;
 }
 
 std::wstring ErrorText(const std::exception& e) {
@@ -100,8 +122,12 @@ std::wstring ErrorText(const std::exception& e) {
     return w;
 }
 
-void ShowError(HWND owner, const std::exception& e) {
+std::function<void(HWND, const std::exception&)> ErrorHandler = [](HWND owner, const std::exception& e) {
     MessageBoxW(owner, ErrorText(e).c_str(), CaptionStore().c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+};
+
+void ShowError(HWND owner, const std::exception& e) {
+    if (ErrorHandler) ErrorHandler(owner, e);
 }
 
 bool PumpMessages() {
@@ -135,7 +161,10 @@ MenuItem* PopupMenu::Find(int tag) {
 int PopupMenu::Show(HWND owner, POINT screen) const {
     HMENU menu = CreatePopupMenu();
     if (!menu) return 0;
+    int shown = 0;
     for (const auto& item : items) {
+        if (!item.visible) continue;
+        ++shown;
         if (item.caption == L"-") {
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             continue;
@@ -145,11 +174,14 @@ int PopupMenu::Show(HWND owner, POINT screen) const {
         UINT flags = MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED) | (item.checked ? MF_CHECKED : 0);
         AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.tag), text.c_str());
     }
-    // The owner must be foreground for the menu to close when the user clicks elsewhere.
-    SetForegroundWindow(owner);
-    int tag = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y,
-                                              0, owner, nullptr));
-    PostMessageW(owner, WM_NULL, 0, 0);
+    int tag = 0;
+    if (shown > 0) {
+        // The owner must be foreground for the menu to close when the user clicks elsewhere.
+        SetForegroundWindow(owner);
+        tag = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x,
+                                              screen.y, 0, owner, nullptr));
+        PostMessageW(owner, WM_NULL, 0, 0);
+    }
     DestroyMenu(menu);
     return tag;
 }

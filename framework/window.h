@@ -16,8 +16,10 @@ HINSTANCE Instance();
 void RegisterWindowClass(const wchar_t* className, UINT style = CS_DBLCLKS, HBRUSH background = nullptr,
                          HICON icon = nullptr, HCURSOR cursor = nullptr);
 
-// Base of the program's own top-level and child windows. The object must outlive its handle;
-// WM_NCDESTROY clears the link.
+// Base of the program's own top-level and child windows: the one way an object is bound to a
+// window. Freeing the object first unbinds it, then destroys the handle, so the messages of
+// the destruction never reach a half-destroyed object. An object may free itself from one of
+// its own handlers.
 class Window {
 public:
     Window() = default;
@@ -28,21 +30,21 @@ public:
     HWND Create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y,
                 int width, int height, HWND parent = nullptr, HMENU menuOrId = nullptr);
     HWND Handle() const { return hwnd_; }
+    // Destroys the handle; the object stays usable (and unbound).
     void Destroy();
 
     static Window* FromHandle(HWND hwnd);
+    // The one procedure of every class registered here.
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 protected:
     // Return true when handled, with the result in `result`; otherwise DefWindowProc runs.
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
-    // An exception escaped a handler; shown with the standard error display by default.
+    // An exception escaped a handler; the standard error display by default.
     virtual void OnException(const std::exception& e);
 
-public:
-    // The one procedure of every class registered here.
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
 private:
+    void Unbind();
     HWND hwnd_ = nullptr;
 };
 
@@ -51,7 +53,12 @@ void SetMessageCaption(const std::wstring& caption);
 const std::wstring& MessageCaption();
 // A short message with an OK button.
 void ShowMessage(HWND owner, const std::wstring& text);
-// The standard error display: the exception's message in a message box.
+// A warning with an OK button.
+void ShowWarning(HWND owner, const std::wstring& text);
+// A destructive question: Yes and No, No being the default. True for Yes.
+bool AskYesNo(HWND owner, const std::wstring& text);
+// The standard error display: the exception's message in a message box. Tests may replace it.
+extern std::function<void(HWND owner, const std::exception& e)> ErrorHandler;
 void ShowError(HWND owner, const std::exception& e);
 std::wstring ErrorText(const std::exception& e);
 
@@ -68,12 +75,14 @@ struct MenuItem {
     std::wstring shortcut;     // shown right-aligned, e.g. L"Ctrl+C"
     bool enabled = true;
     bool checked = false;
+    bool visible = true;
 };
 class PopupMenu {
 public:
     std::vector<MenuItem> items;
     MenuItem* Find(int tag);
-    // Shows the menu at a screen point for `owner` and returns the chosen tag (0: none).
+    // Shows the menu at a screen point for `owner` and returns the chosen tag (0: none, and
+    // also when no item is visible).
     int Show(HWND owner, POINT screen) const;
 };
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "input/entryformat.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "storage/kplatform.h"
 
 namespace {

@@ -3,3 +3,4 @@
 #define IDI_KEYRA 1
 #define IDB_MINIMIZE 202
 #define IDB_CLOSE 204
+#define IDR_EASTEREGG 300

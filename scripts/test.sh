@@ -143,7 +143,16 @@ if [ "$win_ok" -eq 1 ]; then
                 record "$layer" 0 1 "$t.exe was not built"
             fi
         done
-        if built keyra && built kprobe; then
+        # keyra and every helper program the end-to-end tests start (one per tests/e2e/tools/*.cpp).
+        e2e_ok=1
+        e2e_missing=""
+        for t in keyra $(for f in tests/e2e/tools/*.cpp; do basename "$f" .cpp; done); do
+            if ! built "$t"; then
+                e2e_ok=0
+                e2e_missing="$e2e_missing $t.exe"
+            fi
+        done
+        if [ "$e2e_ok" -eq 1 ]; then
             say "packing the release ZIP"
             built keyra_chm
             ( cd "$WIN" && rm -f keyra-*.zip && cpack ) >"$OUT/package.log" 2>&1 || show_log "$OUT/package.log"
@@ -157,7 +166,7 @@ if [ "$win_ok" -eq 1 ]; then
                 record "end-to-end tests under wine" 0 1 "did not finish"
             fi
         else
-            record "end-to-end tests under wine" 0 1 "keyra.exe or kprobe.exe was not built"
+            record "end-to-end tests under wine" 0 1 "not built:$e2e_missing"
         fi
     else
         cat "$OUT/wine-env.log"

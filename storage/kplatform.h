@@ -9,9 +9,8 @@
 
 namespace kplat {
 
-// Bytes in the system ANSI code page to UTF-16 and back (unmappable units become '?').
+// Bytes in the system ANSI code page to UTF-16.
 std::u16string AnsiToUtf16(std::string_view bytes);
-std::string Utf16ToAnsi(std::u16string_view text);
 
 // Locale-aware comparison without regard to letter case; 0 when equal.
 int CompareNoCase(std::u16string_view a, std::u16string_view b);

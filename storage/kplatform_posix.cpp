@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "storage/kplatform.h"
 
 namespace kplat {
@@ -71,26 +71,6 @@ std::u16string AnsiToUtf16(std::string_view bytes) {
     for (char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
         out.push_back(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : static_cast<char16_t>(b));
-    }
-    return out;
-}
-
-std::string Utf16ToAnsi(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char16_t c : text) {
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out.push_back(static_cast<char>(c));
-            continue;
-        }
-        char mapped = '?';
-        for (int i = 0; i < 32; ++i) {
-            if (kCp1252High[i] == c) {
-                mapped = static_cast<char>(0x80 + i);
-                break;
-            }
-        }
-        out.push_back(mapped);
     }
     return out;
 }

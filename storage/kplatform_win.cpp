@@ -5,8 +5,9 @@
 #include <atomic>
 #include <string>
 
+#include "core/kerror.h"
+#include "core/kstr.h"
 #include "framework/kstr.h"
-#include "storage/kerror.h"
 #include "storage/kplatform.h"
 
 namespace kplat {
@@ -47,7 +48,7 @@ std::u16string SystemErrorText(std::uint32_t err) {
     if (n && buf) text = U(buf, n);
     if (buf) LocalFree(buf);
     while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
-    if (text.empty()) text = u"error " + FromUtf8(std::to_string(err));
+    if (text.empty()) text = u"error " + kstr::Decimal(err);
     return text;
 }
 
@@ -58,17 +59,6 @@ std::u16string AnsiToUtf16(std::string_view bytes) {
     std::wstring out(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
     return U(out);
-}
-
-std::string Utf16ToAnsi(std::u16string_view text) {
-    if (text.empty()) return {};
-    const auto* w = reinterpret_cast<const wchar_t*>(text.data());
-    const int len = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(CP_ACP, 0, w, len, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w, len, out.data(), n, nullptr, nullptr);
-    return out;
 }
 
 int CompareNoCase(std::u16string_view a, std::u16string_view b) {
@@ -130,8 +120,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
 
 void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes) {
     static std::atomic<unsigned> counter{0};
-    const std::u16string temp = path + u".~" + FromUtf8(std::to_string(GetCurrentProcessId())) + u"-" +
-                                FromUtf8(std::to_string(counter++));
+    const std::u16string temp = path + u".~" + kstr::Decimal(GetCurrentProcessId()) + u"-" + kstr::Decimal(counter++);
     if (const DWORD fault = SaveStepFault(SaveStep::CreateTemp)) Fail(path, fault);
     // A file the user marked read-only is not replaced: Windows refuses that replace, and
     // some file systems would let it pass silently.

@@ -1,5 +1,10 @@
 // TFKeyra: the program's main window. It owns every object of the program and frees them
-// in a fixed order when it closes.
+// in a fixed order when it closes. Its jobs live in one file each:
+//   mainwindow_win.cpp          composition, start and close, layout, the bank's callback
+//   mainwindow_entries_win.cpp  the controls as the entry operations and the data file see them
+//   mainwindow_menus_win.cpp    the main, list and field-button menus
+//   mainwindow_move_win.cpp     moving by the bare surface, snapping, the click watch's reports
+//   mainwindow_generator_win.cpp  what the generator window sees of this one
 #pragma once
 #include <windows.h>
 
@@ -9,6 +14,7 @@
 
 #include "app/entryops.h"
 #include "app/kengine.h"
+#include "framework/controls.h"
 #include "framework/gdi.h"
 #include "framework/window.h"
 #include "input/paste_win.h"
@@ -16,33 +22,18 @@
 #include "ui/layout.h"
 
 class TButtonBank;
+class TKButton;
 class TWindowSnapper;
 class KMouseWatch;
-
-// Where the options panel and the generator window plug in; until they exist these do nothing.
-class KOptionsPanelSeam {
-public:
-    virtual ~KOptionsPanelSeam() = default;
-    virtual bool IsOpen() { return false; }
-    virtual void Open() {}
-    virtual void CloseAndApply() {}
-};
-class KGeneratorSeam {
-public:
-    virtual ~KGeneratorSeam() = default;
-    virtual bool IsOpen() { return false; }
-    virtual void Toggle() {}
-    virtual void Hide() {}
-    virtual bool Owns(HWND) { return false; }
-};
+class KGeneratorSeam;
+class KGeneratorHost;
+class KOptionsPanelSeam;
+class TPinPanel;
 
 class TFKeyra : public kf::Window, private KDataHost, private KEntryView, private KEntryServices {
 public:
     // Tags of the main menu.
     enum { kMenuGen = 1, kMenuChangeGroup = 2, kMenuHelp = 8, kMenuExit = 9 };
-    // Child control ids.
-    enum { kIdList = 100, kIdEditTitle = 101, kIdEditId = 102, kIdEditPass = 103, kIdEditUrl = 104, kIdMemo = 105,
-           kIdCaption = 106 };
 
     TFKeyra();
     ~TFKeyra() override;
@@ -51,43 +42,57 @@ public:
     bool Start();
 
     KEngine* Engine() { return engine_.get(); }
+    const KIdTable* Table() const { return table_.get(); }
+    KEntryOps* Ops() { return ops_.get(); }
+    TButtonBank* Bank() { return bank_.get(); }
     const KMainLayout& Layout() const { return layout_; }
+    // The edit box of field n (1 title, 2 id, 3 pass, 4 url) and the memo.
+    kf::Edit* Field(int n);
+    kf::Edit* Memo() { return memo_.get(); }
+    // The window's face colour (the setting FormColor once loaded).
+    COLORREF PaintColor() const { return paintColor_; }
+    void SetPaintColor(std::int32_t color) override;
+    void ArrangeControls();
+    void ShowHelp();
 
 private:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+    // Composition.
     void CreateControls();
     bool FormCreate();
+    void BindBank();
     void FormActivate();
     bool FormClose();
     void FormPaint();
     void EndSession();
     void ReleaseAll();
-    void ArrangeControls();
     void OnBankButton(int index);
+    void CloseFromMenu();
+
+    // The generator window and what it sees of this one (mainwindow_generator_win.cpp).
+    std::unique_ptr<KGeneratorSeam> CreateGenerator();
+
+    // Moving and the click watch (mainwindow_move_win.cpp).
     void CaptureClickTarget(POINT p, HWND window);
     void FormMouseDown();
     void FormMouseMove();
     void FormMouseUp();
     void DragEnded();
     void KeepTopOnScreen();
-    void ShowHelp();
-    void CloseFromMenu();
+
+    // Menus (mainwindow_menus_win.cpp).
     void PMenuMainPopupAndRun(POINT screen);
     void PMenuListPopupAndRun(POINT screen);
     void PMenuButtonPopupAndRun(POINT screen);
-    bool ListKey(WPARAM key);
+    bool ListKey(UINT key);
     void FocusNext(HWND from, bool backwards);
-    HWND FieldHandle(int n) const;
-
-    static LRESULT CALLBACK ChildProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
 
     // KDataHost
     int WindowTop() override;
     int WindowLeft() override;
     void SetWindowTopLeft(int top, int left) override;
     void ScreenSize(int& width, int& height) override;
-    void SetPaintColor(std::int32_t color) override;
     void MaskPassword() override;
     void LoadGeneratorData(KIni& doc) override;
     void SaveGeneratorData(KIni& doc) override;
@@ -116,6 +121,7 @@ private:
     void CopyEntry(const KIdData& entry) override;
     bool ReadEntry(KIdData& entry) override;
 
+    std::unique_ptr<KGeneratorHost> generatorHost_;  // outlives the generator
     // Owned objects, freed in FormClose in this order after the save.
     std::unique_ptr<KGeneratorSeam> generator_;
     std::unique_ptr<KMouseWatch> clickWatch_;
@@ -125,14 +131,14 @@ private:
     std::unique_ptr<TButtonBank> bank_;
     std::unique_ptr<TWindowSnapper> snapper_;
     std::unique_ptr<KOptionsPanelSeam> options_;
+    std::unique_ptr<TPinPanel> pin_;  // after options_: the options panel reaches it until freed
 
-    HWND caption_ = nullptr;
-    HWND list_ = nullptr;
-    HWND edits_[4] = {};
-    HWND memo_ = nullptr;
+    std::unique_ptr<kf::Label> caption_;
+    std::unique_ptr<kf::ListBox> list_;
+    std::unique_ptr<kf::Edit> edits_[4];
+    std::unique_ptr<kf::Edit> memo_;
     kgdi::Font userFont_;
     kgdi::Font captionFont_;
-    kgdi::Brush paintBrush_;
     KMainLayout layout_;
     KWinPasteExecutor pasteExecutor_;
 
@@ -143,5 +149,4 @@ private:
     POINT dragOrigin_{};
     int closing_ = 0;
     int top_ = 100, left_ = 600;
-    std::vector<std::u16string> generatorLines_;
 };

@@ -219,7 +219,8 @@ class MainWindow:
     def refresh(self):
         self.kids = self.k.children()
         self.win = self.k.info()
-        edits = [c for c in self.kids if c["class"].lower() == "edit"]
+        # The window's own controls; the panels' lie one level deeper.
+        edits = [c for c in self.kids if c["class"].lower() == "edit" and c["parent"] == self.k.hwnd]
         self.fields = [c for c in edits if not c["style"] & ES_MULTILINE]
         memos = [c for c in edits if c["style"] & ES_MULTILINE]
         lists = [c for c in self.kids if c["class"].lower() == "listbox"]
@@ -229,7 +230,7 @@ class MainWindow:
         return self
 
     def buttons(self):
-        return [c for c in self.kids if c["class"] == "TKButton" and c["visible"]]
+        return [c for c in self.kids if c["class"] == "TKButton" and c["visible"] and c["parent"] == self.k.hwnd]
 
     def button(self, caption):
         found = [c for c in self.buttons() if c["text"] == caption]

@@ -12,7 +12,7 @@
 
 #include "app/kengine.h"
 #include "app/settings.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "storage/kini.h"
 #include "storage/kplatform.h"
 #include "storage_temp_dir.h"
@@ -582,3 +582,46 @@ TEST(Settings, ClampLeavesProducedValuesAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// A value of the row's setting other than its default, inside its range.
+void SetOther(const KSettingRow& r, KSettings& s) {
+    if (r.Int) s.*r.Int = r.OutOfRange == KOutOfRange::Keep ? r.IntDefault + 7 : (r.IntDefault == r.Low ? r.Low + 1 : r.Low);
+    else s.*r.Text = std::u16string(u"値") + r.Key;
+}
+
+bool SameRow(const KSettingRow& r, const KSettings& a, const KSettings& b) {
+    return r.Int ? a.*r.Int == b.*r.Int : a.*r.Text == b.*r.Text;
+}
+
+}  // namespace
+
+// Covers every row of the settings table, including one added later.
+TEST(Settings, EachRowHasItsOwnFieldKeyAndRoundTrip) {
+    ASSERT_EQ(kSettingCount, 20u);
+    const KSettings defaults;
+    for (std::size_t i = 0; i < kSettingCount; ++i) {
+        const KSettingRow& r = kSettingRows[i];
+        SCOPED_TRACE(std::string(r.Key, r.Key + std::char_traits<char16_t>::length(r.Key)));
+        ASSERT_NE(r.Int == nullptr, r.Text == nullptr);
+        KSettings s;
+        SetOther(r, s);
+        ASSERT_FALSE(SameRow(r, s, defaults));
+        KSettings clamped = s;
+        ClampSettings(clamped);
+        EXPECT_TRUE(SameRow(r, clamped, s));  // the other value is one the program may produce
+        KIni doc;
+        WriteSettings(doc, s);
+        ASSERT_EQ(doc.LineCount(), static_cast<int>(kSettingCount));
+        EXPECT_EQ(doc.LineName(static_cast<int>(i)), r.Key);  // file order is table order
+        const KSettings back = ReadSettings(doc);
+        for (std::size_t j = 0; j < kSettingCount; ++j) {
+            // Only this row's value moved: no two rows share a field.
+            EXPECT_TRUE(SameRow(kSettingRows[j], back, j == i ? s : defaults)) << "row " << j;
+        }
+    }
+    KIni empty;
+    const KSettings fromEmpty = ReadSettings(empty);
+    for (std::size_t j = 0; j < kSettingCount; ++j) EXPECT_TRUE(SameRow(kSettingRows[j], fromEmpty, defaults));
+}

@@ -207,6 +207,7 @@ TEST(ComposeFace, DisabledEmbossesWithFaceOrPreviousPixel) {
     look.transparent = 1;
     Dib24 previous(40, 20);
     previous.Fill(0x202020);
+    previous.MarkPainted();
     p.draws.clear();
     ComposeFace(face, bg, look, ksDisabled, nullptr, p, &previous);
     EXPECT_EQ(face.Pixel(1, 1), 0x00FF00);  // face starts from the background
@@ -216,6 +217,34 @@ TEST(ComposeFace, DisabledEmbossesWithFaceOrPreviousPixel) {
     p.draws.clear();
     ComposeFace(face, bg, look, ksDisabled, nullptr, p, &tiny);
     EXPECT_EQ(p.draws.at(2).color, MakeColor(116, 116, 116));
+}
+
+// The window composes into its own buffer and passes it as the previous face: on the first
+// paint that buffer is freshly zero-filled, and its black must not become the caption colour.
+TEST(ComposeFace, DisabledTransparentFirstPaintUsesTheFaceColour) {
+    KButtonLook look;
+    look.caption = u"ab";
+    look.style = zsFlat;
+    look.transparent = 1;
+    look.faceColor = 0xE8E8E8;
+    Dib24 bg(40, 20);
+    bg.Fill(0xC0C0C0);
+    Dib24 glyph(12, 11);
+    glyph.Fill(0xFF00FF);  // all transparent
+    Dib24 face(40, 20);
+    BoxPainter p;
+    ComposeFace(face, bg, look, ksDisabled, &glyph, p, &face);
+    ASSERT_EQ(p.draws.size(), 3u);
+    EXPECT_EQ(p.draws[2].color, MakeColor(116, 116, 116));
+    EXPECT_TRUE(face.Painted());
+    // Later paints take the colour the last one left at (2, 2): here the background.
+    p.draws.clear();
+    ComposeFace(face, bg, look, ksDisabled, &glyph, p, &face);
+    EXPECT_EQ(p.draws.at(2).color, DisabledDark(face.Pixel(2, 2)));
+    EXPECT_NE(p.draws.at(2).color, MakeColor(116, 116, 116));
+    // A resize gives a fresh, unpainted buffer again.
+    face.Resize(40, 20);
+    EXPECT_FALSE(face.Painted());
 }
 
 TEST(ComposeFace, GlyphIsTransparentAndShiftsWhenPressed) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/kbutton_face.h"
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 
 using namespace kdraw;
 
@@ -17,7 +17,7 @@ Dib24 Solid(int w, int h, KColor c, bool bottomUp = true) {
 
 TEST(Dib24, RowLayoutMatchesWindowsDib) {
     Dib24 bu(5, 3);  // 15 bytes a row, padded to 16
-    EXPECT_EQ(bu.Stride(), 16);
+    EXPECT_EQ(Dib24::StrideFor(5), 16);
     bu.SetPixel(1, 0, 0x112233);  // red 0x33, green 0x22, blue 0x11
     // Bottom-up: the top row is the last row in memory; bytes are blue, green, red.
     const std::uint8_t* last = bu.Row(2) + 2 * 16;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "storage/kini.h"
+
 namespace {
 
 TEST(KEngineFiles, PathsFollowTheExecutable) {
@@ -55,14 +57,15 @@ TEST(KEngineFiles, RootFoldersAndDriveColons) {
 
 TEST(KEngineState, StartValuesAndGroupItems) {
     KEngine e;
-    EXPECT_EQ(e.DispPassMode, 1);
-    EXPECT_EQ(e.ListHeight, 165);
-    EXPECT_EQ(e.MemoHeight, 72);
-    EXPECT_EQ(e.ShortButtonNum, 5);
-    EXPECT_EQ(e.PasteMode, 1);
-    EXPECT_EQ(e.PasteWait, 100);
+    // Before any load the engine already holds what an empty data file gives.
+    KIni empty;
+    const KSettings loaded = ReadSettings(empty);
+    for (std::size_t i = 0; i < kSettingCount; ++i) {
+        const KSettingRow& r = kSettingRows[i];
+        if (r.Int) EXPECT_EQ(e.*r.Int, loaded.*r.Int) << i;
+        else EXPECT_EQ(e.*r.Text, loaded.*r.Text) << i;
+    }
     EXPECT_EQ(e.GroupButton, 11);
-    EXPECT_TRUE(e.PINNo.empty());
     e.ItemOfGroup(10) = 42;
     EXPECT_EQ(e.GroupItem[9], 42);
     EXPECT_THROW(e.ItemOfGroup(11), std::out_of_range);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "storage/kplatform.h"
 #include "storage_temp_dir.h"
 

@@ -3,7 +3,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/mainbank.h"
 #include "controls/buttonbank_win.h"
+#include "ui/layout.h"
 #include "tests/windows/win_host.h"
 
 using wintest::At;
@@ -40,7 +42,6 @@ TEST_F(BankTest, CreatesNumberedHiddenButtons) {
     EXPECT_EQ(bank.ByIndex(0), nullptr);
     EXPECT_EQ(bank.ByIndex(41), nullptr);
     EXPECT_THROW(bank.Button(40), std::out_of_range);
-    EXPECT_EQ(bank.TitleHeight, 16);
 
     TButtonBank one(0, hostHandle);
     EXPECT_EQ(one.Count(), 1);
@@ -89,9 +90,9 @@ TEST_F(BankTest, ClickDuringCallbackIsDropped) {
 
 TEST_F(BankTest, ThrowingCallbackLeavesTheBankUsable) {
     TButtonBank bank(5, hostHandle);
-    auto saved = TKButton::ErrorHandler;
+    auto saved = kf::ErrorHandler;
     int errors = 0;
-    TKButton::ErrorHandler = [&](HWND, const std::exception&) { ++errors; };
+    kf::ErrorHandler = [&](HWND, const std::exception&) { ++errors; };
     int calls = 0;
     bank.OnButton = [&](int) {
         ++calls;
@@ -105,7 +106,7 @@ TEST_F(BankTest, ThrowingCallbackLeavesTheBankUsable) {
     // Called directly, the error passes through to the caller.
     EXPECT_THROW(bank.ButtonClicked(4), std::runtime_error);
     EXPECT_EQ(bank.Busy(), 0);
-    TKButton::ErrorHandler = saved;
+    kf::ErrorHandler = saved;
 }
 
 TEST_F(BankTest, CallbackMayFreeTheBank) {
@@ -122,56 +123,31 @@ TEST_F(BankTest, CallbackMayFreeTheBank) {
     EXPECT_FALSE(IsWindow(h));
 }
 
-TEST_F(BankTest, PlaceRowsAndColumn) {
+TEST_F(BankTest, PlaceShowsTheButtonWhereTheLayoutSays) {
     TButtonBank bank(40, hostHandle);
-    bank.X = 200;
-    bank.Y = 3;
-    bank.PlaceTitleRow(3, 16, 16);
-    EXPECT_EQ(bank.X, 200 + 3 * 18);
-    EXPECT_EQ(bank.Y, 3 + 19);
-    for (int i = 0; i < 3; ++i) {
-        TKButton& b = bank.Button(i);
-        EXPECT_TRUE(b.Visible());
-        EXPECT_EQ(b.Left(), 200 + i * 18);
-        EXPECT_EQ(b.Top(), 3);
-        EXPECT_EQ(b.Width(), 16);
-        EXPECT_EQ(b.Style(), zsFlat);
-        EXPECT_EQ(b.FontSize(), 9);
-        EXPECT_EQ(b.FaceColor(), 0x984E00);
-        EXPECT_EQ(b.FontColor(), 0xFFFFFF);
+    const KMainLayout l = ComputeMainLayout(30, 20, 6, 100, 40);
+    for (int k = 0; k < l.groupCount; ++k) {
+        const KRect& r = l.groupButtons[k];
+        bank.Place(kmainbank::GroupPos(k + 1), r.left, r.top, r.width, r.height, 0x111111, 0x222222);
     }
-    EXPECT_FALSE(bank.Button(3).Visible());
+    for (int k = 0; k < l.groupCount; ++k) {
+        TKButton& b = bank.Button(kmainbank::GroupPos(k + 1));
+        EXPECT_TRUE(b.Visible());
+        EXPECT_EQ(b.Left(), l.groupButtons[k].left);
+        EXPECT_EQ(b.Top(), l.groupButtons[k].top);
+        EXPECT_EQ(b.Width(), 30);
+        EXPECT_EQ(b.Height(), 20);
+        EXPECT_EQ(b.FaceColor(), 0x111111);
+        EXPECT_EQ(b.FontColor(), 0x222222);
+        EXPECT_EQ(b.Style(), zsSingle);
+    }
+    // "OP" follows the six group buttons; the row's other positions stay hidden.
+    EXPECT_EQ(bank.Button(kmainbank::OptionsPos(6)).Left(), 4 + 6 * 32);
+    EXPECT_FALSE(bank.Button(kmainbank::OptionsPos(6) + 1).Visible());
 
-    bank.X = 4;
-    bank.Y = 22;
-    bank.GroupFace = 0x111111;
-    bank.GroupText = 0x222222;
-    bank.PlaceGroupRow(6, 20, 30);
-    EXPECT_EQ(bank.X, 4 + 6 * 32);
-    EXPECT_EQ(bank.Y, 44);
-    EXPECT_EQ(bank.Button(10).Left(), 4);
-    EXPECT_EQ(bank.Button(15).Left(), 4 + 5 * 32);
-    EXPECT_EQ(bank.Button(15).Top(), 22);
-    EXPECT_EQ(bank.Button(15).Height(), 20);
-    EXPECT_EQ(bank.Button(12).FaceColor(), 0x111111);
-    EXPECT_EQ(bank.Button(12).FontColor(), 0x222222);
-    EXPECT_EQ(bank.Button(12).Style(), zsSingle);
-    EXPECT_FALSE(bank.Button(16).Visible());
-
-    bank.X = 4;
-    bank.Y = 150;
-    bank.PlaceColumn(4, 20, 40);
-    EXPECT_EQ(bank.X, 4);
-    EXPECT_EQ(bank.Y, 150 + 4 * 22);
-    EXPECT_EQ(bank.Button(33).Top(), 150 + 3 * 22);
-    EXPECT_EQ(bank.Button(33).Left(), 4);
-    EXPECT_EQ(bank.Button(33).FaceColor(), 0xD8E9EC);
-    EXPECT_EQ(bank.Button(33).FontColor(), 0x000000);
-
-    // A small bank lays out what it has.
+    // A small bank skips what it does not have.
     TButtonBank small(13, hostHandle);
-    small.PlaceGroupRow(5, 20, 30);
-    small.PlaceColumn(4, 20, 40);
+    small.Place(12, 1, 2, 3, 4, 0, 0);
+    small.Place(30, 1, 2, 3, 4, 0, 0);
     EXPECT_TRUE(small.Button(12).Visible());
-    EXPECT_EQ(small.Y, 22 + 4 * 22);
 }

@@ -8,7 +8,7 @@
 
 #include "input/clipboard_win.h"
 #include "input/entryformat.h"
-#include "storage/kerror.h"
+#include "core/kerror.h"
 #include "tests/unit/entry_builder.h"
 #include "tests/windows/input_test_util.h"
 

@@ -73,16 +73,16 @@ using TKButtonFace = Fixture;
 using TKButtonMouse = Fixture;
 
 TEST_F(TKButtonFace, DefaultsAndStyleSetsEnter) {
-    EXPECT_EQ(b.Style(), zsNormal);
-    EXPECT_EQ(b.Enter(), zeNon);
-    EXPECT_EQ(b.Contrast(), kcNormal);
-    EXPECT_EQ(b.Alignment(), taCenter);
-    EXPECT_EQ(b.Margin(), 4);
-    EXPECT_EQ(b.Spacing(), 4);
-    EXPECT_EQ(b.FaceColor(), 0xE8E8E8);
-    EXPECT_EQ(b.EnterShade(), 192);
-    EXPECT_EQ(b.EnterFaceColor(), 0x984E00);
-    EXPECT_EQ(b.FontColor(), 0);
+    // A new button: a raised two-pixel bevel around a $E8E8E8 face, and no enter effect.
+    const Dib24 fresh = Snapshot(b);
+    EXPECT_EQ(fresh.Pixel(0, 0), 0xF9F9F9);
+    EXPECT_EQ(fresh.Pixel(fresh.Width() - 1, fresh.Height() - 1), 0x3A3A3A);
+    EXPECT_EQ(fresh.Pixel(3, 3), 0xE8E8E8);
+    SendMessageW(b.Handle(), WM_MOUSEMOVE, 0, At(5, 5));
+    EXPECT_EQ(b.State(), ksEntered);
+    const Dib24 entered = Snapshot(b);
+    EXPECT_EQ(CountInside(entered, 0xE8E8E8), CountInside(fresh, 0xE8E8E8));
+    SendMessageW(b.Handle(), WM_MOUSELEAVE, 0, 0);
     wchar_t cls[64];
     GetClassNameW(b.Handle(), cls, 64);
     EXPECT_STREQ(cls, L"TKButton");
@@ -379,13 +379,13 @@ TEST_F(TKButtonMouse, HandlerMayDestroyTheButton) {
 }
 
 TEST_F(TKButtonMouse, ErrorsOfHandlersReachTheErrorHandler) {
-    auto saved = TKButton::ErrorHandler;
+    auto saved = kf::ErrorHandler;
     std::string seen;
-    TKButton::ErrorHandler = [&](HWND, const std::exception& e) { seen = e.what(); };
+    kf::ErrorHandler = [&](HWND, const std::exception& e) { seen = e.what(); };
     b.OnClick = [] { throw std::runtime_error("boom"); };
     Send(WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
     Send(WM_LBUTTONUP, 5, 5);
-    TKButton::ErrorHandler = saved;
+    kf::ErrorHandler = saved;
     EXPECT_EQ(seen, "boom");
 }
 

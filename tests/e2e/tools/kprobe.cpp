@@ -4,7 +4,8 @@
 //   kprobe find <class> [wait_ms [visible]] first top-level window of a class (only shown ones)
 //   kprobe windows [class]                 all top-level windows (optionally of one class)
 //   kprobe info <hwnd>                     rect, style, exstyle, text, pid of one window
-//   kprobe children <hwnd>                 every descendant: class, text, rect, visible, enabled, id
+//   kprobe children <hwnd>                 every descendant: class, text, rect, visible, enabled, id,
+//                                          parent (and checked for a check box)
 //   kprobe listbox <hwnd>                  items and selection of a list box
 //   kprobe gettext <hwnd>                  WM_GETTEXT of a window (an edit's text)
 //   kprobe settext <hwnd> <utf8-hex>       WM_SETTEXT; the text is given as hex of its UTF-8 bytes
@@ -68,6 +69,14 @@ std::string RectJson(HWND h) {
            Num(r.bottom - r.top) + "}";
 }
 
+// The state of a check box (class Button), empty for other windows.
+std::string CheckJson(HWND h) {
+    if (ClassOf(h) != L"Button") return {};
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(h, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 3000, &state);
+    return std::string(",\"checked\":") + (state == BST_CHECKED ? "true" : "false");
+}
+
 std::string WindowJson(HWND h) {
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
@@ -76,7 +85,8 @@ std::string WindowJson(HWND h) {
            ",\"exstyle\":" + Num(static_cast<DWORD>(GetWindowLongW(h, GWL_EXSTYLE))) +
            ",\"visible\":" + (IsWindowVisible(h) ? "true" : "false") +
            ",\"enabled\":" + (IsWindowEnabled(h) ? "true" : "false") + ",\"id\":" +
-           Num(static_cast<long long>(GetWindowLongPtrW(h, GWLP_ID))) + ",\"pid\":" + Num(pid) + "}";
+           Num(static_cast<long long>(GetWindowLongPtrW(h, GWLP_ID))) + ",\"pid\":" + Num(pid) +
+           ",\"parent\":" + Handle(GetParent(h)) + CheckJson(h) + "}";
 }
 
 struct TopQuery {

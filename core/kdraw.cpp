@@ -1,4 +1,4 @@
-#include "controls/kdraw.h"
+#include "core/kdraw.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,6 +31,7 @@ Dib24& Dib24::operator=(const Dib24& other) {
     if (this == &other) return *this;
     Resize(other.width_, other.height_, other.bottomUp_);
     for (int y = 0; y < height_; ++y) std::memcpy(Row(y), other.Row(y), static_cast<size_t>(width_) * 3);
+    painted_ = other.painted_;
     return *this;
 }
 
@@ -45,8 +46,10 @@ Dib24& Dib24::operator=(Dib24&& other) noexcept {
     height_ = other.height_;
     stride_ = other.stride_;
     bottomUp_ = other.bottomUp_;
+    painted_ = other.painted_;
     other.bits_ = nullptr;
     other.width_ = other.height_ = other.stride_ = 0;
+    other.painted_ = false;
     return *this;
 }
 
@@ -56,6 +59,7 @@ void Dib24::Resize(int width, int height, bool bottomUp) {
     if (width_ == 0 || height_ == 0) width_ = height_ = 0;
     stride_ = StrideFor(width_);
     bottomUp_ = bottomUp;
+    painted_ = false;
     own_.assign(static_cast<size_t>(stride_) * height_, 0);
     bits_ = own_.empty() ? nullptr : own_.data();
 }
@@ -63,6 +67,7 @@ void Dib24::Resize(int width, int height, bool bottomUp) {
 void Dib24::Attach(std::uint8_t* bits, int width, int height, bool bottomUp) {
     own_.clear();
     own_.shrink_to_fit();
+    painted_ = false;
     if (!bits || width <= 0 || height <= 0) {
         bits_ = nullptr;
         width_ = height_ = stride_ = 0;

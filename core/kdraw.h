@@ -33,10 +33,14 @@ public:
 
     int Width() const { return width_; }
     int Height() const { return height_; }
-    int Stride() const { return stride_; }
     bool BottomUp() const { return bottomUp_; }
     bool Empty() const { return width_ <= 0 || height_ <= 0; }
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+    // Whether the buffer holds a composed picture. Resize and Attach give a buffer that was
+    // never painted (zero-filled or foreign memory), so they clear it; copies carry it.
+    bool Painted() const { return painted_; }
+    void MarkPainted(bool painted = true) { painted_ = painted; }
 
     // Row y counted from the top, whatever the memory order.
     std::uint8_t* Row(int y);
@@ -57,6 +61,7 @@ private:
     std::uint8_t* bits_ = nullptr;
     int width_ = 0, height_ = 0, stride_ = 0;
     bool bottomUp_ = true;
+    bool painted_ = false;
 };
 
 inline int RedOf(KColor c) { return c & 0xFF; }

@@ -1,0 +1,575 @@
+#include "generator/generatorwindow_win.h"
+
+#include <stdexcept>
+
+#include "controls/buttonbank_win.h"
+#include "controls/kbutton_win.h"
+#include "core/kstr.h"
+#include "framework/kstr.h"
+#include "input/clipboard_win.h"
+#include "resources/resource.h"
+#include "storage/kini.h"
+
+namespace {
+constexpr wchar_t kClassName[] = L"VIDodureza";
+constexpr int kButtons = 13;
+constexpr COLORREF kPanelColor = 0xD8E9EC;
+constexpr COLORREF kLengthColor = 0x808080;
+constexpr char16_t kImportFilter[] = u"テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
+constexpr char16_t kOccupiedWarning[] = u"パスワードが設定されています。\n旧パスワードを控えてから空欄にして下さい！";
+
+std::u16string Today() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return MonthDay(t.wMonth, t.wDay);
+}
+
+int TextHeight(HFONT font) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return tm.tmHeight;
+}
+}  // namespace
+
+// One of the four combination boxes as the word lists see it.
+class VIDodureza::Box : public KWordBox {
+public:
+    explicit Box(kf::ComboBox& box) : box_(box) {}
+    std::u16string Text() override { return box_.Text(); }
+    void SetText(const std::u16string& text) override { box_.SetText(text); }
+    std::vector<std::u16string> Items() override { return box_.Items(); }
+    void AddItem(const std::u16string& item) override { box_.AddItem(item); }
+    int IndexOf(const std::u16string& item) override { return box_.IndexOf(item); }
+    void DeleteItem(int index) override { box_.DeleteItem(index); }
+    void ClearItems() override { box_.ClearItems(); }
+    void Focus() override { box_.Focus(); }
+
+private:
+    kf::ComboBox& box_;
+};
+
+VIDodureza::VIDodureza(KGeneratorHost& host, std::unique_ptr<KRandomSource> random)
+    : host_(host), random_(random ? std::move(random) : std::make_unique<KSecureRandom>()) {
+    kf::RegisterWindowClass(kClassName);
+    HWND hwnd = Create(kClassName, L"Rirezedu", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOPMOST, 200, 100,
+                       333, 371);
+    if (!hwnd) throw std::runtime_error("the generator window could not be created");
+    SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CAPTION));
+    CreateControls();
+    bank_ = std::make_unique<TButtonBank>(kButtons, hwnd);
+    bank_->OnButton = [this](int number) { ButtonPressed(number); };
+    static const char16_t* const captions[kButtons + 1] = {
+        u"", u"", u"generate", u"set", u"add", u"del", u"add", u"del", u"add", u"del", u"add", u"del", u"set", u"set"};
+    for (int n = 2; n <= kButtons; ++n) {
+        TKButton& b = *bank_->ByIndex(n);
+        b.SetCaption(captions[n]);
+        b.SetParent((n <= 3 ? panelRandom_ : panelCombo_)->Handle());
+        b.SetParentColor(kPanelColor);
+        b.OnContextMenu = [this](POINT screen) { PMenuButtonPopupAndRun(screen); };
+    }
+}
+
+VIDodureza::~VIDodureza() {
+    // The buttons and controls go before the window they sit on.
+    bank_.reset();
+}
+
+void VIDodureza::CreateControls() {
+    HWND form = Handle();
+    captionFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
+    kf::LabelArgs caption;
+    caption.parent = form;
+    caption.bounds = {6, 3, 120, 16};
+    caption.text = u"Keyra Generator";
+    caption.font = captionFont_.Get();
+    caption.textColor = RGB(255, 255, 255);
+    caption.backColor = faceColor_;
+    caption_ = std::make_unique<kf::Label>(caption);
+    caption_->AutoSize();
+
+    kf::PanelArgs panel;
+    panel.parent = form;
+    panel.color = kPanelColor;
+    panel.bounds = {4, 22, 100, 100};
+    panelRandom_ = std::make_unique<kf::Panel>(panel);
+    panelCombo_ = std::make_unique<kf::Panel>(panel);
+
+    auto label = [](HWND parent, const char16_t* text, COLORREF color = kf::kNoColor) {
+        kf::LabelArgs a;
+        a.parent = parent;
+        a.bounds = {0, 0, 10, 10};
+        a.text = text;
+        a.textColor = color;
+        return std::make_unique<kf::Label>(a);
+    };
+    HWND pr = panelRandom_->Handle();
+    HWND pc = panelCombo_->Handle();
+    labelRandom_ = label(pr, u"ランダム");
+    labelDigit_ = label(pr, u"桁数：");
+    labelType_ = label(pr, u"種類：");
+    labelPass1_ = label(pr, u"PASS1：");
+    pass1Len_ = label(pr, u"", kLengthColor);
+    labelCombo_ = label(pc, u"組み合わせ");
+    labelGroup_ = label(pc, u"グループ：");
+    labelName_ = label(pc, u"名前：");
+    labelSymbol_ = label(pc, u"記号：");
+    labelNumber_ = label(pc, u"数字：");
+    labelPass2_ = label(pc, u"PASS2:");
+    labelPass3_ = label(pc, u"PASS3：");
+    pass2Len_ = label(pc, u"", kLengthColor);
+    pass3Len_ = label(pc, u"", kLengthColor);
+
+    kf::ComboBoxArgs digit;
+    digit.parent = pr;
+    digit.bounds = {0, 0, 100, 24};
+    digit.items = {u"8", u"10", u"12", u"14", u"16", u"18", u"20"};
+    digit.onChange = [this] { GenerateRandom(); };
+    // Digits and Backspace only; pasted text is not filtered (a non-number counts as 0).
+    digit.onKeyTyped = [](wchar_t ch) { return (ch >= L'0' && ch <= L'9') || ch == 8; };
+    digit_ = std::make_unique<kf::ComboBox>(digit);
+    kf::ComboBoxArgs type;
+    type.parent = pr;
+    type.bounds = {0, 0, 100, 24};
+    type.kind = kf::ComboKind::PickOnly;
+    for (int t = 0; t < krandom::kTypeCount; ++t) type.items.emplace_back(krandom::TypeName(t));
+    type.onChange = [this] { GenerateRandom(); };
+    type_ = std::make_unique<kf::ComboBox>(type);
+
+    auto combo = [this, pc](bool isGroup) {
+        kf::ComboBoxArgs a;
+        a.parent = pc;
+        a.bounds = {0, 0, 100, 24};
+        a.sorted = true;
+        a.onChange = [this, isGroup] {
+            if (isGroup) lists_->FillNameBox(group_->Text());
+            ComposePasswords();
+        };
+        return std::make_unique<kf::ComboBox>(a);
+    };
+    group_ = combo(true);
+    name_ = combo(false);
+    symbol_ = combo(false);
+    number_ = combo(false);
+
+    auto pass = [this](HWND parent, int box) {
+        kf::EditArgs a;
+        a.parent = parent;
+        a.bounds = {0, 0, 100, 24};
+        a.onTextChanged = [this, box] { EditPassChange(box); };
+        return std::make_unique<kf::Edit>(a);
+    };
+    pass1_ = pass(pr, 1);
+    pass2_ = pass(pc, 2);
+    pass3_ = pass(pc, 3);
+
+    // Boxes keep the system's window colour on the panels' colour.
+    for (kf::Control* box : std::initializer_list<kf::Control*>{digit_.get(), type_.get(), group_.get(), name_.get(),
+                                                                 symbol_.get(), number_.get(), pass1_.get(),
+                                                                 pass2_.get(), pass3_.get()})
+        box->SetBackColor(GetSysColor(COLOR_WINDOW));
+
+    groupBox_ = std::make_unique<Box>(*group_);
+    nameBox_ = std::make_unique<Box>(*name_);
+    symbolBox_ = std::make_unique<Box>(*symbol_);
+    numberBox_ = std::make_unique<Box>(*number_);
+    lists_ = std::make_unique<KWordLists>(*groupBox_, *nameBox_, *symbolBox_, *numberBox_,
+                                          static_cast<KWordListHost&>(*this));
+}
+
+// ---- layout ----
+
+void VIDodureza::StyleButtons(int height, int width) {
+    const KGeneratorLook look = host_.Look();
+    TKButton& close = *bank_->ByIndex(1);
+    close.SetStyle(zsFlat);
+    close.SetFaceColor(static_cast<kdraw::KColor>(look.FormColor));
+    close.SetParentColor(faceColor_);
+    close.SetFontColor(0xFFFFFF);
+    close.SetFontSize(9);
+    close.LoadGlyph(kf::Instance(), IDB_CLOSE);
+    close.SetBounds(close.Left(), close.Top(), 16, 16);
+    close.SetVisible(true);
+    for (int n = 2; n <= kButtons; ++n) {
+        TKButton& b = *bank_->ByIndex(n);
+        b.SetFaceColor(static_cast<kdraw::KColor>(look.ButtonColor));
+        b.SetFontColor(0);
+        b.SetFontName(look.FontName);
+        b.SetFontSize(look.FontSize);
+        b.SetBounds(b.Left(), b.Top(), width, height);
+        b.SetVisible(true);
+    }
+}
+
+void VIDodureza::LayoutControls() {
+    const KGeneratorLook look = host_.Look();
+    faceColor_ = static_cast<COLORREF>(look.FormColor);
+    caption_->SetBackColor(faceColor_);
+    labelFont_ = kgdi::CreatePointFont(look.FontName, look.FontSize - 1);
+    boxFont_ = kgdi::CreatePointFont(look.FontName, look.FontSize);
+    const SIZE groupText = kgdi::MeasureText(labelFont_.Get(), u"グループ：");
+    const int LW = groupText.cx, LH = groupText.cy;
+    const int BW = kgdi::MeasureText(labelFont_.Get(), u"pass").cx + 8;
+    const int EW = kgdi::MeasureText(boxFont_.Get(), u"12345678901234567890123456789012").cx + 8;
+    const int LO = (BW - kgdi::MeasureText(boxFont_.Get(), u"12").cx) / 2;
+    // The height of a one-line edit box with a sunken border in the box font.
+    const int EH = TextHeight(boxFont_.Get()) + 8;
+    const int P = EH + 4;
+    const int DY = (EH - LH) / 2 - 1;
+    StyleButtons(EH, BW);
+
+    auto placeLabel = [&](kf::Label& l, int left, int top) {
+        l.SetFont(labelFont_.Get());
+        l.SetBounds(left, top, 10, LH);
+        l.AutoSize();
+    };
+    // One row: its label, its box, its buttons to the right; returns the left after the last.
+    auto row = [&](int y, kf::Label& l, kf::Control& box, HFONT boxFont, std::initializer_list<int> buttons) {
+        placeLabel(l, 12, y + DY);
+        int x = 12 + LW + 4;
+        box.SetFont(boxFont);
+        box.SetBounds(x, y, EW, EH);
+        int width = EW;
+        for (int n : buttons) {
+            x += width + 4;
+            TKButton& b = *bank_->ByIndex(n);
+            b.SetBounds(x, y, b.Width(), EH);
+            width = b.Width();
+        }
+        return x;
+    };
+    auto lengthLabel = [&](kf::Label& l, int x, int y) { placeLabel(l, x + BW + LO + 4, y + DY + 1); };
+    // Both panels start their rows two thirds of a row below the heading.
+    const int firstRow = static_cast<int>(4 + P * 2 / 3.0);
+
+    placeLabel(*labelRandom_, 4, 4);
+    int y = firstRow;
+    bank_->ByIndex(2)->SetBounds(0, 0, 2 * BW + 4, EH);
+    row(y, *labelDigit_, *digit_, boxFont_.Get(), {2});
+    y += P;
+    row(y, *labelType_, *type_, labelFont_.Get(), {});
+    y += P;
+    lengthLabel(*pass1Len_, row(y, *labelPass1_, *pass1_, boxFont_.Get(), {3}), y);
+    const int randomHeight = y + P + 8;
+
+    placeLabel(*labelCombo_, 4, 4);
+    y = firstRow;
+    row(y, *labelGroup_, *group_, boxFont_.Get(), {4, 5});
+    y += P;
+    row(y, *labelName_, *name_, boxFont_.Get(), {6, 7});
+    y += P;
+    row(y, *labelSymbol_, *symbol_, boxFont_.Get(), {8, 9});
+    y += P;
+    row(y, *labelNumber_, *number_, boxFont_.Get(), {10, 11});
+    y += P;
+    lengthLabel(*pass2Len_, row(y, *labelPass2_, *pass2_, boxFont_.Get(), {12}), y);
+    y += P;
+    lengthLabel(*pass3Len_, row(y, *labelPass3_, *pass3_, boxFont_.Get(), {13}), y);
+    const int comboHeight = y + P + 8;
+    const int W = bank_->ByIndex(5)->Left() + BW + 12;
+
+    panelRandom_->SetBounds(4, 22, W, randomHeight);
+    panelCombo_->SetBounds(4, randomHeight + 26, W, comboHeight);
+    const int width = W + 8;
+    bank_->ByIndex(1)->SetBounds(width - 20, 3, 16, 16);
+    SetWindowPos(Handle(), nullptr, 0, 0, width, randomHeight + comboHeight + 30,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+// ---- opening and hiding ----
+
+void VIDodureza::Toggle() {
+    if (OpenFlag) {
+        ShowWindow(Handle(), SW_HIDE);
+        OpenFlag = 0;
+        ResetDone = 0;
+        return;
+    }
+    LayoutControls();
+    OpenFlag = 1;
+    ShowWindow(Handle(), SW_SHOW);
+}
+
+void VIDodureza::Hide() {
+    ShowWindow(Handle(), SW_HIDE);
+    OpenFlag = 0;
+}
+
+void VIDodureza::HideByButton() {
+    ShowWindow(Handle(), SW_HIDE);
+    OpenFlag = 0;
+    ResetDone = 0;
+}
+
+bool VIDodureza::Owns(HWND window) { return window && (window == Handle() || IsChild(Handle(), window)); }
+
+void VIDodureza::FormActivate() {
+    if (ResetDone == 1) return;
+    ResetFields();
+    ResetDone = 1;
+}
+
+void VIDodureza::ResetFields() {
+    digit_->SetText(u"");
+    type_->Select(-1);
+    pass1_->SetText(u"");
+    lists_->RebuildDisplayLists(host_.DispUsedMode());
+    group_->SetText(u"");
+    lists_->FillNameBox(u"");
+    symbol_->SetText(u"");
+    number_->SetText(u"");
+    pass2_->SetText(u"");
+    pass3_->SetText(u"");
+}
+
+// ---- the data file ----
+
+void VIDodureza::LoadGeneratorData(KIni& doc) {
+    const KGeneratorPosition p =
+        ReadGeneratorPosition(doc, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    SetWindowPos(Handle(), nullptr, p.left, p.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    lists_->LoadLines(doc, Today());
+}
+
+void VIDodureza::SaveGeneratorData(KIni& doc) {
+    RECT rc{};
+    GetWindowRect(Handle(), &rc);
+    WriteGeneratorPosition(doc, {rc.top, rc.left});
+    lists_->SaveLines(doc);
+}
+
+// ---- buttons ----
+
+void VIDodureza::ButtonPressed(int number) {
+    switch (number) {
+        case 1: HideByButton(); break;
+        case 2: GenerateRandom(); return;
+        case 3:
+            SetIntoEntry(pass1_->Text());
+            ShowUsedState(1);
+            return;
+        case 4: lists_->AddGroup(); break;
+        case 5: lists_->DeleteGroup(); break;
+        case 6: lists_->AddName(group_->Text()); break;
+        case 7: lists_->DeleteName(group_->Text()); break;
+        case 8: lists_->AddItem(*symbolBox_); break;
+        case 9: lists_->DeleteItem(*symbolBox_); break;
+        case 10: lists_->AddItem(*numberBox_); break;
+        case 11: lists_->DeleteItem(*numberBox_); break;
+        case 12: SetIntoEntry(pass2_->Text()); break;
+        case 13: SetIntoEntry(pass3_->Text()); break;
+        default: return;
+    }
+    ComposePasswords();
+}
+
+void VIDodureza::GenerateRandom() {
+    pass1_->SetText(u"");
+    const krandom::Result r = krandom::GenerateRandom(digit_->Text(), type_->Selected(), *random_);
+    if (r.outcome == krandom::Outcome::TooLong) {
+        kf::ShowMessage(Handle(), W(krandom::kTooLongMessage));
+        return;
+    }
+    if (r.outcome != krandom::Outcome::Made) return;
+    SettingBox = 1;
+    pass1_->SetText(r.password);
+    SettingBox = 0;
+}
+
+void VIDodureza::ComposePasswords() {
+    // Emptied first, so the used check runs even when the text stays the same.
+    SettingBox = 2;
+    pass2_->SetText(u"");
+    kf::PumpMessages();
+    pass2_->SetText(lists_->Pass2());
+    SettingBox = 0;
+    SettingBox = 3;
+    pass3_->SetText(u"");
+    kf::PumpMessages();
+    pass3_->SetText(lists_->Pass3());
+    SettingBox = 0;
+}
+
+kf::Edit& VIDodureza::PassBox(int box) { return box == 1 ? *pass1_ : box == 2 ? *pass2_ : *pass3_; }
+
+void VIDodureza::EditPassChange(int box) {
+    if (!lists_) return;  // still being created
+    kf::Label& len = box == 1 ? *pass1Len_ : box == 2 ? *pass2Len_ : *pass3Len_;
+    const std::u16string text = PassBox(box).Text();
+    len.SetText(kstr::Decimal(static_cast<int>(text.size())));
+    len.AutoSize();
+    if (text.empty()) return;
+    ShowUsedState(box);
+}
+
+void VIDodureza::ShowUsedState(int box) {
+    kf::Edit& edit = PassBox(box);
+    int used;
+    if (box != 1 && SettingBox == box)
+        used = IsPairUsed(host_.Entries(), group_->Text(), name_->Text(), Match);
+    else
+        used = IsPasswordUsed(host_.Entries(), edit.Text(), Match);
+    if (used) {
+        edit.SetTextColor(kUsedColor);
+        edit.SetHint(Match.title + u" " + Match.password, true);
+    } else {
+        edit.SetTextColor(0);
+        edit.SetHint(u"", false);
+    }
+}
+
+void VIDodureza::SetIntoEntry(const std::u16string& text) {
+    if (text.empty()) return;
+    if (!host_.EntryPassword().empty()) {
+        kf::ShowWarning(Handle(), W(kOccupiedWarning));
+        return;
+    }
+    host_.HandOver(text);
+    if (host_.DispUsedMode() == 1) {
+        lists_->RebuildDisplayLists(1);
+        lists_->FillNameBox(group_->Text());
+    }
+}
+
+void VIDodureza::ImportCombinationData() {
+    const std::u16string path = kf::PickFileToOpen(Handle(), kImportFilter);
+    if (path.empty()) return;
+    KIni doc;
+    lists_->ImportCount = 0;
+    doc.LoadText(path);
+    lists_->ImportLines(doc);
+    kf::ShowMessage(Handle(), W(lists_->ImportedText()));
+    lists_->FillGroupBox();
+    lists_->RebuildDisplayLists(host_.DispUsedMode());
+}
+
+// ---- menus ----
+
+void VIDodureza::PMenuMainPopupAndRun(POINT screen) {
+    kf::PopupMenu menu;
+    const bool hideUsed = host_.DispUsedMode() == 1;
+    menu.items = {
+        {kMenuDispUsed, L"使用済みの名前は表示しない(&U)", L"", true, hideUsed},
+        {kMenuImport, L"組み合わせパスワードのインポート(&I)", L"", true, false},
+        {0, L"-", L"", true, false},
+        {kMenuHelp, L"ヘルプ(&H)", L"", true, false},
+        {kMenuExit, L"パスワード生成の終了(&X)", L"", true, false},
+    };
+    switch (menu.Show(Handle(), screen)) {
+        case kMenuDispUsed:
+            host_.SetDispUsedMode(hideUsed ? 0 : 1);
+            ResetFields();
+            break;
+        case kMenuImport: ImportCombinationData(); break;
+        case kMenuHelp: host_.ShowHelp(); break;
+        case kMenuExit: Hide(); break;
+        default: break;
+    }
+}
+
+void VIDodureza::PMenuButtonPopupAndRun(POINT screen) {
+    const int last = bank_->LastIndex;
+    kf::PopupMenu menu;
+    menu.items = {{1, L"コピー(&C)", L"", true, false, last == 3 || last == 12 || last == 13}};
+    if (menu.Show(Handle(), screen) != 1) return;
+    const int box = last == 3 ? 1 : last == 12 ? 2 : 3;
+    SetClipboardText(Handle(), PassBox(box).Text());
+}
+
+// ---- messages ----
+
+void VIDodureza::FormPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    RECT rc;
+    GetClientRect(Handle(), &rc);
+    kgdi::PaintFormFrame(dc, rc.right, rc.bottom, static_cast<kdraw::KColor>(faceColor_));
+    EndPaint(Handle(), &ps);
+}
+
+void VIDodureza::DragEnded() {
+    dragging_ = 0;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (cursor.x != press_.x || cursor.y != press_.y) host_.SnapToNeighbour(Handle());
+    KeepTopOnScreen();
+}
+
+void VIDodureza::KeepTopOnScreen() {
+    RECT rc;
+    if (GetWindowRect(Handle(), &rc) && rc.top < 0)
+        SetWindowPos(Handle(), nullptr, rc.left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void VIDodureza::ShowMessage(const std::u16string& text) { kf::ShowMessage(Handle(), W(text)); }
+void VIDodureza::ShowWarning(const std::u16string& text) { kf::ShowWarning(Handle(), W(text)); }
+bool VIDodureza::AskYesNo(const std::u16string& text) { return kf::AskYesNo(Handle(), W(text)); }
+
+bool VIDodureza::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+        case WM_PAINT:
+            FormPaint();
+            result = 0;
+            return true;
+        case WM_ERASEBKGND:
+            result = 1;
+            return true;
+        // The face moves the window: the press captures the mouse, moves follow it, and the
+        // release ends the drag, which docks the window when it was moved.
+        case WM_LBUTTONDOWN: {
+            GetCursorPos(&press_);
+            RECT rc;
+            GetWindowRect(Handle(), &rc);
+            dragOrigin_ = {rc.left, rc.top};
+            dragging_ = 1;
+            SetCapture(Handle());
+            result = 0;
+            return true;
+        }
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONUP: {
+            if (dragging_) {
+                POINT cursor;
+                GetCursorPos(&cursor);
+                SetWindowPos(Handle(), nullptr, dragOrigin_.x + cursor.x - press_.x,
+                             dragOrigin_.y + cursor.y - press_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                if (msg == WM_LBUTTONUP) ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
+            }
+            result = 0;
+            return true;
+        }
+        case WM_CAPTURECHANGED:
+            if (dragging_) DragEnded();
+            result = 0;
+            return true;
+        case WM_NCHITTEST:
+            KeepTopOnScreen();
+            return false;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
+            return false;
+        case WM_CONTEXTMENU: {
+            POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (screen.x == -1 && screen.y == -1) {
+                RECT rc;
+                GetWindowRect(Handle(), &rc);
+                screen = {rc.left + 8, rc.top + 8};
+            }
+            PMenuMainPopupAndRun(screen);
+            result = 0;
+            return true;
+        }
+        case WM_CLOSE:
+            // A close request from the system (Alt+F4) acts like the close button: the
+            // window only hides; it is freed when the program ends.
+            if (bank_) bank_->ButtonClicked(1);
+            result = 0;
+            return true;
+        default:
+            return false;
+    }
+}

@@ -1,0 +1,277 @@
+#include "generator/wordlists.h"
+
+#include "core/kstr.h"
+#include "storage/kiddata.h"
+#include "storage/kini.h"
+#include "storage/kvar.h"
+
+namespace {
+constexpr char16_t kSymbolKey[] = u"$SYMBOL";
+constexpr char16_t kNumberKey[] = u"$NUMBER";
+constexpr std::size_t kImportLineMax = 30;
+
+void EnsureLists(KGroupSlot& slot) {
+    if (!slot.names) slot.names = std::make_unique<std::vector<std::u16string>>();
+    if (!slot.display) slot.display = std::make_unique<std::vector<std::u16string>>();
+}
+
+bool Contains(const std::vector<std::u16string>& list, const std::u16string& s) {
+    for (const auto& x : list)
+        if (x == s) return true;
+    return false;
+}
+}  // namespace
+
+int KGroupTable::Find(std::u16string_view group) const {
+    if (group.empty()) return -1;
+    for (int i = 0; i < kSlots; ++i)
+        if (slots_[static_cast<std::size_t>(i)].group == group) return i;
+    return -1;
+}
+
+int KGroupTable::FirstFree() const {
+    for (int i = 0; i < kSlots; ++i)
+        if (slots_[static_cast<std::size_t>(i)].group.empty()) return i;
+    return -1;
+}
+
+int IsPasswordUsed(const KIdTable* table, std::u16string_view text, KMatch& match) {
+    match = {};
+    if (text.empty() || !table) return 0;
+    for (int i = 0; i < table->Size(); ++i) {
+        const KIdData& e = (*table)[i];
+        if (e.InUse && std::u16string_view(e.Password).substr(0, text.size()) == text) {
+            match = {e.Title, e.Password};
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int IsPairUsed(const KIdTable* table, std::u16string_view group, std::u16string_view name, KMatch& match) {
+    match = {};
+    if (group.empty() || name.empty() || !table) return 0;
+    for (int i = 0; i < table->Size(); ++i) {
+        const KIdData& e = (*table)[i];
+        if (e.InUse && e.Password.find(group) != std::u16string::npos &&
+            e.Password.find(name) != std::u16string::npos) {
+            match = {e.Title, e.Password};
+            return 1;
+        }
+    }
+    return 0;
+}
+
+std::u16string MonthDay(int month, int day) {
+    std::u16string s;
+    for (int v : {month, day}) {
+        s += static_cast<char16_t>(u'0' + (v / 10) % 10);
+        s += static_cast<char16_t>(u'0' + v % 10);
+    }
+    return s;
+}
+
+KImportLine ParseImportLine(std::u16string_view line) {
+    KImportLine r;
+    const std::size_t eq = line.find(u'=');
+    if (eq == std::u16string_view::npos || eq == 0 || line.size() > kImportLineMax) return r;
+    r.taken = true;
+    r.group.assign(line.substr(0, eq));
+    r.name.assign(line.substr(eq + 1));
+    return r;
+}
+
+int KWordLists::AddPair(const std::u16string& group, const std::u16string& name) {
+    if (group.empty()) return 0;
+    int i = table_.Find(group);
+    if (i < 0) {
+        i = table_.FirstFree();
+        if (i < 0) {
+            host_.ShowWarning(kFullMessage);
+            return 2;
+        }
+        table_[i].group = group;
+    }
+    KGroupSlot& slot = table_[i];
+    EnsureLists(slot);
+    if (name.empty() || Contains(*slot.names, name)) return 1;
+    slot.names->push_back(name);
+    ++ImportCount;
+    return 1;
+}
+
+void KWordLists::AddGroup() {
+    const std::u16string g = group_.Text();
+    if (AddPair(g, name_.Text()) == 2) return;
+    AddItem(group_);
+    AddItem(name_);
+    group_.SetText(g);
+    group_.Focus();
+}
+
+void KWordLists::AddName(const std::u16string& group) {
+    if (AddPair(group, name_.Text()) != 2 && !group.empty()) {
+        AddItem(group_);
+        AddItem(name_);
+        group_.SetText(group);
+    }
+    name_.Focus();
+}
+
+void KWordLists::AddItem(KWordBox& box) {
+    box.Focus();
+    const std::u16string t = box.Text();
+    if (t.empty() || box.IndexOf(t) >= 0) return;
+    box.AddItem(t);
+    box.SetText(u"");
+}
+
+void KWordLists::DeleteItem(KWordBox& box) {
+    box.Focus();
+    const std::u16string t = box.Text();
+    if (t.empty()) return;
+    const int i = box.IndexOf(t);
+    if (i >= 0) box.DeleteItem(i);
+    box.SetText(u"");
+}
+
+void KWordLists::DeleteGroup() {
+    group_.Focus();
+    const std::u16string t = group_.Text();
+    if (t.empty()) return;
+    const int i = table_.Find(t);
+    if (i < 0) {
+        group_.SetText(u"");
+        return;
+    }
+    if (!host_.AskYesNo(t + u" グループの名前データをすべて削除しますか？")) return;
+    KGroupSlot& slot = table_[i];
+    slot.group.clear();
+    slot.names.reset();
+    // The display list goes too: a group that takes the slot later must not offer these names.
+    slot.display.reset();
+    DeleteItem(group_);
+    group_.SetText(u"");
+    name_.ClearItems();
+    name_.SetText(u"");
+}
+
+void KWordLists::DeleteName(const std::u16string& group) {
+    name_.Focus();
+    const std::u16string n = name_.Text();
+    if (n.empty()) return;
+    if (group.empty()) {
+        name_.SetText(u"");
+        return;
+    }
+    const int i = table_.Find(group);
+    if (i >= 0 && table_[i].names) {
+        auto& names = *table_[i].names;
+        for (auto it = names.begin(); it != names.end(); ++it)
+            if (*it == n) {
+                names.erase(it);
+                break;
+            }
+    }
+    DeleteItem(name_);
+    name_.SetText(u"");
+}
+
+void KWordLists::FillGroupBox() {
+    group_.ClearItems();
+    for (int i = 0; i < KGroupTable::kSlots; ++i)
+        if (!table_[i].group.empty()) group_.AddItem(table_[i].group);
+}
+
+void KWordLists::FillNameBox(const std::u16string& group) {
+    name_.ClearItems();
+    name_.SetText(u"");
+    const int i = table_.Find(group);
+    if (i < 0 || !table_[i].display) return;
+    for (const auto& n : *table_[i].display) name_.AddItem(n);
+}
+
+void KWordLists::RebuildDisplayLists(int mode) {
+    if (mode != 0 && mode != 1) return;
+    for (int i = 0; i < KGroupTable::kSlots; ++i) {
+        KGroupSlot& slot = table_[i];
+        if (slot.group.empty()) continue;
+        EnsureLists(slot);
+        slot.display->clear();
+        for (const auto& n : *slot.names) {
+            KMatch m;
+            if (mode == 0 || !IsPairUsed(host_.Entries(), slot.group, n, m)) slot.display->push_back(n);
+        }
+    }
+}
+
+std::u16string KWordLists::Pass2() { return name_.Text() + symbol_.Text() + group_.Text() + number_.Text(); }
+std::u16string KWordLists::Pass3() { return name_.Text() + number_.Text() + symbol_.Text() + group_.Text(); }
+
+void KWordLists::LoadLines(KIni& doc, const std::u16string& today) {
+    for (int i = 0; i < doc.LineCount(); ++i) {
+        const std::u16string key = doc.LineName(i);
+        // "#" alone names no group: such a line is skipped.
+        if (key.size() < 2 || key[0] != u'#') continue;
+        const std::u16string group = key.substr(1);
+        int s = table_.Find(group);
+        if (s < 0) {
+            s = table_.FirstFree();
+            if (s < 0) {
+                host_.ShowMessage(kNoSlotMessage);
+                continue;
+            }
+            table_[s].group = group;
+        }
+        EnsureLists(table_[s]);
+        table_[s].names->push_back(doc.LineValue(i));
+    }
+    symbol_.ClearItems();
+    number_.ClearItems();
+    for (int i = 0; i < doc.LineCount(); ++i)
+        if (doc.LineName(i) == kSymbolKey) symbol_.AddItem(doc.LineValue(i));
+    for (int i = 0; i < doc.LineCount(); ++i)
+        if (doc.LineName(i) == kNumberKey) number_.AddItem(doc.LineValue(i));
+    SetDefaultLists(today);
+}
+
+void KWordLists::SetDefaultLists(const std::u16string& today) {
+    if (symbol_.Items().empty())
+        for (const char16_t* s : {u"#", u"$", u"?", u"@"}) symbol_.AddItem(s);
+    if (number_.Items().empty()) number_.AddItem(today);
+}
+
+void KWordLists::SaveLines(KIni& doc) {
+    for (int i = 0; i < KGroupTable::kSlots; ++i) {
+        const KGroupSlot& slot = table_[i];
+        if (slot.group.empty() || !slot.names) continue;
+        for (const auto& n : *slot.names) doc.AppendLine(u"#" + slot.group + u"=" + n);
+    }
+    for (const auto& item : symbol_.Items()) doc.AppendLine(std::u16string(kSymbolKey) + u"=" + item);
+    for (const auto& item : number_.Items()) doc.AppendLine(std::u16string(kNumberKey) + u"=" + item);
+}
+
+bool KWordLists::ImportLines(KIni& doc) {
+    for (int i = 0; i < doc.LineCount(); ++i) {
+        const KImportLine line = ParseImportLine(doc.Line(i));
+        if (!line.taken) continue;
+        if (AddPair(line.group, line.name) == 2) return false;
+    }
+    return true;
+}
+
+std::u16string KWordLists::ImportedText() const { return kstr::Decimal(ImportCount) + kImportedMessage; }
+
+KGeneratorPosition ReadGeneratorPosition(KIni& doc, int screenWidth, int screenHeight) {
+    KGeneratorPosition p;
+    p.top = doc.ReadDef(KVar(100), KVar(u"$Top")).AsInt();
+    p.left = doc.ReadDef(KVar(200), KVar(u"$Left")).AsInt();
+    if (p.top + 100 > screenHeight) p.top = screenHeight - 100;
+    if (p.left + 100 > screenWidth) p.left = screenWidth - 100;
+    return p;
+}
+
+void WriteGeneratorPosition(KIni& doc, const KGeneratorPosition& pos) {
+    doc.Write(KVar(pos.top), KVar(u"$Top"));
+    doc.Write(KVar(pos.left), KVar(u"$Left"));
+}

@@ -1,0 +1,260 @@
+"""The options panel and the PIN lock driven as a person would: "OP", the drop-down lists, the
+boxes, the colour dialog, the PIN panel, a group button to close, and the data file after the
+program ended."""
+
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import harness as h  # noqa: E402
+import mainwin_helpers as m  # noqa: E402
+from harness import check, check_eq, test  # noqa: E402
+
+PIN_BOX = "起動時に暗証番号を入力する"
+PASS_BOX = "パスワードを表示する"
+PIN_LABEL = "暗証番号を入力してください"
+ES_PASSWORD = 0x0020
+
+
+class Panels:
+    """The two panels of the main window and their controls, as kprobe reports them."""
+
+    def __init__(self, k):
+        kids = k.children()
+        panels = [c for c in kids if c["class"] == "KPanel"]
+        inside = lambda p: [c for c in kids if c["parent"] == p["hwnd"]]  # noqa: E731
+        self.pin = [p for p in panels if any(c["text"] == PIN_LABEL for c in inside(p))][0]
+        self.option = [p for p in panels if p is not self.pin][0]
+        self.pin_kids, self.option_kids = inside(self.pin), inside(self.option)
+
+    def option_control(self, cls, index=0):
+        found = sorted([c for c in self.option_kids if c["class"] == cls], key=lambda c: c["rect"]["top"])
+        return found[index]
+
+    def by_text(self, text, pin=False):
+        found = [c for c in (self.pin_kids if pin else self.option_kids) if c["text"] == text]
+        check(found, "a control %r in the %s panel" % (text, "PIN" if pin else "options"))
+        return found[0]
+
+    def pin_edit(self):
+        return [c for c in self.pin_kids if c["class"].lower() == "edit"][0]
+
+    def text(self, control):
+        return h.probe("gettext", control["hwnd"])["text"]
+
+
+def panel_visible(k, which):
+    def shown():
+        p = Panels(k)
+        return getattr(p, which)["visible"] and p
+    return shown
+
+
+def open_options(k, mw):
+    mw.click_button("OP")
+    return h.wait_until(panel_visible(k, "option"), 15, what="the options panel")
+
+
+def retype(control, text, dx=None):
+    """Clicks into a box, removes what it holds with the keyboard and types `text`."""
+    h.click_child(control, dx)
+    h.keys("End", *(["BackSpace"] * 12))
+    if text:
+        h.type_text(text)
+
+
+def choose_item(combo, downs):
+    """Opens a drop-down list by a click and moves `downs` items down with the keyboard."""
+    h.click_child(combo)
+    h.keys(*(["Down"] * downs), "Return")
+
+
+def colour_dialog(button):
+    """Clicks a colour button and returns the colour dialog's controls by id (and its "hwnd")."""
+    h.click_child(button)
+    box = h.wait_until(lambda: h.message_boxes(), 15, what="the colour dialog")[0]
+    controls = {c["id"]: c for c in h.children(box["hwnd"])}
+    controls["hwnd"] = box["hwnd"]
+    return controls
+
+
+def close_with_group_button(k, mw, caption):
+    mw.refresh().click_button(caption)
+    h.wait_until(lambda: not Panels(k).option["visible"], 15, what="the options panel to close")
+    return mw.refresh()
+
+
+def saved_settings(k):
+    return h.line_dict(h.read_data_file(k.file("keyra.kr")))
+
+
+@test
+def test_options_panel_changes_every_setting_the_layout_follows_and_the_file_keeps_them(fx):
+    k, mw = m.start_keyra(fx, ListHeight="40", MemoHeight="30", FormColor="255")
+    # The second group page first: it must follow the new group count.
+    m.press_and_release(*mw.bare_point())
+    h.wait_until(lambda: mw.refresh().group_captions() == ["6", "7", "8", "9", "10", "OP"], 15,
+                 what="the second group page")
+    small = mw.win["rect"]
+    p = open_options(k, mw)
+    win = k.info()["rect"]
+    layout_top = mw.list["rect"]["top"] - small["top"]
+    check_eq(win["height"], layout_top + 345 + 4, "window height while the panel is open")
+    check_eq(p.option["rect"]["height"], 345, "panel height")
+    check(win["width"] >= 222 and p.option["rect"]["width"] == win["width"] - 8, "panel width %r" % p.option["rect"])
+    check_eq(p.text(p.by_text("Version 0.3")), "Version 0.3", "version line")
+    check(any("2020" in c["text"] for c in p.option_kids), "a notice line with the year 2020")
+    hr, pr = p.by_text("help")["rect"], p.option["rect"]
+    check_eq((hr["width"], hr["height"], hr["top"] - pr["top"], pr["right"] - hr["left"]), (32, 16, 9, 41),
+             "help button: size, top and distance from the panel's right edge")
+    combos = [p.text(p.option_control("ComboBox", i)) for i in range(4)]
+    check_eq(combos, ["通常の貼り付け", "5", "Tahoma", "10"], "drop-down boxes filled from the settings")
+    check_eq([p.text(p.option_control("Edit", i)) for i in range(2)], ["40", "30"], "height boxes")
+    check(p.by_text(PASS_BOX)["checked"] and not p.by_text(PIN_BOX)["checked"], "check boxes filled")
+
+    # While the panel is open the menu offers neither the generator nor the page switch.
+    m.open_menu_matching(*mw.bare_point(), [("G", "パスワード生成(&p)"), ("G", "グループの切り替え(&G)"), "-",
+                                            ("E", "ヘルプ(&H)"), ("E", "終了(&X)")],
+                         lambda: m.right_click_at(*mw.bare_point()))
+    m.dismiss_menu()
+
+    choose_item(p.option_control("ComboBox", 0), 1)
+    choose_item(p.option_control("ComboBox", 1), 3)
+    retype(p.option_control("Edit", 0), "240")
+    retype(p.option_control("Edit", 1), "600")
+    h.click_child(p.by_text(PASS_BOX), 6)
+    font_name = p.option_control("ComboBox", 2)
+    h.click_child(font_name, 20)
+    h.keys("Down")  # the next name of the screen's font list
+    retype(p.option_control("ComboBox", 3), "1x2", 10)  # the key filter drops the x
+    h.wait_until(lambda: p.text(p.option_control("ComboBox", 3)) == "12", 15, what="font size 12")
+    chosen_font = p.text(font_name)
+    check(chosen_font and chosen_font != "Tahoma", "a font from the list: %r" % chosen_font)
+
+    # "button" takes the first custom colour (the window's default face); "form" is cancelled.
+    dialog = colour_dialog(p.by_text("button"))
+    h.click_child(dialog[721], 10, 10)
+    h.click_child(dialog[1])
+    h.probe("waitgone", dialog["hwnd"], 15000)
+    dialog = colour_dialog(p.by_text("form"))
+    h.click_child(dialog[2])
+    h.probe("waitgone", dialog["hwnd"], 15000)
+
+    mw = close_with_group_button(k, mw, "7")
+    # Eight groups on the second page: 3..10; the layout follows at once.
+    check_eq(mw.group_captions(), [str(i) for i in range(3, 11)] + ["OP"], "group row after the change")
+    check_eq(mw.list["rect"]["height"], 240, "list height")
+    check_eq(mw.memo["rect"]["height"], 500, "memo height, clamped")
+    check(mw.field(2)["style"] & ES_PASSWORD, "the password is masked")
+    face = m.rgb_of_colorref(0x984E00)
+    inside = mw.button("OP")["rect"]
+    check_eq(m.pixel(inside["left"] + 3, inside["top"] + 3), face, "group buttons in the new button colour")
+
+    check_eq(k.close(), 0, "exit code")
+    s = saved_settings(k)
+    expected = {"pastemode": "2", "shortbuttonnum": "8", "listheight": "240", "memoheight": "500",
+                "disppassmode": "0", "fontname": chosen_font, "fontsize": "12",
+                "buttoncolor": str(0x984E00), "formcolor": "255", "pinmode": "0"}
+    check_eq({key: s.get(key) for key in expected}, expected, "settings in the data file")
+
+
+@test
+def test_empty_boxes_keep_their_settings_and_the_name_shows_and_hides_the_picture(fx):
+    k, mw = m.start_keyra(fx, ListHeight="120", MemoHeight="60", FontSize="11")
+    p = open_options(k, mw)
+    picture = lambda: [c for c in Panels(k).option_kids if c["class"] == "KAnimatedImage"][0]  # noqa: E731
+    check(not picture()["visible"], "the picture is hidden at first")
+    h.click_child(p.by_text("Keyra"))
+    r = h.wait_until(lambda: picture()["visible"] and picture()["rect"], 15, what="the picture")
+    check_eq((r["width"], r["height"]), (211, 24), "picture size")
+    shots = set()
+    h.wait_until(lambda: shots.add(tuple(h.probe("pixels", r["left"], r["top"], 211, 24)["rows"])) or len(shots) >= 3,
+                 15, what="three different frames")
+    h.click_child(p.by_text("Keyra"))
+    h.wait_until(lambda: not picture()["visible"], 15, what="the picture to hide")
+
+    for box in (p.option_control("Edit", 0), p.option_control("Edit", 1), p.option_control("ComboBox", 3)):
+        retype(box, "", 10)
+    mw = close_with_group_button(k, mw, "2")
+    check(not h.message_boxes(), "no error is shown")
+    check_eq((mw.list["rect"]["height"], mw.memo["rect"]["height"]), (120, 60), "heights kept")
+    # The buttons still answer: the panel opens and closes again.
+    open_options(k, mw)
+    close_with_group_button(k, mw, "1")
+    check_eq(k.close(), 0, "exit code")
+    s = saved_settings(k)
+    check_eq((s["listheight"], s["memoheight"], s["fontsize"]), ("120", "60", "11"), "settings kept")
+
+
+@test
+def test_a_registered_pin_is_asked_at_the_next_start_and_only_the_right_one_passes(fx):
+    k, mw = m.start_keyra(fx, [m.entry_line(0, "銀行", "id", "pw", "", "")])
+    p = open_options(k, mw)
+    h.click_child(p.by_text(PIN_BOX), 6)
+    p = h.wait_until(panel_visible(k, "pin"), 15, what="the PIN panel")
+    check(not p.option["visible"], "the options panel is hidden meanwhile")
+    edit = p.pin_edit()
+    check_eq(p.text(edit), "", "no PIN yet")
+    h.type_text("12")
+    h.click_child(p.by_text("登録", pin=True))
+    check(m.stays(lambda: Panels(k).pin["visible"], 1), "too short: the PIN panel stays")
+    h.click_child(edit)
+    h.type_text("34x5")  # digits only, four at most
+    h.wait_until(lambda: p.text(edit) == "1234", 15, what="1234 in the box")
+    h.click_child(p.by_text("登録", pin=True))
+    p = h.wait_until(panel_visible(k, "option"), 15, what="the options panel again")
+    check(not p.pin["visible"] and p.by_text(PIN_BOX)["checked"], "registered, the box stays ticked")
+    close_with_group_button(k, mw, "2")
+    check_eq(k.close(), 0, "exit code")
+    s = saved_settings(k)
+    check_eq((s["pinmode"], s["pinno"]), ("1", "1234"), "PIN in the data file")
+
+    again = fx.keyra(folder=k.folder)
+    again.start_and_wait()
+    p = h.wait_until(panel_visible(again, "pin"), 30, what="the PIN asked at start")
+    mw2 = m.MainWindow(again)
+    check(p.pin["rect"]["top"] - mw2.win["rect"]["top"] == 22, "the PIN panel covers the window below the title row")
+    check(not any(c["visible"] for c in p.pin_kids if c["class"] == "TKButton"), "no buttons while asking")
+    h.wait_until(lambda: m.mprobe("gui", again.hwnd)["focus"] == p.pin_edit()["hwnd"], 15, what="focus in the PIN box")
+    h.type_text("1243")
+    h.wait_until(lambda: p.text(p.pin_edit()) == "", 15, what="a wrong PIN emptied")
+    check(Panels(again).pin["visible"], "a wrong PIN is refused")
+    h.type_text("1234")
+    h.wait_until(lambda: not Panels(again).pin["visible"], 15, what="the right PIN to pass")
+    mw2.refresh().click_row(0)
+    check_eq(mw2.field_texts()[0], "銀行", "the entries are reachable")
+
+
+def pin_button_round(k, mw, button):
+    """Ticks the PIN box, checks the current PIN is shown, presses `button`; then closes the
+    program and returns the saved PINMode and PINNo."""
+    p = open_options(k, mw)
+    h.click_child(p.by_text(PIN_BOX), 6)
+    p = h.wait_until(panel_visible(k, "pin"), 15, what="the PIN panel")
+    check_eq(p.text(p.pin_edit()), "5678", "the current PIN is shown")
+    h.click_child(p.by_text(button, pin=True))
+    p = h.wait_until(panel_visible(k, "option"), 15, what="the options panel after %s" % button)
+    check(not p.by_text(PIN_BOX)["checked"], "%s unticks the box" % button)
+    close_with_group_button(k, mw, "1")
+    check_eq(k.close(), 0, "exit code")
+    s = saved_settings(k)
+    return s["pinmode"], s["pinno"]
+
+
+@test
+def test_pin_remove_cancel_and_an_unusable_pin_never_lock_the_user_out(fx):
+    # A PIN that can never be typed asks for nothing, and is no lock when saved.
+    k, mw = m.start_keyra(fx, PINMode="1", PINNo="12")
+    check(m.stays(lambda: not Panels(k).pin["visible"], 1.5), "no PIN panel for the PIN '12'")
+    p = open_options(k, mw)
+    check(p.by_text(PIN_BOX)["checked"], "the box shows PINMode")
+    close_with_group_button(k, mw, "1")
+    check_eq(k.close(), 0, "exit code")
+    check_eq(saved_settings(k)["pinmode"], "0", "PINMode without a usable PIN")
+
+    k, mw = m.start_keyra(fx, PINNo="5678")
+    check_eq(pin_button_round(k, mw, "キャンセル"), ("0", "5678"), "after cancel")
+    k = fx.keyra(folder=k.folder)
+    k.start_and_wait()
+    check_eq(pin_button_round(k, m.MainWindow(k), "削除"), ("0", ""), "after remove")

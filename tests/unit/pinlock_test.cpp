@@ -1,0 +1,114 @@
+#include "ui/pinlock.h"
+
+#include <gtest/gtest.h>
+
+#include "app/kengine.h"
+
+namespace {
+
+// PanelPIN as the lock sees it. SetPinBox asks the lock as a check box would if it raised its
+// click for a change by the program.
+class FakePinView : public KPinView {
+public:
+    TPinLock* lock = nullptr;
+    bool shown = false, optionsShown = true, settingControls = false, box = false, caretAtEnd = false;
+    std::u16string text;
+    int beeps = 0;
+
+    void ShowPinPanel() override { shown = true, optionsShown = false; }
+    void HidePinPanel(bool back) override { shown = false, optionsShown = back; }
+    std::u16string PinText() override { return text; }
+    void SetPinText(const std::u16string& t) override { text = t; }
+    void FocusPin(bool atEnd) override { caretAtEnd = atEnd; }
+    void ShowSettingControls(bool s) override { settingControls = s; }
+    void SetPinBox(bool checked) override { lock->CheckBoxClicked(box = checked); }
+    void Beep() override { ++beeps; }
+    void Repaint() override {}
+};
+
+struct PinLockTest : ::testing::Test {
+    KEngine engine;
+    FakePinView view;
+    TPinLock lock{engine, view};
+    PinLockTest() { view.lock = &lock; }
+    void Type(const std::u16string& t) {
+        view.text = t;
+        lock.Typed();
+    }
+};
+
+TEST(PinRules, OnlyAFourDigitPinIsAskedAtStart) {
+    KEngine e;
+    e.PINNo = u"0429";
+    EXPECT_FALSE(PinAskedAtStart(e)) << "PINMode 0";
+    e.PINMode = 1;
+    EXPECT_TRUE(PinAskedAtStart(e));
+    // A PIN that can never be typed would lock the user out: no question at all.
+    for (const char16_t* bad : {u"", u"123", u"12345", u"12a4", u"１２３４", u" 123"}) {
+        e.PINNo = bad;
+        EXPECT_FALSE(PinAskedAtStart(e));
+    }
+}
+
+TEST_F(PinLockTest, AskPassesOnlyOnTheRightFourthDigitAndBeepsOnAWrongPin) {
+    engine.PINNo = u"2468";
+    lock.Ask();
+    EXPECT_EQ(lock.Mode, TPinLock::kAsking);
+    EXPECT_TRUE(view.shown && !view.settingControls);
+    Type(u"246");
+    EXPECT_EQ(view.text, u"246") << "fewer than four digits do nothing";
+    Type(u"2469");
+    EXPECT_EQ(view.text, u"") << "a wrong PIN empties the box";
+    EXPECT_EQ(view.beeps, 1);
+    EXPECT_TRUE(view.shown);
+    Type(u"2468");
+    EXPECT_EQ(lock.Mode, TPinLock::kHidden);
+    EXPECT_FALSE(view.shown || view.optionsShown) << "the options panel was not open";
+    Type(u"0000");
+    EXPECT_EQ(view.beeps, 1) << "typing acts only while asking";
+}
+
+TEST_F(PinLockTest, SettingRegistersOnlyFourDigits) {
+    engine.PINNo = u"1357";
+    lock.SetBoxQuietly(true);
+    EXPECT_EQ(lock.Mode, TPinLock::kHidden) << "a tick by the program starts nothing";
+    lock.CheckBoxClicked(true);
+    EXPECT_EQ(lock.Mode, TPinLock::kSetting);
+    EXPECT_EQ(view.text, u"1357") << "the current PIN is shown";
+    EXPECT_TRUE(view.caretAtEnd && view.settingControls && !view.optionsShown);
+    Type(u"9999");
+    EXPECT_EQ(lock.Mode, TPinLock::kSetting) << "typing does not act while setting";
+    for (const char16_t* bad : {u"12", u"12a4"}) {
+        view.text = bad;
+        lock.Register();
+    }
+    EXPECT_EQ(lock.Mode, TPinLock::kSetting);
+    EXPECT_EQ(engine.PINNo, u"1357");
+    EXPECT_EQ(view.beeps, 2);
+    view.text = u"0429";
+    lock.Register();
+    EXPECT_EQ(lock.Mode, TPinLock::kHidden);
+    EXPECT_EQ(engine.PINNo, u"0429");
+    EXPECT_TRUE(view.optionsShown && !view.shown);
+}
+
+TEST_F(PinLockTest, CancelKeepsThePinRemoveEmptiesIt_BothUntickTheBoxQuietly) {
+    engine.PINNo = u"1111";
+    lock.CheckBoxClicked(true);
+    view.text = u"2222";
+    lock.Cancel();
+    EXPECT_EQ(lock.Mode, TPinLock::kHidden);
+    EXPECT_EQ(engine.PINNo, u"1111");
+    EXPECT_TRUE(!view.box && view.optionsShown && lock.Loading == 0);
+    lock.CheckBoxClicked(true);
+    lock.Remove();
+    EXPECT_EQ(lock.Mode, TPinLock::kHidden);
+    EXPECT_EQ(engine.PINNo, u"");
+    EXPECT_FALSE(view.box);
+    lock.CheckBoxClicked(false);
+    EXPECT_EQ(lock.Mode, TPinLock::kHidden) << "unticking starts nothing";
+    lock.Register();
+    EXPECT_EQ(view.beeps, 0) << "the buttons act only while setting";
+}
+
+}  // namespace

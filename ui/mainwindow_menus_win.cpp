@@ -1,0 +1,81 @@
+// TFKeyra's three popup menus: the window's own, the list's and the field buttons'.
+#include "app/mainbank.h"
+#include "controls/buttonbank_win.h"
+#include "generator/generatorseam.h"
+#include "input/clipboard_win.h"
+#include "ui/mainwindow_win.h"
+#include "ui/optionsseam.h"
+
+void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
+    if (!engine_) return;
+    kf::PopupMenu menu;
+    const bool panel = options_->IsOpen();
+    menu.items = {
+        {kMenuGen, L"パスワード生成(&p)", L"", !panel, generator_->IsOpen()},
+        {kMenuChangeGroup, L"グループの切り替え(&G)", L"", !panel, false},
+        {0, L"-", L"", true, false},
+        {kMenuHelp, L"ヘルプ(&H)", L"", true, false},
+        {kMenuExit, L"終了(&X)", L"", true, false},
+    };
+    switch (menu.Show(Handle(), screen)) {
+        case kMenuGen:
+            generator_->Toggle();
+            break;
+        case kMenuChangeGroup:
+            ops_->TogglePage();
+            break;
+        case kMenuHelp:
+            ShowHelp();
+            break;
+        case kMenuExit:
+            CloseFromMenu();
+            break;
+        default:
+            break;
+    }
+}
+
+void TFKeyra::PMenuListPopupAndRun(POINT screen) {
+    if (!ops_) return;
+    const KListMenuState state = ops_->PMenuListPopup(ClipboardHasEntry(Handle()));
+    kf::PopupMenu menu;
+    menu.items = {
+        {kListCopy, L"コピー(&C)", L"Ctrl+C", state.Copy, false},
+        {kListPaste, L"貼り付け(&P)", L"Ctrl+V", state.Paste, false},
+        {0, L"-", L"", true, false},
+        {kListDelete, L"削除(&D)", L"Del", state.Delete, false},
+        {kListUndo, L"元に戻す(&U)", L"", state.Undo, false},
+    };
+    const int tag = menu.Show(Handle(), screen);
+    if (tag && ops_) ops_->PMenuListClick(tag);
+}
+
+void TFKeyra::PMenuButtonPopupAndRun(POINT screen) {
+    if (!ops_) return;
+    kf::PopupMenu menu;
+    menu.items = {{1, L"コピー(&C)", L"", true, false}};
+    if (menu.Show(Handle(), screen) == 1 && ops_) ops_->PMenuButtonClick(bank_->LastIndex);
+}
+
+bool TFKeyra::ListKey(UINT key) {
+    if (!ops_) return false;
+    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    int tag = 0;
+    if (ctrl && key == 'C') tag = kListCopy;
+    else if (ctrl && key == 'V') tag = kListPaste;
+    else if (!ctrl && key == VK_DELETE) tag = kListDelete;
+    if (!tag) return false;
+    ops_->PMenuListClick(tag);
+    return true;
+}
+
+void TFKeyra::FocusNext(HWND from, bool backwards) {
+    const HWND order[] = {list_->Handle(), edits_[0]->Handle(), edits_[1]->Handle(),
+                          edits_[2]->Handle(), edits_[3]->Handle(), memo_->Handle()};
+    constexpr int count = static_cast<int>(std::size(order));
+    for (int i = 0; i < count; ++i) {
+        if (order[i] != from) continue;
+        SetFocus(order[(i + (backwards ? count - 1 : 1)) % count]);
+        return;
+    }
+}

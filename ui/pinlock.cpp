@@ -1,0 +1,88 @@
+#include "ui/pinlock.h"
+
+#include "app/kengine.h"
+
+bool IsValidPin(const std::u16string& pin) {
+    if (pin.size() != 4) return false;
+    for (char16_t c : pin)
+        if (c < u'0' || c > u'9') return false;
+    return true;
+}
+
+bool PinAskedAtStart(const KEngine& engine) { return engine.PINMode == 1 && IsValidPin(engine.PINNo); }
+
+void TPinLock::Ask() {
+    view_.ShowPinPanel();
+    view_.SetPinText(u"");
+    view_.FocusPin(false);
+    view_.ShowSettingControls(false);
+    Mode = kAsking;
+    view_.Repaint();
+}
+
+void TPinLock::CheckBoxClicked(bool checked) {
+    if (Loading || !checked || Mode != kHidden) return;
+    BeginSetting();
+}
+
+void TPinLock::BeginSetting() {
+    view_.ShowPinPanel();
+    view_.SetPinText(engine_.PINNo);
+    view_.FocusPin(true);
+    view_.ShowSettingControls(true);
+    Mode = kSetting;
+    view_.Repaint();
+}
+
+void TPinLock::Typed() {
+    if (Mode != kAsking) return;
+    const std::u16string typed = view_.PinText();
+    if (typed.size() != 4) return;
+    if (IsValidPin(typed) && typed == engine_.PINNo) {
+        view_.HidePinPanel(false);
+        Mode = kHidden;
+    } else {
+        view_.SetPinText(u"");
+        view_.FocusPin(false);
+        view_.Beep();
+    }
+    view_.Repaint();
+}
+
+void TPinLock::Register() {
+    if (Mode != kSetting) return;
+    const std::u16string typed = view_.PinText();
+    // A pasted text can hold other characters than digits; only four digits can be typed back.
+    if (!IsValidPin(typed)) {
+        view_.FocusPin(true);
+        view_.Beep();
+        return;
+    }
+    engine_.PINNo = typed;
+    BackToOptions();
+}
+
+void TPinLock::Remove() {
+    if (Mode != kSetting) return;
+    engine_.PINNo.clear();
+    SetBoxQuietly(false);
+    BackToOptions();
+}
+
+void TPinLock::Cancel() {
+    if (Mode != kSetting) return;
+    SetBoxQuietly(false);
+    BackToOptions();
+}
+
+void TPinLock::SetBoxQuietly(bool checked) {
+    Loading = 1;
+    view_.SetPinBox(checked);
+    Loading = 0;
+}
+
+void TPinLock::BackToOptions() {
+    view_.HidePinPanel(true);
+    Mode = kHidden;
+    view_.Repaint();
+}

@@ -1,0 +1,63 @@
+// TPinLock: the four-digit PIN that guards the window at start, and its setting and removal
+// from the options panel. Portable: the panel is reached through KPinView.
+#pragma once
+#include <string>
+
+struct KEngine;
+
+// PanelPIN and what it touches, as the lock sees them.
+class KPinView {
+public:
+    virtual ~KPinView() = default;
+    // Hides the options panel, shows PanelPIN in front, sized to the window.
+    virtual void ShowPinPanel() = 0;
+    // Hides PanelPIN; the options panel comes back when `backToOptions`.
+    virtual void HidePinPanel(bool backToOptions) = 0;
+    virtual std::u16string PinText() = 0;
+    virtual void SetPinText(const std::u16string& text) = 0;
+    // Focus to EditPIN; with `caretAtEnd` the caret goes after the last character.
+    virtual void FocusPin(bool caretAtEnd) = 0;
+    // LabelPINContent and the three buttons (setting only).
+    virtual void ShowSettingControls(bool shown) = 0;
+    // CheckBoxDispPIN of the options panel, set by the program.
+    virtual void SetPinBox(bool checked) = 0;
+    virtual void Beep() = 0;
+    virtual void Repaint() = 0;
+};
+
+// Exactly four digits "0".."9": the only PIN that can be typed and matched.
+bool IsValidPin(const std::u16string& pin);
+// Whether the start asks for the PIN. A PIN that can never be typed would lock the user out
+// of every entry, so such a file asks for none.
+bool PinAskedAtStart(const KEngine& engine);
+
+class TPinLock {
+public:
+    enum { kHidden = 0, kAsking = 1, kSetting = 2 };
+
+    TPinLock(KEngine& engine, KPinView& view) : engine_(engine), view_(view) {}
+
+    // 1 while the options panel sets CheckBoxDispPIN itself: its click then does nothing.
+    int Loading = 0;
+    int Mode = kHidden;
+
+    // At the first activation with PINMode 1.
+    void Ask();
+    // CheckBoxDispPIN clicked; a tick by the user starts setting a PIN.
+    void CheckBoxClicked(bool checked);
+    void BeginSetting();
+    // EditPIN changed; acts only while asking.
+    void Typed();
+    // The three buttons.
+    void Register();
+    void Remove();
+    void Cancel();
+    // CheckBoxDispPIN set by the program, with Loading around it.
+    void SetBoxQuietly(bool checked);
+
+private:
+    void BackToOptions();
+
+    KEngine& engine_;
+    KPinView& view_;
+};

@@ -1,0 +1,106 @@
+#include "ui/pinpanel_win.h"
+
+#include "controls/kbutton_win.h"
+#include "ui/mainwindow_win.h"
+
+namespace {
+constexpr COLORREF kPanelColor = 0xD8E9EC;
+constexpr int kPanelTop = 22, kPanelLeft = 4;
+}  // namespace
+
+TPinPanel::TPinPanel(TFKeyra& form) : form_(form), lock_(*form.Engine(), *this) {
+    font_ = kgdi::CreateFontOfHeight(u"Tahoma", -12);
+    editFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
+    kf::PanelArgs p;
+    p.parent = form.Handle();
+    p.bounds = {kPanelLeft, kPanelTop, 100, 100};
+    p.color = kPanelColor;
+    p.visible = false;
+    panel_ = std::make_unique<kf::Panel>(p);
+    const HWND parent = panel_->Handle();
+
+    kf::LabelArgs label;
+    label.parent = parent;
+    label.bounds = {16, 19, 180, 14};
+    label.text = u"暗証番号を入力してください";
+    label.font = font_.Get();
+    label4_ = std::make_unique<kf::Label>(label);
+    label4_->AutoSize();
+
+    kf::EditArgs edit;
+    edit.parent = parent;
+    edit.bounds = {16, 42, 49, 24};
+    edit.font = editFont_.Get();
+    edit.digitsOnly = true;
+    edit.maxLength = 4;
+    edit.onTextChanged = [this] { lock_.Typed(); };
+    edit_ = std::make_unique<kf::Edit>(edit);
+
+    label.bounds = {90, 47, 60, 14};
+    label.text = u"数字4桁";
+    content_ = std::make_unique<kf::Label>(label);
+    content_->AutoSize();
+
+    const char16_t* captions[3] = {u"登録", u"削除", u"キャンセル"};
+    const std::function<void()> actions[3] = {[this] { lock_.Register(); }, [this] { lock_.Remove(); },
+                                              [this] { lock_.Cancel(); }};
+    for (int i = 0; i < 3; ++i) {
+        auto b = std::make_unique<TKButton>(parent, true);
+        b->SetStyle(zsSingle);
+        b->SetCaption(captions[i]);
+        b->SetFontName(u"Tahoma");
+        b->SetFontHeight(12);
+        b->SetFontColor(0);
+        b->SetParentColor(kPanelColor);
+        b->SetBounds(16 + 62 * i, 98, 58, 24);
+        b->Index = i + 2;  // the panel buttons' tags: 2 register, 3 remove, 4 cancel
+        b->OnClick = actions[i];
+        buttons_[i] = std::move(b);
+    }
+}
+
+TPinPanel::~TPinPanel() = default;
+
+bool TPinPanel::AskAtStart() {
+    if (!PinAskedAtStart(*form_.Engine())) return false;
+    lock_.Ask();
+    return true;
+}
+
+void TPinPanel::ShowPinPanel() {
+    if (ShowOptions) ShowOptions(false);
+    RECT rc;
+    GetClientRect(form_.Handle(), &rc);
+    panel_->SetBounds(kPanelLeft, kPanelTop, rc.right - 8, rc.bottom - 26);
+    panel_->SetColor(kPanelColor);
+    for (auto& b : buttons_) b->SetFaceColor(static_cast<kdraw::KColor>(form_.Engine()->ButtonColor));
+    panel_->SetVisible(true);
+    panel_->BringToFront();
+}
+
+void TPinPanel::HidePinPanel(bool backToOptions) {
+    panel_->SetVisible(false);
+    if (backToOptions && ShowOptions) ShowOptions(true);
+}
+
+std::u16string TPinPanel::PinText() { return edit_->Text(); }
+
+void TPinPanel::SetPinText(const std::u16string& text) { edit_->SetText(text); }
+
+void TPinPanel::FocusPin(bool caretAtEnd) {
+    edit_->Focus();
+    if (caretAtEnd) edit_->SetCaret(-1);
+}
+
+void TPinPanel::ShowSettingControls(bool shown) {
+    content_->SetVisible(shown);
+    for (auto& b : buttons_) b->SetVisible(shown);
+}
+
+void TPinPanel::SetPinBox(bool checked) {
+    if (SetOptionsPinBox) SetOptionsPinBox(checked);
+}
+
+void TPinPanel::Beep() { ::Beep(2000, 100); }
+
+void TPinPanel::Repaint() { InvalidateRect(form_.Handle(), nullptr, TRUE); }

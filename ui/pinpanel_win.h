@@ -1,0 +1,52 @@
+// PanelPIN: asks for the PIN at start and sets or removes it from the options panel. The
+// rules are TPinLock's (ui/pinlock.h); this is only the panel.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "framework/controls.h"
+#include "framework/gdi.h"
+#include "ui/pinlock.h"
+
+class TFKeyra;
+class TKButton;
+
+class TPinPanel : private KPinView {
+public:
+    explicit TPinPanel(TFKeyra& form);
+    ~TPinPanel() override;
+
+    TPinLock& Lock() { return lock_; }
+    // Asks at the first activation when the data file has a PIN; true when it asks.
+    bool AskAtStart();
+    bool Asking() const { return lock_.Mode == TPinLock::kAsking; }
+    // Back into EditPIN (the window's activation would take the focus to itself).
+    void FocusEdit() { FocusPin(false); }
+
+    // Set by the options panel: show or hide it, and set its CheckBoxDispPIN.
+    std::function<void(bool shown)> ShowOptions;
+    std::function<void(bool checked)> SetOptionsPinBox;
+
+private:
+    void ShowPinPanel() override;
+    void HidePinPanel(bool backToOptions) override;
+    std::u16string PinText() override;
+    void SetPinText(const std::u16string& text) override;
+    void FocusPin(bool caretAtEnd) override;
+    void ShowSettingControls(bool shown) override;
+    void SetPinBox(bool checked) override;
+    void Beep() override;
+    void Repaint() override;
+
+    TFKeyra& form_;
+    TPinLock lock_;
+    kgdi::Font font_;
+    kgdi::Font editFont_;
+    std::unique_ptr<kf::Panel> panel_;
+    std::unique_ptr<kf::Label> label4_;
+    std::unique_ptr<kf::Edit> edit_;
+    std::unique_ptr<kf::Label> content_;
+    std::unique_ptr<TKButton> buttons_[3];
+};
