@@ -232,6 +232,21 @@ def wait_until(condition, timeout, interval=0.2, what="condition"):
         time.sleep(interval)
 
 
+def press_ok_until_gone(hwnd, gone, timeout=20):
+    """Presses a dialog's OK until `gone()` holds; a press that reaches the box while it is
+    still being built can be lost, so it is repeated now and then."""
+    last = [0.0]
+
+    def done():
+        if gone():
+            return True
+        if time.monotonic() - last[0] >= 2:
+            try_probe("pressok", hwnd)
+            last[0] = time.monotonic()
+        return False
+    wait_until(done, timeout, what="the message box to go")
+
+
 # ---- the program under test ----------------------------------------------------------------------
 
 class Keyra:

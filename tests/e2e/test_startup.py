@@ -155,9 +155,8 @@ def expect_refusal(fx, label, content):
                 return None
             box = h.wait_until(box_with_text, 30, interval=0.1, what="message %r" % expected)
             check_eq(box["caption"], "Keyra", "caption of the message box")
-            h.probe("pressok", box["hwnd"])
-            h.wait_until(lambda: all(b["hwnd"] != box["hwnd"] or expected not in b["texts"]
-                                     for b in h.message_boxes()), 10, what="the message box to go")
+            h.press_ok_until_gone(box["hwnd"], lambda: all(b["hwnd"] != box["hwnd"] or expected not in b["texts"]
+                                                           for b in h.message_boxes()))
         check_eq(k.wait_exit(30), 0, "exit code")
         check_eq(k.read("keyra.kr"), content, "data file bytes")
         check_eq(sorted(os.listdir(k.folder)), ["keyra.exe", "keyra.kr"], "files beside the program")
