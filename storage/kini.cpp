@@ -216,7 +216,20 @@ std::u16string Unscramble(KIni& doc, const Text& fileText) {
     };
     const std::size_t size = fileText.size();
     for (std::size_t i = 0; i < size; ++i) {
-        // The common case, two hex digits at an even position, without the general step.
+        // The common case, whole units of four hex digits, straight into the text.
+        if (m % 2 == 0 && byteCount % 2 == 0) {
+            while (i + 3 < size) {
+                const int a = HexDigit(fileText[i]), b = HexDigit(fileText[i + 1]);
+                const int c = HexDigit(fileText[i + 2]), d = HexDigit(fileText[i + 3]);
+                if ((a | b | c | d) < 0) break;
+                u.push_back(static_cast<char16_t>((a << 4 | b) | (c << 4 | d) << 8));
+                m += 4;
+                byteCount += 2;
+                i += 4;
+            }
+            if (i >= size) break;
+        }
+        // Then two hex digits at an even position, without the general step.
         if (m % 2 == 0 && i + 1 < size) {
             const int hi = HexDigit(fileText[i]), lo = HexDigit(fileText[i + 1]);
             if (hi >= 0 && lo >= 0) {

@@ -124,7 +124,7 @@ auto WaitFor(DWORD waitMs, F probe) -> decltype(probe()) {
     for (;;) {
         auto r = probe();
         if (!r.empty() || GetTickCount64() >= deadline) return r;
-        Sleep(50);
+        Sleep(10);  // fine enough for the start-up timing
     }
 }
 
