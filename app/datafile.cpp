@@ -13,6 +13,15 @@ namespace {
 
 std::u16string EntryName(int n) { return u"I" + kstr::Decimal(n); }
 
+// The five texts of one entry line. The same as ReadPart(k, key) for k = 1 to 5, but the
+// line is looked up and split once: ReadPart(1) leaves parts 2 to 5 split and still encoded.
+KIdData ReadEntry(KIni& doc, const KVar& key) {
+    KIdData d;
+    d.Text(1) = doc.ReadPart(1, key).View();
+    for (int k = 2; k <= 5; ++k) d.Text(k) = KIni::HexDecode(doc.Slot(k).View());
+    return d;
+}
+
 }  // namespace
 
 bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
@@ -35,8 +44,7 @@ bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
     std::vector<std::pair<int, KIdData>> used;
     for (int n = 0; n < KIdTable::kSlots; ++n) {
         const KVar key(EntryName(n));
-        KIdData d;
-        for (int k = 1; k <= 5; ++k) d.Text(k) = doc.ReadPart(k, key).View();
+        KIdData d = ReadEntry(doc, key);
         // In use when any text is there, so an entry without a title keeps its ID and password.
         if (!d.AllEmpty()) {
             d.InUse = 1;

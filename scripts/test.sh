@@ -1,6 +1,6 @@
 #!/bin/bash
 # Builds everything and runs every test layer: native unit tests (ASan/UBSan), the unit and
-# Windows tests under Wine, and the end-to-end tests. The last line is "N passed, N failed".
+# Windows tests under Wine, the fuzz targets and the end-to-end tests. The last line is "N passed, N failed".
 set -u
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT" || exit 1
@@ -75,6 +75,41 @@ else
     [ -s "$OUT/native-build.log" ] || show_log "$OUT/native-configure.log"
 fi
 
+# ---- fuzzing ----
+# Each target of tests/fuzz/ runs for a bounded time from its corpus (seeds and kept findings);
+# a target passes when it ends without a crash, leak or timeout.
+FUZZ_SECONDS="${KEYRA_FUZZ_SECONDS:-12}"
+fuzz_targets=()
+for src in tests/fuzz/fuzz_*.cpp; do
+    name="$(basename "$src" .cpp)"
+    fuzz_targets+=("${name#fuzz_}")
+done
+if ! command -v clang++ >/dev/null 2>&1; then
+    for t in "${fuzz_targets[@]}"; do record "fuzz $t" 0 1 "clang++ not found"; done
+elif ! { cmake --preset fuzz >"$OUT/fuzz-configure.log" 2>&1 &&
+    cmake --build --preset fuzz -j 2 >"$OUT/fuzz-build.log" 2>&1; }; then
+    for t in "${fuzz_targets[@]}"; do record "fuzz $t" 0 1 "build failed"; done
+    show_log "$OUT/fuzz-build.log"
+else
+    for t in "${fuzz_targets[@]}"; do
+        say "fuzzing $t for ${FUZZ_SECONDS}s"
+        work="$OUT/fuzz-$t"
+        mkdir -p "$work" "tests/fuzz/corpus/$t"
+        # New inputs go to the scratch folder; the repository's corpus is only read.
+        ( cd "$work" && timeout $((FUZZ_SECONDS + 60)) "$ROOT/build/fuzz/fuzz_$t" "$work" "$ROOT/tests/fuzz/corpus/$t" \
+            -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 ) \
+            >"$OUT/fuzz-$t.log" 2>&1
+        rc=$?
+        execs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$OUT/fuzz-$t.log")"
+        if [ "$rc" -eq 0 ]; then
+            record "fuzz $t" 1 0 "${execs:-?} runs"
+        else
+            record "fuzz $t" 0 1 "exit code $rc, finding in $work"
+            show_log "$OUT/fuzz-$t.log"
+        fi
+    done
+fi
+
 # ---- windows ----
 WIN=build/windows
 say "building the windows preset (all targets)"
@@ -118,6 +153,9 @@ if [ "$win_ok" -eq 1 ]; then
             fi
         done
         if [ "$e2e_ok" -eq 1 ]; then
+            say "packing the release ZIP"
+            built keyra_chm
+            ( cd "$WIN" && rm -f keyra-*.zip && cpack ) >"$OUT/package.log" 2>&1 || show_log "$OUT/package.log"
             say "running end-to-end tests"
             timeout 1200 python3 tests/e2e/harness.py --exe "$WIN/keyra.exe" --kprobe "$WIN/kprobe.exe" \
                 --results "$OUT/e2e.json" 2>&1 | tee "$OUT/e2e.log" | sed 's/^/    /'

@@ -1,6 +1,8 @@
 #include "storage/kini.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cmath>
 #include <unordered_map>
 
@@ -27,12 +29,20 @@ int MarkerPart(char16_t c) {
 
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
-}
+struct HexTable {
+    signed char value[128];
+    constexpr HexTable() : value() {
+        for (int c = 0; c < 128; ++c) {
+            value[c] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                       : -1);
+        }
+    }
+};
+constexpr HexTable kHexTable;
+
+int HexDigit(char16_t c) { return c < 128 ? kHexTable.value[c] : -1; }
 
 // One pair (or a last lone character) read the way strtol(..., 16) reads it.
 std::uint8_t ParseHexByte(std::u16string_view s) {
@@ -111,19 +121,18 @@ KIni::~KIni() = default;
 
 // ---- whole document ----
 
+namespace {
+// The file's text; its raw bytes are released before the caller goes on, so a large file
+// costs its size in bytes only while it is decoded.
+std::u16string FileText(const std::u16string& path) { return KIni::DecodeFileText(kplat::ReadWholeFile(path)); }
+}  // namespace
+
 bool KIni::LoadText(const std::u16string& path) {
     if (!kplat::FileExists(path)) return false;
-    const auto bytes = kplat::ReadWholeFile(path);
-    ReplaceLines(SplitLines(DecodeFileText(bytes)));
+    ReplaceLines(SplitLines(FileText(path)));
     return true;
 }
 
-bool KIni::Load(const std::u16string& path) {
-    if (!kplat::FileExists(path)) return false;
-    const auto bytes = kplat::ReadWholeFile(path);
-    LoadScrambledText(DecodeFileText(bytes));
-    return true;
-}
 
 bool KIni::Save(const std::u16string& path) {
     const auto bytes = ScrambledBytes();
@@ -159,34 +168,121 @@ std::vector<std::uint8_t> KIni::ScrambledBytes() {
     return bytes;
 }
 
-void KIni::LoadScrambledText(std::u16string_view fileText) {
-    // Every line followed by CR LF, in one pass: the same as joining the split lines.
-    std::u16string joined;
-    joined.reserve(fileText.size() + 2);
-    for (std::size_t i = 0; i < fileText.size(); ++i) {
+namespace {
+
+// A UTF-16LE file's bytes read as its text in place, so the start needs no decoded copy.
+struct LittleEndianUnits {
+    const std::uint8_t* p;
+    std::size_t count;
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    char16_t operator[](std::size_t i) const {
+        return static_cast<char16_t>(p[2 * i] | (static_cast<unsigned>(p[2 * i + 1]) << 8));
+    }
+    char16_t back() const { return (*this)[count - 1]; }
+};
+
+// The plain text of a scrambled file's text (Text: u16string_view or LittleEndianUnits).
+template <class Text>
+std::u16string Unscramble(KIni& doc, const Text& fileText) {
+    // Pairs of the text "every line followed by CR LF", taken as the text is walked rather
+    // than from a joined copy: a large file then needs no second full-size buffer.
+    // The bytes become little-endian units as they come; a last odd byte is a unit alone.
+    std::u16string u;
+    u.reserve(fileText.size() / 4 + 2);
+    std::size_t byteCount = 0;
+    unsigned low = 0;
+    const auto emit = [&](std::uint8_t byte) {
+        if (byteCount++ % 2 == 0) {
+            low = byte;
+        } else {
+            u.push_back(static_cast<char16_t>(low | (static_cast<unsigned>(byte) << 8)));
+        }
+    };
+    std::size_t m = 0;
+    char16_t first = 0;
+    const auto put = [&](char16_t c) {
+        if (m++ % 2 == 0) {
+            first = c;
+            return;
+        }
+        const int hi = HexDigit(first), lo = HexDigit(c);
+        if (hi >= 0 && lo >= 0) {
+            emit(static_cast<std::uint8_t>(hi * 16 + lo));
+        } else {
+            const char16_t pair[2] = {first, c};
+            emit(ParseHexByte(std::u16string_view(pair, 2)));
+        }
+    };
+    const std::size_t size = fileText.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        // The common case, whole units of four hex digits, straight into the text.
+        if (m % 2 == 0 && byteCount % 2 == 0) {
+            while (i + 3 < size) {
+                const int a = HexDigit(fileText[i]), b = HexDigit(fileText[i + 1]);
+                const int c = HexDigit(fileText[i + 2]), d = HexDigit(fileText[i + 3]);
+                if ((a | b | c | d) < 0) break;
+                u.push_back(static_cast<char16_t>((a << 4 | b) | (c << 4 | d) << 8));
+                m += 4;
+                byteCount += 2;
+                i += 4;
+            }
+            if (i >= size) break;
+        }
+        // Then two hex digits at an even position, without the general step.
+        if (m % 2 == 0 && i + 1 < size) {
+            const int hi = HexDigit(fileText[i]), lo = HexDigit(fileText[i + 1]);
+            if (hi >= 0 && lo >= 0) {
+                emit(static_cast<std::uint8_t>(hi * 16 + lo));
+                m += 2;
+                ++i;
+                continue;
+            }
+        }
         const char16_t c = fileText[i];
         if (c == u'\r' || c == u'\n') {
             if (c == u'\r' && i + 1 < fileText.size() && fileText[i + 1] == u'\n') ++i;
-            joined += u"\r\n";
+            put(u'\r');
+            put(u'\n');
         } else {
-            joined += c;
+            put(c);
         }
     }
-    if (!fileText.empty() && fileText.back() != u'\r' && fileText.back() != u'\n') joined += u"\r\n";
-    const std::size_t m = joined.size();
-    if (m == 0) {
-        ReplaceLines({});
-        return;
+    if (!fileText.empty() && fileText.back() != u'\r' && fileText.back() != u'\n') {
+        put(u'\r');
+        put(u'\n');
     }
-    std::u16string u = UnitsOf(HexBytes(joined));
-    std::u16string().swap(joined);
+    if (m == 0) return {};
+    if (m % 2 == 1) emit(ParseHexByte(std::u16string_view(&first, 1)));
+    if (byteCount % 2 == 1) u.push_back(static_cast<char16_t>(low));
     const std::size_t k = std::min(m / 4, u.size());
-    SetSeed(kScrambleSeed);
-    for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - RandRange(0, 9)) & 0xFFFF);
+    doc.SetSeed(KIni::kScrambleSeed);
+    for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - doc.RandRange(0, 9)) & 0xFFFF);
     const auto zero = u.find(char16_t{0});
     if (zero != std::u16string::npos) u.resize(zero);
-    ReplaceLines(SplitLines(u));
+    return u;
 }
+
+}  // namespace
+
+void KIni::LoadScrambledText(std::u16string_view fileText) { ReplaceLines(SplitLines(Unscramble(*this, fileText))); }
+
+bool KIni::Load(const std::u16string& path) {
+    if (!kplat::FileExists(path)) return false;
+    std::u16string plain;
+    {
+        const auto bytes = kplat::ReadWholeFile(path);
+        if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+            // The form Save writes: read in place.
+            plain = Unscramble(*this, LittleEndianUnits{bytes.data() + 2, (bytes.size() - 2) / 2});
+        } else {
+            plain = Unscramble(*this, std::u16string_view(DecodeFileText(bytes)));
+        }
+    }
+    ReplaceLines(SplitLines(plain));
+    return true;
+}
+
 
 std::u16string KIni::DecodeFileText(const std::vector<std::uint8_t>& bytes) {
     const std::size_t n = bytes.size();
@@ -195,11 +291,16 @@ std::u16string KIni::DecodeFileText(const std::vector<std::uint8_t>& bytes) {
     }
     if (n >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
         const bool little = bytes[0] == 0xFF;
-        std::u16string text;
-        text.reserve((n - 2) / 2);
-        for (std::size_t i = 2; i + 1 < n; i += 2) {
-            const unsigned a = bytes[i], b = bytes[i + 1];
-            text.push_back(static_cast<char16_t>(little ? (a | (b << 8)) : ((a << 8) | b)));
+        std::u16string text((n - 2) / 2, u'\0');
+        if (little && std::endian::native == std::endian::little) {
+            std::memcpy(text.data(), bytes.data() + 2, text.size() * 2);
+            return text;
+        }
+        const std::uint8_t* p = bytes.data() + 2;
+        for (char16_t& c : text) {
+            const unsigned a = p[0], b = p[1];
+            c = static_cast<char16_t>(little ? (a | (b << 8)) : ((a << 8) | b));
+            p += 2;
         }
         return text;
     }
@@ -369,6 +470,12 @@ std::int32_t KIni::Next() {
 }
 
 std::int32_t KIni::RandRange(std::int32_t a, std::int32_t b) {
+    if (a <= b) {
+        // The same value as the floating-point form below (dividing by 32768 is exact), in
+        // integers: the scrambling calls this once per character of the file.
+        const std::int64_t span = static_cast<std::int64_t>(b) - a + 1;
+        return static_cast<std::int32_t>(a + ((static_cast<std::int64_t>(Next()) * span) >> 15));
+    }
     const double span = static_cast<double>(b) - static_cast<double>(a) + 1.0;
     return static_cast<std::int32_t>(static_cast<double>(a) + std::floor(Next() * span / 32768.0));
 }

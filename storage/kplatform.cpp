@@ -1,7 +1,20 @@
 // The exact UTF-8 <-> UTF-16 conversions are the same on every platform.
 #include "storage/kplatform.h"
 
+#include <atomic>
+
 namespace kplat {
+
+namespace {
+std::atomic<SaveStepHook> g_saveStepHook{nullptr};
+}
+
+void SetSaveStepHook(SaveStepHook hook) { g_saveStepHook.store(hook); }
+
+std::uint32_t SaveStepFault(SaveStep step) {
+    const SaveStepHook hook = g_saveStepHook.load();
+    return hook ? hook(step) : 0u;
+}
 
 std::string ToUtf8(std::u16string_view text) {
     std::string out;

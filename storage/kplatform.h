@@ -25,6 +25,14 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path);
 // Throws KFileError; on failure the old file is left as it was.
 void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes);
 
+// The steps of ReplaceFileContents. Tests set a hook that is called before each step and
+// either fails it (a non-zero system error code, as if the call had failed with it) or ends
+// the process there, to see what a crash or a fault at that moment leaves on disk.
+enum class SaveStep { CreateTemp, WriteTemp, FlushTemp, Replace, Replaced };
+using SaveStepHook = std::uint32_t (*)(SaveStep step);
+void SetSaveStepHook(SaveStepHook hook);  // nullptr: no hook
+std::uint32_t SaveStepFault(SaveStep step);  // 0, or the hook's error code
+
 // The system's text for an error code (GetLastError / errno), without a trailing line break.
 std::u16string SystemErrorText(std::uint32_t code);
 

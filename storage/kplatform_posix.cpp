@@ -50,10 +50,10 @@ std::filesystem::path ToPath(const std::u16string& path) {
     throw KFileError(std::u16string(what) + path + u": " + SystemErrorText(static_cast<std::uint32_t>(err)));
 }
 
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -133,24 +133,33 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
     static std::atomic<unsigned> counter{0};
     const std::string native = ToUtf8(path);
     const std::string temp = native + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    if (const auto fault = SaveStepFault(SaveStep::CreateTemp)) Fail(u"Cannot create file ", path, static_cast<int>(fault));
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) Fail(u"Cannot create file ", path, errno);
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
-        const int err = errno;
+    const auto giveUp = [&](const char16_t* what, int err) {
         ::close(fd);
         ::unlink(temp.c_str());
-        Fail(u"Cannot write file ", path, err);
-    }
+        Fail(what, path, err);
+    };
+    // Two halves, so that a fault (or an end of the process) can strike with the file half written.
+    const std::size_t half = bytes.size() / 2;
+    if (!WriteAll(fd, bytes.data(), half)) giveUp(u"Cannot write file ", errno);
+    if (const auto fault = SaveStepFault(SaveStep::WriteTemp)) giveUp(u"Cannot write file ", static_cast<int>(fault));
+    if (!WriteAll(fd, bytes.data() + half, bytes.size() - half)) giveUp(u"Cannot write file ", errno);
+    if (const auto fault = SaveStepFault(SaveStep::FlushTemp)) giveUp(u"Cannot write file ", static_cast<int>(fault));
+    if (::fsync(fd) != 0) giveUp(u"Cannot write file ", errno);
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
         Fail(u"Cannot write file ", path, err);
     }
-    if (::rename(temp.c_str(), native.c_str()) != 0) {
-        const int err = errno;
+    int err = static_cast<int>(SaveStepFault(SaveStep::Replace));
+    if (!err && ::rename(temp.c_str(), native.c_str()) != 0) err = errno;
+    if (err) {
         ::unlink(temp.c_str());
         Fail(u"Cannot replace file ", path, err);
     }
+    SaveStepFault(SaveStep::Replaced);
     // Make the rename itself durable; the data is already safe, so a failure here is no error.
     const auto slash = native.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : native.substr(0, slash));

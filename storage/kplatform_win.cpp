@@ -70,14 +70,24 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
 }
 
 std::u16string FoldCase(std::u16string_view text) {
+    // The sort key under the same flags as CompareNoCase: two texts have equal keys exactly
+    // when the comparison finds them equal (Straße and STRASSE, which upper-casing keeps apart).
     if (text.empty()) return {};
     const auto* w = reinterpret_cast<const wchar_t*>(text.data());
     const int len = static_cast<int>(text.size());
-    const int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, w, len, nullptr, 0);
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int n = LCMapStringW(LOCALE_USER_DEFAULT, flags, w, len, nullptr, 0);
     if (n <= 0) return std::u16string(text);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, w, len, out.data(), n);
-    return U(out);
+    std::string key(static_cast<std::size_t>(n), '\0');
+    LCMapStringW(LOCALE_USER_DEFAULT, flags, w, len, reinterpret_cast<wchar_t*>(key.data()), n);
+    std::u16string out;
+    out.reserve(key.size() / 2 + 1);
+    for (std::size_t i = 0; i < key.size(); i += 2) {
+        const unsigned lo = static_cast<unsigned char>(key[i]);
+        const unsigned hi = i + 1 < key.size() ? static_cast<unsigned char>(key[i + 1]) : 0u;
+        out.push_back(static_cast<char16_t>(lo | (hi << 8)));
+    }
+    return out;
 }
 
 bool FileExists(const std::u16string& path) {
@@ -111,27 +121,36 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
 void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes) {
     static std::atomic<unsigned> counter{0};
     const std::u16string temp = path + u".~" + kstr::Decimal(GetCurrentProcessId()) + u"-" + kstr::Decimal(counter++);
+    if (const DWORD fault = SaveStepFault(SaveStep::CreateTemp)) Fail(path, fault);
+    // A file the user marked read-only is not replaced: Windows refuses that replace, and
+    // some file systems would let it pass silently.
+    const DWORD attributes = GetFileAttributesW(W(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) Fail(path, ERROR_ACCESS_DENIED);
     Handle h(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok()) Fail(path, GetLastError());
+    // Two halves, so that a fault (or an end of the process) can strike with the file half written.
+    const std::size_t half = bytes.size() / 2;
     std::size_t done = 0;
     DWORD err = 0;
-    while (done < bytes.size()) {
+    while (!err && done < bytes.size()) {
+        if (done == half && (err = SaveStepFault(SaveStep::WriteTemp)) != 0) break;
+        const std::size_t limit = done < half ? half : bytes.size();
         DWORD put = 0;
-        const DWORD want = static_cast<DWORD>(bytes.size() - done < 0x10000000 ? bytes.size() - done : 0x10000000);
-        if (!WriteFile(h.get(), bytes.data() + done, want, &put, nullptr)) {
-            err = GetLastError();
-            break;
-        }
+        const DWORD want = static_cast<DWORD>(limit - done < 0x10000000 ? limit - done : 0x10000000);
+        if (!WriteFile(h.get(), bytes.data() + done, want, &put, nullptr)) err = GetLastError();
         done += put;
     }
+    if (!err) err = SaveStepFault(SaveStep::FlushTemp);
     if (!err && !FlushFileBuffers(h.get())) err = GetLastError();
     if (!h.Close() && !err) err = GetLastError();
+    if (!err) err = SaveStepFault(SaveStep::Replace);
     if (!err && !MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         err = GetLastError();
     if (err) {
         DeleteFileW(W(temp));
         Fail(path, err);
     }
+    SaveStepFault(SaveStep::Replaced);
 }
 
 }  // namespace kplat

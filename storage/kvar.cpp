@@ -41,18 +41,33 @@ std::int32_t ParseInt(std::u16string_view t) {
 }
 
 double ParseReal(std::u16string_view t) {
-    // strtod sees only the leading ASCII; anything else ends the number anyway.
-    std::string narrow;
-    narrow.reserve(t.size() < 64 ? t.size() : 64);
-    for (char16_t c : t) {
-        if (c == 0 || c > 0x7F) break;
-        narrow.push_back(static_cast<char>(c));
-        if (narrow.size() > 512) break;
+    // Only the decimal form is taken: strtod alone would also read hex ("0x1"), "inf" and
+    // "nan", so a file of another program could pass as ours. The prefix is cut here first.
+    std::size_t i = 0;
+    while (i < t.size() && (t[i] == u' ' || (t[i] >= u'\t' && t[i] <= u'\r'))) ++i;
+    const std::size_t start = i;
+    const auto digits = [&] {
+        const std::size_t from = i;
+        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9') ++i;
+        return i - from;
+    };
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) ++i;
+    std::size_t mantissa = digits();
+    if (i < t.size() && t[i] == u'.') {
+        ++i;
+        mantissa += digits();
     }
-    const char* begin = narrow.c_str();
-    char* end = nullptr;
-    const double d = std::strtod(begin, &end);
-    return end == begin ? 0.0 : d;
+    if (mantissa == 0) return 0.0;
+    std::size_t end = i;
+    if (i < t.size() && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) ++i;
+        if (digits() > 0) end = i;
+    }
+    std::string narrow;
+    narrow.reserve(end - start);
+    for (std::size_t k = start; k < end; ++k) narrow.push_back(static_cast<char>(t[k]));
+    return std::strtod(narrow.c_str(), nullptr);
 }
 
 std::int32_t TruncReal(double d) {

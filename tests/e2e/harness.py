@@ -154,6 +154,7 @@ def settings_lines(**overrides):
 class Env:
     exe = os.environ.get("KEYRA_EXE", "")
     kprobe = os.environ.get("KPROBE_EXE", "")
+    package = os.environ.get("KEYRA_PACKAGE", "")  # the release ZIP; beside the exe when not given
 
 
 class ProbeError(Exception):
@@ -229,6 +230,21 @@ def wait_until(condition, timeout, interval=0.2, what="condition"):
         if time.monotonic() >= deadline:
             raise AssertionError("timed out after %.0f s waiting for %s" % (timeout, what))
         time.sleep(interval)
+
+
+def press_ok_until_gone(hwnd, gone, timeout=20):
+    """Presses a dialog's OK until `gone()` holds; a press that reaches the box while it is
+    still being built can be lost, so it is repeated now and then."""
+    last = [0.0]
+
+    def done():
+        if gone():
+            return True
+        if time.monotonic() - last[0] >= 2:
+            try_probe("pressok", hwnd)
+            last[0] = time.monotonic()
+        return False
+    wait_until(done, timeout, what="the message box to go")
 
 
 # ---- the program under test ----------------------------------------------------------------------
@@ -407,10 +423,12 @@ def run(argv=None):
     ap = argparse.ArgumentParser()
     ap.add_argument("--exe", default=Env.exe)
     ap.add_argument("--kprobe", default=Env.kprobe)
+    ap.add_argument("--package", default=Env.package, help="the release ZIP (default: beside --exe)")
     ap.add_argument("--results", help="write the counts as JSON here")
     ap.add_argument("-k", dest="only", help="run only tests whose name contains one of these (comma-separated)")
     args = ap.parse_args(argv)
     Env.exe, Env.kprobe = os.path.abspath(args.exe), os.path.abspath(args.kprobe)
+    Env.package = os.path.abspath(args.package or os.path.join(os.path.dirname(Env.exe), "keyra-0.3-win64.zip"))
     for needed in ("DISPLAY", "WINEPREFIX"):
         if not os.environ.get(needed):
             print("e2e: %s is not set; source scripts/wine-env.sh first" % needed)

@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "app/kengine.h"
 #include "app/settings.h"
 #include "core/kerror.h"
 #include "storage/kini.h"
+#include "storage/kplatform.h"
 #include "storage_temp_dir.h"
 
 namespace {
@@ -233,7 +241,9 @@ TEST_F(DataFile, SettingsSurviveSaveAndLoad) {
 }
 
 TEST_F(DataFile, MarkerMustBeANonZeroNumber) {
-    const std::vector<std::u16string> refused{u"Keyra=0", u"Keyra=0.0", u"Keyra=abc", u"Keyra=", u"Other=1"};
+    const std::vector<std::u16string> refused{u"Keyra=0",   u"Keyra=0.0", u"Keyra=abc",  u"Keyra=",
+                                                u"Other=1",   u"Keyra=nan", u"Keyra=inf",  u"Keyra=-INFINITY",
+                                                u"Keyra=0x1", u"Keyra=.",   u"Keyra=e5"};
     for (const auto& marker : refused) {
         WriteDoc("keyra.kr", {marker, u"Top=5", u"I0=\\161006200"});
         const auto before = ReadBytes("keyra.kr");
@@ -249,7 +259,7 @@ TEST_F(DataFile, MarkerMustBeANonZeroNumber) {
         EXPECT_EQ(t[0].InUse, 0);
         EXPECT_EQ(ReadBytes("keyra.kr"), before);
     }
-    for (const auto* marker : {u"Keyra=1", u"keyra=2x", u"KEYRA=0.3"}) {
+    for (const auto* marker : {u"Keyra=1", u"keyra=2x", u"KEYRA=0.3", u"Keyra= .5", u"Keyra=1e2x"}) {
         WriteDoc("keyra.kr", {marker, u"Top=5"});
         KEngine e;
         e.DataPath = engine.DataPath;
@@ -409,6 +419,111 @@ TEST_F(DataFile, FailedSaveThrowsAndKeepsTheOldFile) {
     ASSERT_TRUE(e.LoadAll(t, h));
     EXPECT_EQ(t[1].Title, u"second");
 }
+
+// ---- faults and ends of the process during the save ----
+
+kplat::SaveStep g_faultStep = kplat::SaveStep::CreateTemp;
+std::uint32_t g_faultCode = 0;  // 0: end the process at the step instead
+
+std::uint32_t StepHook(kplat::SaveStep step) {
+    if (step != g_faultStep) return 0;
+    if (g_faultCode == 0) std::_Exit(0);
+    return g_faultCode;
+}
+
+struct HookReset {
+    ~HookReset() { kplat::SetSaveStepHook(nullptr); }
+};
+
+#ifdef _WIN32
+constexpr std::uint32_t kSaveFaults[] = {112, 5, 32};  // disk full, access denied, file in use
+#else
+constexpr std::uint32_t kSaveFaults[] = {ENOSPC, EACCES, EBUSY};
+#endif
+constexpr kplat::SaveStep kSteps[] = {kplat::SaveStep::CreateTemp, kplat::SaveStep::WriteTemp,
+                                      kplat::SaveStep::FlushTemp, kplat::SaveStep::Replace};
+
+TEST_F(DataFile, EverySaveFaultKeepsTheOldFileAndARetrySaves) {
+    HookReset reset;
+    table[3].InUse = 1;
+    table[3].Title = u"old";
+    engine.SaveAll(table, host);
+    const auto old = ReadBytes("keyra.kr");
+    table[3].Title = u"new";
+    table[999].InUse = 1;
+    table[999].Memo = std::u16string(5000, u'm');
+
+    kplat::SetSaveStepHook(StepHook);
+    for (const auto step : kSteps) {
+        for (const auto code : kSaveFaults) {
+            g_faultStep = step;
+            g_faultCode = code;
+            try {
+                engine.SaveAll(table, host);
+                ADD_FAILURE() << "no error at step " << static_cast<int>(step);
+            } catch (const KFileError& e) {
+                EXPECT_NE(e.Message().find(kplat::SystemErrorText(code)), std::u16string::npos);
+            }
+            ASSERT_EQ(ReadBytes("keyra.kr"), old) << static_cast<int>(step) << " " << code;
+            EXPECT_EQ(Entries(), (std::vector<std::string>{"keyra.kr"}));
+        }
+    }
+    EXPECT_EQ(table[3].Title, u"new");
+
+    kplat::SetSaveStepHook(nullptr);
+    engine.SaveAll(table, host);
+    KEngine e;
+    e.DataPath = engine.DataPath;
+    KIdTable t;
+    RecordingHost h;
+    ASSERT_TRUE(e.LoadAll(t, h));
+    EXPECT_EQ(t[3].Title, u"new");
+    EXPECT_EQ(t[999].Memo.size(), 5000u);
+}
+
+#ifndef _WIN32
+TEST_F(DataFile, EndingTheProcessAtAnySaveStepLeavesOneWholeFile) {
+    table[3].InUse = 1;
+    table[3].Title = u"old";
+    engine.SaveAll(table, host);
+    const auto old = ReadBytes("keyra.kr");
+    table[3].Title = u"new";
+    table[999].InUse = 1;
+    table[999].Memo = std::u16string(5000, u'm');
+    KEngine expected = engine;
+    expected.DataPath = Path("expected.kr");
+    expected.SaveAll(table, host);
+    const auto fresh = ReadBytes("expected.kr");
+    ASSERT_NE(old, fresh);
+
+    for (const auto step : {kplat::SaveStep::CreateTemp, kplat::SaveStep::WriteTemp, kplat::SaveStep::FlushTemp,
+                            kplat::SaveStep::Replace, kplat::SaveStep::Replaced}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            g_faultStep = step;
+            g_faultCode = 0;
+            kplat::SetSaveStepHook(StepHook);
+            engine.SaveAll(table, host);
+            std::_Exit(3);  // the step was never reached
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << static_cast<int>(step);
+        const bool replaced = step == kplat::SaveStep::Replaced;
+        EXPECT_EQ(ReadBytes("keyra.kr"), replaced ? fresh : old) << static_cast<int>(step);
+        KEngine e;
+        e.DataPath = engine.DataPath;
+        KIdTable t;
+        RecordingHost h;
+        ASSERT_TRUE(e.LoadAll(t, h));
+        EXPECT_EQ(t[3].Title, replaced ? u"new" : u"old");
+    }
+    // A temporary file left by the ended process does not stand in the way of the next save.
+    engine.SaveAll(table, host);
+    EXPECT_EQ(ReadBytes("keyra.kr"), fresh);
+}
+#endif
 
 TEST(EntryTable, HasOneThousandAndOneFreeSlots) {
     KIdTable t;

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "core/kerror.h"
+#include "storage/kplatform.h"
 #include "storage_temp_dir.h"
 
 namespace {
@@ -36,6 +38,22 @@ TEST(KIniRandom, RangeStaysInsideItsBounds) {
     EXPECT_EQ(doc.RandRange(7, 7), 7);
     const auto wide = doc.RandRange(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
     EXPECT_GE(wide, std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(KIniRandom, RangeIsTheFloorOfTheScaledValue) {
+    // a + floor(value * (b - a + 1) / 32768) in floating point, for every value the sequence can give.
+    const std::pair<std::int32_t, std::int32_t> ranges[] = {
+        {0, 9}, {-3, 4}, {100, 100}, {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()}};
+    for (const auto& [a, b] : ranges) {
+        KIni doc, ref;
+        doc.SetSeed(77);
+        ref.SetSeed(77);
+        for (int i = 0; i < 70000; ++i) {
+            const double span = static_cast<double>(b) - a + 1.0;
+            const auto expected = static_cast<std::int32_t>(a + std::floor(ref.Next() * span / 32768.0));
+            ASSERT_EQ(doc.RandRange(a, b), expected) << a << ".." << b << " at " << i;
+        }
+    }
 }
 
 TEST(KIniHex, EncodeAndDecode) {
@@ -141,6 +159,24 @@ TEST(KIniValues, LetterCaseBeyondAscii) {
     // Different letters stay different names.
     doc.Write(KVar(6), KVar(u"cafe"));
     EXPECT_EQ(doc.LineCount(), 4);
+}
+
+TEST(KIniValues, IndexAgreesWithTheComparison) {
+    // Whatever the platform's comparison calls equal must be one line, and only that.
+    const std::pair<const char16_t*, const char16_t*> pairs[] = {
+        {u"Straße", u"STRASSE"}, {u"straße", u"STRAßE"}, {u"ß", u"ss"},       {u"ﬀ", u"FF"},
+        {u"café", u"CAFE\u0301"}, {u"Ａ", u"a"},         {u"ǅ", u"ǆ"},       {u"i", u"İ"},
+        {u"a\u00ADb", u"AB"},    {u"日本", u"日本"},     {u"key", u"kex"}};
+    for (const auto& [a, b] : pairs) {
+        const bool equal = kplat::CompareNoCase(a, b) == 0;
+        KIni doc;
+        doc.Write(KVar(1), KVar(a));
+        doc.Write(KVar(2), KVar(b));
+        const std::string label = kplat::ToUtf8(a) + " / " + kplat::ToUtf8(b);
+        EXPECT_EQ(doc.LineCount(), equal ? 1 : 2) << label;
+        EXPECT_EQ(doc.Read(KVar(a)).View(), equal ? u"2" : u"1") << label;
+        EXPECT_EQ(doc.Read(KVar(b)).View(), u"2") << label;
+    }
 }
 
 TEST(KIniValues, ReadDefFallsBackOnMissingAndEmpty) {

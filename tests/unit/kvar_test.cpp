@@ -1,3 +1,4 @@
+#include "storage/kplatform.h"
 #include "storage/kvar.h"
 
 #include <gtest/gtest.h>
@@ -121,6 +122,11 @@ TEST(KVarConversion, RealParsing) {
     EXPECT_DOUBLE_EQ(KVar(u"  -1.5e3").AsReal(), -1500.0);
     EXPECT_DOUBLE_EQ(KVar(u"12\u30421").AsReal(), 12.0);
     EXPECT_EQ(KVar(-7).AsReal(), -7.0);
+    // Decimal only: no hex, no special values, an exponent needs digits.
+    for (const char16_t* t : {u"0x1", u"0X1p3", u"nan", u"inf", u"-Infinity", u"+", u"-.e1"})
+        EXPECT_EQ(KVar(t).AsReal(), 0.0) << kplat::ToUtf8(t);
+    EXPECT_DOUBLE_EQ(KVar(u"3e").AsReal(), 3.0);
+    EXPECT_DOUBLE_EQ(KVar(u"-.5E+1x").AsReal(), -5.0);
 }
 
 TEST(KVarConversion, TextForms) {

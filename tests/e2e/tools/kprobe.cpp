@@ -17,6 +17,8 @@
 //   kprobe msgboxes [wait_ms]              dialog boxes (class #32770) with caption, texts, buttons
 //   kprobe pressok <hwnd>                  presses a dialog's OK button
 //   kprobe screen                          primary screen size and cursor position
+//   kprobe hold <path> <flag-path>         opens a file sharing nothing and keeps it open while
+//                                          the flag file exists (at most two minutes)
 //
 // Window handles are printed and taken as decimal numbers.
 #include <windows.h>
@@ -122,7 +124,7 @@ auto WaitFor(DWORD waitMs, F probe) -> decltype(probe()) {
     for (;;) {
         auto r = probe();
         if (!r.empty() || GetTickCount64() >= deadline) return r;
-        Sleep(50);
+        Sleep(10);  // fine enough for the start-up timing
     }
 }
 
@@ -379,6 +381,18 @@ int CmdScreen() {
                 Num(GetSystemMetrics(SM_CYSCREEN)) + ",\"cursor\":[" + Num(p.x) + "," + Num(p.y) + "]}");
 }
 
+int CmdHold(int argc, wchar_t** argv) {
+    if (argc < 4) return Fail("usage: hold <path> <flag-path>");
+    HANDLE f = CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return Fail("cannot open the file");
+    Emit("{\"ok\":true}");
+    std::fflush(stdout);
+    const ULONGLONG deadline = GetTickCount64() + 120000;
+    while (GetFileAttributesW(argv[3]) != INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline) Sleep(50);
+    CloseHandle(f);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -399,5 +413,6 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"msgboxes") return CmdMsgBoxes(argc, argv);
     if (cmd == L"pressok") return CmdPressOk(argc, argv);
     if (cmd == L"screen") return CmdScreen();
+    if (cmd == L"hold") return CmdHold(argc, argv);
     return Fail("unknown command");
 }
