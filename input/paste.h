@@ -67,7 +67,7 @@ std::vector<KPasteStep> BuildPastePlan(const KPasteInput& in);
 
 // How long the paste waits for its target to come to the front. A window manager may take a
 // moment after our own activation; much longer and the user would wonder what happened.
-constexpr std::int32_t kForegroundDeadlineMs = 600;
+constexpr std::int32_t kForegroundDeadlineMs = 1000;
 
 class KPasteExecutor {
 public:

@@ -27,20 +27,30 @@ void BringToFront(HWND w) {
     if (attach) AttachThreadInput(mine, theirs, FALSE);
 }
 
-// Waits, pumping our messages, until the target's top-level window is in front, asking again
-// now and then; false when it is gone or the deadline passes.
+// Waits, pumping our messages, until the target's top-level window is in front and stays
+// there for a moment, asking again now and then; false when it is gone or the deadline passes.
+// The moment matters under a window manager: the system may report the target in front at
+// once, and the manager may then give the focus to the desktop instead; keys sent in between
+// would go nowhere, or somewhere else.
 bool WaitForeground(HWND w, DWORD deadlineMs) {
+    constexpr ULONGLONG kSteadyMs = 100;
     const ULONGLONG start = GetTickCount64();
     ULONGLONG lastAsk = start;
+    ULONGLONG inFrontSince = 0;
     for (;;) {
         if (!IsWindow(w)) return false;
-        if (GetForegroundWindow() == TopLevel(w)) return true;
         const ULONGLONG now = GetTickCount64();
-        if (now - start >= deadlineMs) return false;
-        if (now - lastAsk >= 50) {
-            BringToFront(w);
-            lastAsk = now;
+        if (GetForegroundWindow() == TopLevel(w)) {
+            if (!inFrontSince) inFrontSince = now;
+            if (now - inFrontSince >= kSteadyMs) return true;
+        } else {
+            inFrontSince = 0;
+            if (now - lastAsk >= 50) {
+                BringToFront(w);
+                lastAsk = now;
+            }
         }
+        if (now - start >= deadlineMs) return false;
         kf::PumpMessages();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
