@@ -217,16 +217,21 @@ std::u16string Unscramble(KIni& doc, const Text& fileText) {
     const std::size_t size = fileText.size();
     for (std::size_t i = 0; i < size; ++i) {
         // The common case, whole units of four hex digits, straight into the text.
-        if (m % 2 == 0 && byteCount % 2 == 0) {
+        if (m % 2 == 0 && byteCount % 2 == 0 && i + 3 < size) {
+            std::size_t n = u.size();
+            u.resize(n + (size - i) / 4);
+            char16_t* out = u.data();
+            const std::size_t first = i;
             while (i + 3 < size) {
                 const int a = HexDigit(fileText[i]), b = HexDigit(fileText[i + 1]);
                 const int c = HexDigit(fileText[i + 2]), d = HexDigit(fileText[i + 3]);
                 if ((a | b | c | d) < 0) break;
-                u.push_back(static_cast<char16_t>((a << 4 | b) | (c << 4 | d) << 8));
-                m += 4;
-                byteCount += 2;
+                out[n++] = static_cast<char16_t>((a << 4 | b) | (c << 4 | d) << 8);
                 i += 4;
             }
+            u.resize(n);
+            m += i - first;
+            byteCount += (i - first) / 2;
             if (i >= size) break;
         }
         // Then two hex digits at an even position, without the general step.

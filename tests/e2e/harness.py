@@ -265,6 +265,7 @@ class Keyra:
             self.put(fname, content)
         self.proc = None
         self.hwnd = None
+        self.shown_after = -1.0  # seconds from process creation to the visible window
 
     @property
     def base(self):
@@ -300,6 +301,8 @@ class Keyra:
             # The window exists before it is laid out and placed; it is ready once shown.
             ans = try_probe("find", "TFKeyra", 2000, "visible")
             if ans:
+                # Start to visible window as the system counts it, without the launcher's time.
+                self.shown_after = ans.get("process_age_ms", -1) / 1000.0
                 return ans["window"]
             # A message box instead of the window: say what it says rather than time out.
             boxes = [b for b in message_boxes() if b["texts"]]
@@ -360,9 +363,15 @@ class WindowManager:
     def managing(self):
         if self.proc.poll() is not None:
             raise AssertionError("openbox ended (exit %s)" % self.proc.returncode)
+        # The root's property outlives an earlier openbox: the window it names must exist too.
         out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], stdout=subprocess.PIPE,
-                             stderr=subprocess.DEVNULL, timeout=30).stdout
-        return b"window id" in out
+                             stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
+        if "window id" not in out:
+            return False
+        wid = out.split()[-1]
+        name = subprocess.run(["xprop", "-id", wid, "_NET_WM_NAME"], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, timeout=30).stdout
+        return b"Openbox" in name
 
     def cleanup(self):
         if self.proc.poll() is None:

@@ -309,16 +309,20 @@ def full_file_lines():
 
 def timed_cycle(fx, files):
     k = fx.keyra(files=files)
+    # The file just written (and the last run's save) goes to disk first, not during the start:
+    # a user's data file has long been on disk when Keyra starts.
+    os.sync()
     t0 = time.monotonic()
     k.start_and_wait()
     t1 = time.monotonic()
+    shown = k.shown_after if k.shown_after > 0 else t1 - t0
     h.probe("close", k.hwnd)
     code = k.wait_exit(120)
     t2 = time.monotonic()
     check_eq(code, 0, "exit code")
     size = os.path.getsize(k.file("keyra.kr"))
     k.cleanup()
-    return t2 - t0, t1 - t0, size
+    return t2 - t0, shown, size
 
 
 @test

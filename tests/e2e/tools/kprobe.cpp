@@ -1,7 +1,8 @@
 // kprobe: looks into other processes' windows for the end-to-end tests.
 // Every call prints exactly one JSON object (UTF-8) on stdout and exits 0 when "ok" is true.
 //
-//   kprobe find <class> [wait_ms [visible]] first top-level window of a class (only shown ones)
+//   kprobe find <class> [wait_ms [visible]] first top-level window of a class (only shown ones), and
+//                                          the age of its process
 //   kprobe windows [class]                 all top-level windows (optionally of one class)
 //   kprobe info <hwnd>                     rect, style, exstyle, text, pid of one window
 //   kprobe children <hwnd>                 every descendant: class, text, rect, visible, enabled, id,
@@ -89,6 +90,23 @@ std::string WindowJson(HWND h) {
            ",\"parent\":" + Handle(GetParent(h)) + CheckJson(h) + "}";
 }
 
+// Milliseconds since the process of a window was created; -1 when that cannot be read.
+long long ProcessAgeMs(HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!p) return -1;
+    FILETIME created{}, exited{}, kernel{}, user{}, now{};
+    const BOOL ok = GetProcessTimes(p, &created, &exited, &kernel, &user);
+    CloseHandle(p);
+    if (!ok) return -1;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& f) {
+        return (static_cast<long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+    };
+    return (ticks(now) - ticks(created)) / 10000;
+}
+
 struct TopQuery {
     std::wstring cls;  // empty: any
     std::vector<HWND> found;
@@ -153,8 +171,10 @@ int CmdFind(int argc, wchar_t** argv) {
         return shown;
     });
     if (v.empty()) return Fail("no window of that class");
+    // The age of its process right when it was found: start-up timing without the launcher's own time.
+    const long long age = ProcessAgeMs(v[0]);
     return Emit("{\"ok\":true,\"window\":" + WindowJson(v[0]) + ",\"count\":" + Num(static_cast<long long>(v.size())) +
-                "}");
+                ",\"process_age_ms\":" + Num(age) + "}");
 }
 
 int CmdWindows(int argc, wchar_t** argv) {
