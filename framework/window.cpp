@@ -130,6 +130,44 @@ void ShowError(HWND owner, const std::exception& e) {
     if (ErrorHandler) ErrorHandler(owner, e);
 }
 
+void SurfaceDrag::Press(HWND w) {
+    GetCursorPos(&press_);
+    RECT rc;
+    GetWindowRect(w, &rc);
+    origin_ = {rc.left, rc.top};
+    active_ = true;
+    SetCapture(w);
+}
+
+void SurfaceDrag::Follow(HWND w) {
+    if (!active_) return;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    SetWindowPos(w, nullptr, origin_.x + cursor.x - press_.x, origin_.y + cursor.y - press_.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SurfaceDrag::Release(HWND w) {
+    if (!active_) return;
+    Follow(w);
+    ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
+}
+
+bool SurfaceDrag::End(bool& moved) {
+    if (!active_) return false;
+    active_ = false;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    moved = cursor.x != press_.x || cursor.y != press_.y;
+    return true;
+}
+
+void KeepTopOnScreen(HWND w) {
+    RECT rc;
+    if (GetWindowRect(w, &rc) && rc.top < 0)
+        SetWindowPos(w, nullptr, rc.left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool PumpMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

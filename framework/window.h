@@ -68,6 +68,27 @@ bool PumpMessages();
 // Runs the message loop until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 
+// Moving a window by its bare surface: the press captures the mouse, moves follow it, the
+// release lets go, and the capture's end (WM_CAPTURECHANGED) ends the drag.
+class SurfaceDrag {
+public:
+    void Press(HWND w);
+    void Follow(HWND w);   // WM_MOUSEMOVE
+    void Release(HWND w);  // WM_LBUTTONUP
+    // WM_CAPTURECHANGED: true when a drag ended; `moved` tells whether the cursor left the
+    // press point (otherwise the press was a click).
+    bool End(bool& moved);
+    void Reset() { active_ = false; }
+
+private:
+    bool active_ = false;
+    POINT press_{};
+    POINT origin_{};
+};
+
+// Whatever moves a window, its top never stays above the screen.
+void KeepTopOnScreen(HWND w);
+
 // Popup menu built from items with tags; Show returns the tag of the chosen item or 0.
 struct MenuItem {
     int tag = 0;               // 0 for a separator

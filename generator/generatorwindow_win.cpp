@@ -491,18 +491,9 @@ void VIDodureza::FormPaint() {
     EndPaint(Handle(), &ps);
 }
 
-void VIDodureza::DragEnded() {
-    dragging_ = 0;
-    POINT cursor;
-    GetCursorPos(&cursor);
-    if (cursor.x != press_.x || cursor.y != press_.y) host_.SnapToNeighbour(Handle());
-    KeepTopOnScreen();
-}
-
-void VIDodureza::KeepTopOnScreen() {
-    RECT rc;
-    if (GetWindowRect(Handle(), &rc) && rc.top < 0)
-        SetWindowPos(Handle(), nullptr, rc.left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+void VIDodureza::DragEnded(bool moved) {
+    if (moved) host_.SnapToNeighbour(Handle());
+    kf::KeepTopOnScreen(Handle());
 }
 
 void VIDodureza::ShowMessage(const std::u16string& text) { kf::ShowMessage(Handle(), W(text)); }
@@ -520,34 +511,24 @@ bool VIDodureza::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
             return true;
         // The face moves the window: the press captures the mouse, moves follow it, and the
         // release ends the drag, which docks the window when it was moved.
-        case WM_LBUTTONDOWN: {
-            GetCursorPos(&press_);
-            RECT rc;
-            GetWindowRect(Handle(), &rc);
-            dragOrigin_ = {rc.left, rc.top};
-            dragging_ = 1;
-            SetCapture(Handle());
+        case WM_LBUTTONDOWN:
+            drag_.Press(Handle());
             result = 0;
             return true;
-        }
         case WM_MOUSEMOVE:
-        case WM_LBUTTONUP: {
-            if (dragging_) {
-                POINT cursor;
-                GetCursorPos(&cursor);
-                SetWindowPos(Handle(), nullptr, dragOrigin_.x + cursor.x - press_.x,
-                             dragOrigin_.y + cursor.y - press_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-                if (msg == WM_LBUTTONUP) ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
-            }
+            drag_.Follow(Handle());
             result = 0;
             return true;
-        }
+        case WM_LBUTTONUP:
+            drag_.Release(Handle());
+            result = 0;
+            return true;
         case WM_CAPTURECHANGED:
-            if (dragging_) DragEnded();
+            if (bool moved = false; drag_.End(moved)) DragEnded(moved);
             result = 0;
             return true;
         case WM_NCHITTEST:
-            KeepTopOnScreen();
+            kf::KeepTopOnScreen(Handle());
             return false;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) FormActivate();

@@ -64,8 +64,7 @@ private:
     kf::Edit& PassBox(int box);
     void PMenuMainPopupAndRun(POINT screen);
     void PMenuButtonPopupAndRun(POINT screen);
-    void DragEnded();
-    void KeepTopOnScreen();
+    void DragEnded(bool moved);
 
     // KWordListHost
     void ShowMessage(const std::u16string& text) override;
@@ -87,7 +86,5 @@ private:
     std::unique_ptr<KWordLists> lists_;
     kgdi::Font captionFont_, labelFont_, boxFont_;
     COLORREF faceColor_ = 0x984E00;
-    int dragging_ = 0;
-    POINT press_{};
-    POINT dragOrigin_{};
+    kf::SurfaceDrag drag_;
 };

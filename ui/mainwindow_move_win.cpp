@@ -39,41 +39,20 @@ void TFKeyra::CaptureClickTarget(POINT p, HWND window) {
     kf::PumpMessages();
 }
 
-// The bare surface moves the window: the press captures the mouse, moves follow it, and
-// the release ends the drag. A press and release without moving is a click on the window.
-void TFKeyra::FormMouseDown() {
-    GetCursorPos(&press_);
-    RECT rc;
-    GetWindowRect(Handle(), &rc);
-    dragOrigin_ = {rc.left, rc.top};
-    drag_ = 1;
-    SetCapture(Handle());
-}
+// The bare surface moves the window. A press and release without moving is a click on the window.
+void TFKeyra::FormMouseDown() { drag_.Press(Handle()); }
 
-void TFKeyra::FormMouseMove() {
-    if (!drag_) return;
-    POINT cursor;
-    GetCursorPos(&cursor);
-    SetWindowPos(Handle(), nullptr, dragOrigin_.x + cursor.x - press_.x, dragOrigin_.y + cursor.y - press_.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void TFKeyra::FormMouseMove() { drag_.Follow(Handle()); }
 
-void TFKeyra::FormMouseUp() {
-    if (!drag_) return;
-    FormMouseMove();
-    ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
-}
+void TFKeyra::FormMouseUp() { drag_.Release(Handle()); }
 
-void TFKeyra::DragEnded() {
-    drag_ = 0;
-    POINT cursor;
-    GetCursorPos(&cursor);
-    if (cursor.x == press_.x && cursor.y == press_.y) {
+void TFKeyra::DragEnded(bool moved) {
+    if (!moved) {
         OnBankButton(kmainbank::kPageSwitch);  // a click on the bare window switches the group page
     } else if (snapper_) {
         snapper_->SnapToNeighbour(Handle());
     }
-    KeepTopOnScreen();
+    kf::KeepTopOnScreen(Handle());
 }
 
 namespace {
@@ -114,8 +93,3 @@ bool TFKeyra::NormalRect(RECT& rc) {
     return GetWindowRect(Handle(), &rc) != 0;
 }
 
-void TFKeyra::KeepTopOnScreen() {
-    RECT rc;
-    if (GetWindowRect(Handle(), &rc) && rc.top < 0)
-        SetWindowPos(Handle(), nullptr, rc.left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}

@@ -115,7 +115,7 @@ void TFKeyra::CreateControls() {
 
 bool TFKeyra::FormCreate() {
     activated_ = 0;
-    drag_ = 0;
+    drag_.Reset();
     engine_ = std::make_unique<KEngine>();
     wchar_t path[MAX_PATH * 4];
     DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
@@ -376,12 +376,12 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
             result = 0;
             return true;
         case WM_CAPTURECHANGED:
-            if (drag_) DragEnded();
+            if (bool moved = false; drag_.End(moved)) DragEnded(moved);
             result = 0;
             return true;
         case WM_NCHITTEST:
             // Whatever moves the window, its top never stays above the screen.
-            KeepTopOnScreen();
+            kf::KeepTopOnScreen(Handle());
             return false;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) FormActivate();

@@ -78,8 +78,7 @@ private:
     void FormMouseDown();
     void FormMouseMove();
     void FormMouseUp();
-    void DragEnded();
-    void KeepTopOnScreen();
+    void DragEnded(bool moved);
     void KeepTitleRowOnScreen();
     bool NormalRect(RECT& rc);
 
@@ -146,9 +145,7 @@ private:
 
     COLORREF paintColor_ = 0x984E00;
     int activated_ = 0;
-    int drag_ = 0;
-    POINT press_{};
-    POINT dragOrigin_{};
+    kf::SurfaceDrag drag_;
     int closing_ = 0;
     int top_ = 100, left_ = 600;
 };
