@@ -79,8 +79,8 @@ void TOptionsPanel::CreateControls() {
     labelVersion_ = label(91, 16, u"Version", smallFont_.Get());
     labelCopyright_ = label(19, 32, kNotice, smallFont_.Get());
 
+    // Decoded when first shown: few users ever click the name, and every start would pay for it.
     picture_ = std::make_unique<kf::AnimatedImage>(parent, kf::Bounds{2, 46, 211, 24}, false);
-    picture_->LoadResource(IDR_EASTEREGG);
 
     kf::CheckBoxArgs check;
     check.parent = parent;
@@ -253,6 +253,7 @@ void TOptionsPanel::LabelAbortClick() {
         picture_->SetVisible(false);
         picture_->Stop();
     } else {
+        if (picture_->FrameCount() == 0) picture_->LoadResource(IDR_EASTEREGG);
         picture_->SetVisible(true);
         // The picture class's fastest: ten times the normal speed.
         picture_->SetSpeed(1000);
