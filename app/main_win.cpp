@@ -1,6 +1,7 @@
 // Entry point: one instance at a time, then the main window and its message loop.
 #include <windows.h>
 
+#include "framework/syslib.h"
 #include "framework/window.h"
 #include "core/kerror.h"
 #include "ui/mainwindow_win.h"
@@ -11,6 +12,10 @@ constexpr char kInstanceName[] = "KeyraInstance0913";
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything else is loaded: a DLL planted beside the program (in Downloads, on a
+    // stick) must never run inside it.
+    kf::RestrictDllSearch();
+
     // Test and creation in one step: of two starts at the same moment only one gets
     // the mutex as its creator. The handle is held until the process ends.
     HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceName);

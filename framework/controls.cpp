@@ -7,10 +7,34 @@
 #include <cstring>
 
 #include "framework/kstr.h"
+#include "framework/syslib.h"
 
 namespace kf {
 
 namespace {
+
+// The common controls (subclassing, the tooltip class), loaded once from System32.
+struct CommonControlsLibrary {
+    SystemLibrary library{L"comctl32.dll"};
+    decltype(InitCommonControlsEx)* init = library.Proc<decltype(InitCommonControlsEx)>("InitCommonControlsEx");
+    decltype(SetWindowSubclass)* subclass = library.Proc<decltype(SetWindowSubclass)>("SetWindowSubclass");
+    decltype(RemoveWindowSubclass)* unsubclass = library.Proc<decltype(RemoveWindowSubclass)>("RemoveWindowSubclass");
+    decltype(DefSubclassProc)* defProc = library.Proc<decltype(DefSubclassProc)>("DefSubclassProc");
+};
+
+const CommonControlsLibrary& ComCtl() {
+    static const CommonControlsLibrary lib;
+    return lib;
+}
+
+void RemoveSubclass(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id) {
+    if (ComCtl().unsubclass) ComCtl().unsubclass(hwnd, proc, id);
+}
+
+LRESULT DefSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Only a subclassed window gets here, and only with the library loaded.
+    return ComCtl().defProc ? ComCtl().defProc(hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+}
 
 constexpr UINT_PTR kSubclassId = 0x4B43;  // one id for every control of ours
 // The object behind a subclassed window, for the parent's forwarding.
@@ -27,6 +51,11 @@ std::u16string WindowTextOf(HWND hwnd) {
 DWORD VisibleStyle(bool visible) { return visible ? WS_VISIBLE : 0; }
 
 }  // namespace
+
+bool InitCommonControls() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    return ComCtl().init && ComCtl().init(&icc);
+}
 
 bool ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
@@ -56,7 +85,7 @@ bool ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
 Control::~Control() {
     for (HWND h : attached_) {
         if (!IsWindow(h)) continue;
-        RemoveWindowSubclass(h, SubclassProc, kSubclassId);
+        RemoveSubclass(h, SubclassProc, kSubclassId);
         RemovePropW(h, kControlProp);
     }
     if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
@@ -79,7 +108,7 @@ HWND Control::CreateControl(const wchar_t* className, const std::u16string& text
 
 void Control::Attach(HWND hwnd) {
     if (!hwnd) return;
-    SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (ComCtl().subclass) ComCtl().subclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     SetPropW(hwnd, kControlProp, this);
     attached_.push_back(hwnd);
 }
@@ -87,12 +116,12 @@ void Control::Attach(HWND hwnd) {
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
     auto* self = reinterpret_cast<Control*>(ref);
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+        RemoveSubclass(hwnd, SubclassProc, kSubclassId);
         RemovePropW(hwnd, kControlProp);
         auto& a = self->attached_;
         a.erase(std::remove(a.begin(), a.end(), hwnd), a.end());
         if (hwnd == self->hwnd_) self->hwnd_ = nullptr;
-        return DefSubclassProc(hwnd, msg, wParam, lParam);
+        return DefSubclass(hwnd, msg, wParam, lParam);
     }
     try {
         switch (msg) {
@@ -114,7 +143,7 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         ShowError(GetAncestor(hwnd, GA_ROOT), e);
         return 0;
     }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return DefSubclass(hwnd, msg, wParam, lParam);
 }
 
 void Control::SetBounds(int x, int y, int width, int height) {
@@ -601,7 +630,8 @@ std::u16string PickFileToOpen(HWND owner, const std::u16string& filter) {
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST;
+    // The dialog must not move the current folder: a later load could be searched there.
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&ofn)) return {};
     return U(file.c_str());
 }

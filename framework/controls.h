@@ -270,6 +270,10 @@ private:
     HBRUSH brush_ = nullptr;
 };
 
+// Registers the common control classes (the tooltips of the hints); false when the library is
+// missing.
+bool InitCommonControls();
+
 // ---- common dialogs ----
 // The colour dialog starting at `color`; true and the choice in `color` when confirmed.
 // `custom` holds the dialog's 16 custom colours and keeps the user's changes.

@@ -5,12 +5,16 @@
 
 #include <stdexcept>
 
+#include "framework/syslib.h"
 #include "generator/randompass.h"
 
 std::uint32_t SecureRandom32() {
+    // Loaded at the first use and kept until the program ends.
+    static const kf::SystemLibrary cng(L"bcrypt.dll");
+    static auto* const genRandom = cng.Proc<decltype(BCryptGenRandom)>("BCryptGenRandom");
     std::uint32_t v = 0;
-    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&v), sizeof v,
-                                        BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+    if (!genRandom || !BCRYPT_SUCCESS(genRandom(nullptr, reinterpret_cast<PUCHAR>(&v), sizeof v,
+                                                BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
         throw std::runtime_error("BCryptGenRandom failed");
     return v;
 }

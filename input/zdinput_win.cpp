@@ -5,9 +5,13 @@
 #endif
 #include <dinput.h>
 
+#include "framework/syslib.h"
+
 // What the worker uses. It holds its own reference, so whichever side lets go last
 // releases the device and closes the events: never while the worker can still touch them.
 struct KMouseWatch::Shared {
+    // First member, so it is freed last: after the device and the interface are released.
+    kf::SystemLibrary library{L"dinput8.dll"};
     IDirectInput8W* input = nullptr;
     IDirectInputDevice8W* device = nullptr;
     HANDLE notify = nullptr;  // the device's notification event (auto reset)
@@ -81,8 +85,10 @@ KMouseWatch::KMouseWatch(HINSTANCE instance, HWND window) {
     s->window = window;
     if (!instance) instance = GetModuleHandleW(nullptr);
 
+    // Without DirectInput there is no click watch; the paste still goes to the last target.
+    auto* create = s->library.Proc<decltype(DirectInput8Create)>("DirectInput8Create");
     void* created = nullptr;
-    if (FAILED(DirectInput8Create(instance, DIRECTINPUT_VERSION, IID_IDirectInput8W, &created, nullptr)) ||
+    if (!create || FAILED(create(instance, DIRECTINPUT_VERSION, IID_IDirectInput8W, &created, nullptr)) ||
         !created) {
         status_ = kNoDirectInput;
         return;

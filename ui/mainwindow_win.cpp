@@ -2,9 +2,6 @@
 // policy, the layout, the bank's callback and the close.
 #include "ui/mainwindow_win.h"
 
-#include <commctrl.h>
-#include <htmlhelp.h>
-
 #include "app/mainbank.h"
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
@@ -37,8 +34,7 @@ TFKeyra::~TFKeyra() { ReleaseAll(); }
 kf::Edit* TFKeyra::Field(int n) { return n >= 1 && n <= kFields ? edits_[n - 1].get() : nullptr; }
 
 bool TFKeyra::Start() {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
+    kf::InitCommonControls();
     kgdi::InstallSysColorResolver();
     kf::RegisterWindowClass(kClassName, 0, nullptr, LoadIconW(kf::Instance(), MAKEINTRESOURCEW(IDI_KEYRA)));
     // Borderless and always on top; the caption bits are removed on purpose.
@@ -351,7 +347,7 @@ void TFKeyra::ShowHelp() {
     if (!engine_) return;
     // A missing help file is not an error.
     if (GetFileAttributesW(W(engine_->HelpPath)) == INVALID_FILE_ATTRIBUTES) return;
-    HtmlHelpW(Handle(), W(engine_->HelpPath), HH_DISPLAY_TOC, 0);
+    help_.ShowContents(Handle(), W(engine_->HelpPath));
 }
 
 bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -16,6 +16,7 @@
 #include "app/kengine.h"
 #include "framework/controls.h"
 #include "framework/gdi.h"
+#include "framework/helpviewer.h"
 #include "framework/window.h"
 #include "input/paste_win.h"
 #include "storage/kiddata.h"
@@ -142,6 +143,7 @@ private:
     kgdi::Font captionFont_;
     KMainLayout layout_;
     KWinPasteExecutor pasteExecutor_;
+    kf::HelpViewer help_;  // the help windows close with the program
 
     COLORREF paintColor_ = 0x984E00;
     int activated_ = 0;
