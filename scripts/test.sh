@@ -126,6 +126,17 @@ else
 fi
 
 if [ "$win_ok" -eq 1 ]; then
+    # Every DLL keyra.exe imports must be a KnownDLL: any other is taken from its own folder first.
+    say "checking the import table of keyra.exe"
+    if ! built keyra; then
+        record "imports of keyra.exe (KnownDLLs)" 0 1 "keyra.exe was not built"
+    elif bash scripts/check-imports.sh "$WIN/keyra.exe" >"$OUT/imports.log" 2>&1; then
+        record "imports of keyra.exe (KnownDLLs)" 1 0
+    else
+        record "imports of keyra.exe (KnownDLLs)" 0 1
+        show_log "$OUT/imports.log"
+    fi
+
     say "preparing Wine"
     # shellcheck source=wine-env.sh
     if . scripts/wine-env.sh 2>"$OUT/wine-env.log"; then
@@ -146,7 +157,7 @@ if [ "$win_ok" -eq 1 ]; then
         # keyra and every helper program the end-to-end tests start (one per tests/e2e/tools/*.cpp).
         e2e_ok=1
         e2e_missing=""
-        for t in keyra $(for f in tests/e2e/tools/*.cpp; do basename "$f" .cpp; done); do
+        for t in keyra kplanted $(for f in tests/e2e/tools/*.cpp; do basename "$f" .cpp; done); do
             if ! built "$t"; then
                 e2e_ok=0
                 e2e_missing="$e2e_missing $t.exe"

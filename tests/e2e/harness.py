@@ -255,8 +255,9 @@ class Keyra:
     START_TIMEOUT = 60
     EXIT_TIMEOUT = 60
 
-    def __init__(self, name="keyra.exe", folder=None, files=None):
+    def __init__(self, name="keyra.exe", folder=None, files=None, env=None):
         self.owned = folder is None
+        self.env = dict(os.environ, **(env or {}))  # e.g. WINEDLLOVERRIDES for this copy only
         self.folder = folder or tempfile.mkdtemp(prefix="keyra-e2e-")
         self.name = name
         self.path = os.path.join(self.folder, name)
@@ -286,7 +287,7 @@ class Keyra:
 
     def spawn(self):
         """Another start of the same executable file."""
-        return subprocess.Popen(["wine", self.path], cwd=self.folder,
+        return subprocess.Popen(["wine", self.path], cwd=self.folder, env=self.env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def start(self):

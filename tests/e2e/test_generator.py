@@ -4,6 +4,7 @@ the word lists with their import, docking, and the lists in the data file after 
 
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 
@@ -11,6 +12,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness as h  # noqa: E402
 import mainwin_helpers as m  # noqa: E402
+import test_help  # noqa: E402
 from harness import check, check_eq, test  # noqa: E402
 
 GEN_ITEM = "パスワード生成(&p)"
@@ -292,3 +294,47 @@ def test_generator_import_docking_and_system_close(fx):
     check_eq(m.close_by_button(k, mw), 0, "exit code")
     lines = [l for l in h.read_data_file(k.file("keyra.kr")) if l.startswith("#")]
     check_eq(lines, ["#dog=rex", "#bird=" + "y" * 25, "#eel=a=b"], "imported lists in the data file")
+
+
+# DLLs outside the KnownDLLs that the program uses; Windows would take such a file from the
+# program's own folder first. The override makes Wine search as Windows does.
+PLANTED = ("DINPUT8.dll", "bcrypt.dll", "hhctrl.ocx", "comctl32.dll")
+PLANT_OVERRIDES = "mscoree,mshtml=;dinput8,bcrypt,hhctrl.ocx,comctl32=n,b"
+
+
+def markers(folder):
+    return sorted(f for f in os.listdir(folder) if f.endswith(".loaded"))
+
+
+@test
+def test_dlls_planted_beside_the_program_are_never_loaded(fx):
+    planted = os.path.join(os.path.dirname(h.Env.kprobe), "kplanted.dll")
+    check(os.path.isfile(planted), "kplanted.dll is built beside kprobe (%s)" % planted)
+    with open(planted, "rb") as f:
+        dll = f.read()
+    files = {"keyra.kr": h.settings_lines(Left="600"), "keyra.chm": test_help.built_chm()}
+    files.update({name: dll for name in PLANTED})
+    k = fx.keyra(files=files, env={"WINEDLLOVERRIDES": PLANT_OVERRIDES})
+    m.park_mouse()
+    k.start_and_wait()
+    h.wait_until(lambda: m.mprobe("gui", k.hwnd)["active"] == k.hwnd, 30, what="the main window to be active")
+    mw = m.MainWindow(k)
+    # The help (HTML Help), a random password (CNG), the click watch (DirectInput) and every
+    # control (the common controls) all run, each from the system's own library.
+    test_help.choose_help(mw)
+    h.wait_until(test_help.help_windows, 30, what="the help window")
+    gen = open_generator(k, mw)
+    gen.type_into(gen.digit, "16")
+    gen.pick_last_type()
+    gen.press(2)
+    pw = h.wait_until(lambda: gen.text(gen.pass1), 15, what="a random password")
+    check(follows_class_rules(pw), "class rules of %r" % pw)
+    check_eq(k.close(), 0, "exit code")
+    check_eq(markers(k.folder), [], "planted DLLs that were loaded")
+
+    # The marker works: a program that does load the file leaves one.
+    probe_copy = os.path.join(k.folder, "probe.dll")
+    shutil.copyfile(planted, probe_copy)
+    subprocess.run(["wine", "rundll32", "Z:" + probe_copy.replace("/", "\\") + ",HtmlHelpW"], timeout=60,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    check_eq(markers(k.folder), ["probe.dll.loaded"], "the marker of a DLL that is loaded")
