@@ -22,12 +22,16 @@ public:
     virtual KGeneratorLook Look() = 0;
     virtual int DispUsedMode() = 0;
     virtual void SetDispUsedMode(int mode) = 0;
+    // The main window's setting: 0 while it masks passwords.
+    virtual int DispPassMode() = 0;
     // The stored entries, read only; null before the table exists.
     virtual const KIdTable* Entries() = 0;
     // The main window's password field.
     virtual std::u16string EntryPassword() = 0;
+    // False while the main window asks for its PIN: nothing may reach the entry then.
+    virtual bool HandOverAllowed() = 0;
     // Puts the password into the main window's password field, focuses it and stores the
-    // current entry.
+    // current entry; refused while HandOverAllowed() is false.
     virtual void HandOver(const std::u16string& password) = 0;
     virtual void ShowHelp() = 0;
     // Docks a dragged window to its neighbour of the family of tools.

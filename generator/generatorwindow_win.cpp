@@ -415,7 +415,7 @@ void VIDodureza::ShowUsedState(int box) {
         used = IsPasswordUsed(host_.Entries(), edit.Text(), Match);
     if (used) {
         edit.SetTextColor(kUsedColor);
-        edit.SetHint(Match.title + u" " + Match.password, true);
+        edit.SetHint(UsedHint(Match, host_.DispPassMode()), true);
     } else {
         edit.SetTextColor(0);
         edit.SetHint(u"", false);
@@ -423,7 +423,7 @@ void VIDodureza::ShowUsedState(int box) {
 }
 
 void VIDodureza::SetIntoEntry(const std::u16string& text) {
-    if (text.empty()) return;
+    if (text.empty() || !host_.HandOverAllowed()) return;
     if (!host_.EntryPassword().empty()) {
         kf::ShowWarning(Handle(), W(kOccupiedWarning));
         return;

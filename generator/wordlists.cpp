@@ -62,6 +62,10 @@ int IsPairUsed(const KIdTable* table, std::u16string_view group, std::u16string_
     return 0;
 }
 
+std::u16string UsedHint(const KMatch& match, int dispPassMode) {
+    return dispPassMode == 0 ? match.title : match.title + u" " + match.password;
+}
+
 std::u16string MonthDay(int month, int day) {
     std::u16string s;
     for (int v : {month, day}) {

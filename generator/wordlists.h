@@ -62,6 +62,9 @@ struct KMatch {
 int IsPasswordUsed(const KIdTable* table, std::u16string_view text, KMatch& match);
 // 1 when an entry in use has a password that contains both texts somewhere.
 int IsPairUsed(const KIdTable* table, std::u16string_view group, std::u16string_view name, KMatch& match);
+// The hint of a password box whose password is used: the entry's title and password, or only
+// its title while the main window masks passwords (DispPassMode 0).
+std::u16string UsedHint(const KMatch& match, int dispPassMode);
 
 // "mmdd" of a date.
 std::u16string MonthDay(int month, int day);

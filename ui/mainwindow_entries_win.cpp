@@ -14,6 +14,22 @@
 #include "ui/mainwindow_win.h"
 #include "ui/optionsseam.h"
 
+#include "ui/pinpanel_win.h"
+
+// ---- the PIN lock ----
+
+bool TFKeyra::PinAsked() const { return pin_ && pin_->Asking(); }
+
+void TFKeyra::LockEntries(bool locked) {
+    // Disabled controls take neither the focus nor a key, whatever path leads there.
+    EnableWindow(list_->Handle(), !locked);
+    for (auto& edit : edits_) EnableWindow(edit->Handle(), !locked);
+    EnableWindow(memo_->Handle(), !locked);
+    if (locked && generator_) generator_->Hide();
+}
+
+void TFKeyra::FocusList() { list_->Focus(); }
+
 // ---- KDataHost ----
 
 int TFKeyra::WindowTop() {

@@ -17,9 +17,12 @@ public:
     void SetDispUsedMode(int mode) override {
         if (form_.Engine()) form_.Engine()->DispUsedMode = mode;
     }
+    int DispPassMode() override { return form_.Engine() ? form_.Engine()->DispPassMode : 0; }
     const KIdTable* Entries() override { return form_.Table(); }
     std::u16string EntryPassword() override { return form_.Field(3)->Text(); }
+    bool HandOverAllowed() override { return form_.Engine() && !form_.PinAsked(); }
     void HandOver(const std::u16string& password) override {
+        if (!HandOverAllowed()) return;
         kf::Edit& pass = *form_.Field(3);
         pass.SetText(password);
         pass.Focus();

@@ -5,24 +5,28 @@
 #include "input/clipboard_win.h"
 #include "ui/mainwindow_win.h"
 #include "ui/optionsseam.h"
+#include "ui/pinlock.h"
 
 void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
     if (!engine_) return;
     kf::PopupMenu menu;
-    const bool panel = options_->IsOpen();
+    const KMainMenuState state = MainMenuRules(options_->IsOpen(), PinAsked());
     menu.items = {
-        {kMenuGen, L"パスワード生成(&p)", L"", !panel, generator_->IsOpen()},
-        {kMenuChangeGroup, L"グループの切り替え(&G)", L"", !panel, false},
-        {0, L"-", L"", true, false},
+        {kMenuGen, L"パスワード生成(&p)", L"", state.GeneratorEnabled, generator_->IsOpen(), state.Generator},
+        {kMenuChangeGroup, L"グループの切り替え(&G)", L"", state.ChangeGroupEnabled, false, state.ChangeGroup},
+        {0, L"-", L"", true, false, state.Generator || state.ChangeGroup},
         {kMenuHelp, L"ヘルプ(&H)", L"", true, false},
         {kMenuExit, L"終了(&X)", L"", true, false},
     };
-    switch (menu.Show(Handle(), screen)) {
+    const int tag = menu.Show(Handle(), screen);
+    // The PIN may have been asked meanwhile: decide again at the choice.
+    const KMainMenuState now = MainMenuRules(options_ ? options_->IsOpen() : true, PinAsked());
+    switch (tag) {
         case kMenuGen:
-            generator_->Toggle();
+            if (now.GeneratorEnabled) generator_->Toggle();
             break;
         case kMenuChangeGroup:
-            ops_->TogglePage();
+            if (now.ChangeGroupEnabled) ops_->TogglePage();
             break;
         case kMenuHelp:
             ShowHelp();
@@ -36,7 +40,7 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
 }
 
 void TFKeyra::PMenuListPopupAndRun(POINT screen) {
-    if (!ops_) return;
+    if (!ops_ || PinAsked()) return;
     const KListMenuState state = ops_->PMenuListPopup(ClipboardHasEntry(Handle()));
     kf::PopupMenu menu;
     menu.items = {
@@ -51,14 +55,14 @@ void TFKeyra::PMenuListPopupAndRun(POINT screen) {
 }
 
 void TFKeyra::PMenuButtonPopupAndRun(POINT screen) {
-    if (!ops_) return;
+    if (!ops_ || PinAsked()) return;
     kf::PopupMenu menu;
     menu.items = {{1, L"コピー(&C)", L"", true, false}};
-    if (menu.Show(Handle(), screen) == 1 && ops_) ops_->PMenuButtonClick(bank_->LastIndex);
+    if (menu.Show(Handle(), screen) == 1 && ops_ && !PinAsked()) ops_->PMenuButtonClick(bank_->LastIndex);
 }
 
 bool TFKeyra::ListKey(UINT key) {
-    if (!ops_) return false;
+    if (!ops_ || PinAsked()) return false;
     const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     int tag = 0;
     if (ctrl && key == 'C') tag = kListCopy;
@@ -70,6 +74,7 @@ bool TFKeyra::ListKey(UINT key) {
 }
 
 void TFKeyra::FocusNext(HWND from, bool backwards) {
+    if (PinAsked()) return;
     const HWND order[] = {list_->Handle(), edits_[0]->Handle(), edits_[1]->Handle(),
                           edits_[2]->Handle(), edits_[3]->Handle(), memo_->Handle()};
     constexpr int count = static_cast<int>(std::size(order));

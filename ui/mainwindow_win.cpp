@@ -314,6 +314,7 @@ void TFKeyra::SetPaintColor(std::int32_t color) {
 
 void TFKeyra::OnBankButton(int index) {
     if (!engine_) return;
+    if (PinAsked() && !BankButtonActsWhileAsked(index)) return;
     if (ops_->OnBankButton(index)) return;
     switch (index) {
         case kHelp:

@@ -55,6 +55,11 @@ public:
     void SetPaintColor(std::int32_t color) override;
     void ArrangeControls();
     void ShowHelp();
+    // While the PIN is asked: the list, the fields and the memo take no input and the
+    // generator is hidden (mainwindow_entries_win.cpp).
+    bool PinAsked() const;
+    void LockEntries(bool locked);
+    void FocusList();
 
 private:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

@@ -1,6 +1,7 @@
 #include "ui/pinlock.h"
 
 #include "app/kengine.h"
+#include "app/mainbank.h"
 
 bool IsValidPin(const std::u16string& pin) {
     if (pin.size() != 4) return false;
@@ -11,7 +12,19 @@ bool IsValidPin(const std::u16string& pin) {
 
 bool PinAskedAtStart(const KEngine& engine) { return engine.PINMode == 1 && IsValidPin(engine.PINNo); }
 
+KMainMenuState MainMenuRules(bool optionsOpen, bool pinAsked) {
+    KMainMenuState s;
+    s.Generator = s.ChangeGroup = !pinAsked;
+    s.GeneratorEnabled = s.ChangeGroupEnabled = !pinAsked && !optionsOpen;
+    return s;
+}
+
+bool BankButtonActsWhileAsked(int index) {
+    return index == kmainbank::kHelp || index == kmainbank::kMinimize || index == kmainbank::kClose;
+}
+
 void TPinLock::Ask() {
+    view_.SetWindowLocked(true);
     view_.ShowPinPanel();
     view_.SetPinText(u"");
     view_.FocusPin(false);
@@ -41,6 +54,8 @@ void TPinLock::Typed() {
     if (IsValidPin(typed) && typed == engine_.PINNo) {
         view_.HidePinPanel(false);
         Mode = kHidden;
+        view_.SetWindowLocked(false);
+        view_.FocusList();
     } else {
         view_.SetPinText(u"");
         view_.FocusPin(false);

@@ -23,6 +23,9 @@ public:
     virtual void SetPinBox(bool checked) = 0;
     virtual void Beep() = 0;
     virtual void Repaint() = 0;
+    // While the PIN is asked the list, the fields and the generator are out of reach.
+    virtual void SetWindowLocked(bool locked) = 0;
+    virtual void FocusList() = 0;
 };
 
 // Exactly four digits "0".."9": the only PIN that can be typed and matched.
@@ -30,6 +33,18 @@ bool IsValidPin(const std::u16string& pin);
 // Whether the start asks for the PIN. A PIN that can never be typed would lock the user out
 // of every entry, so such a file asks for none.
 bool PinAskedAtStart(const KEngine& engine);
+
+// The main menu's items beside help and exit, as offered.
+struct KMainMenuState {
+    bool Generator = true, GeneratorEnabled = true;
+    bool ChangeGroup = true, ChangeGroupEnabled = true;
+};
+// While the PIN is asked the menu offers only help and exit: the generator's used-password
+// check reads the stored entries, and a group switch fills the fields.
+KMainMenuState MainMenuRules(bool optionsOpen, bool pinAsked);
+// Whether the main window's bank button `index` acts while the PIN is asked: only the title
+// row's help, minimize and close; no group, field or "OP" button and no page switch.
+bool BankButtonActsWhileAsked(int index);
 
 class TPinLock {
 public:
@@ -40,6 +55,8 @@ public:
     // 1 while the options panel sets CheckBoxDispPIN itself: its click then does nothing.
     int Loading = 0;
     int Mode = kHidden;
+    // Asking for the PIN: nothing but help, minimize and exit is reachable.
+    bool Locked() const { return Mode == kAsking; }
 
     // At the first activation with PINMode 1.
     void Ask();

@@ -104,3 +104,7 @@ void TPinPanel::SetPinBox(bool checked) {
 void TPinPanel::Beep() { ::Beep(2000, 100); }
 
 void TPinPanel::Repaint() { InvalidateRect(form_.Handle(), nullptr, TRUE); }
+
+void TPinPanel::SetWindowLocked(bool locked) { form_.LockEntries(locked); }
+
+void TPinPanel::FocusList() { form_.FocusList(); }

@@ -39,6 +39,8 @@ private:
     void SetPinBox(bool checked) override;
     void Beep() override;
     void Repaint() override;
+    void SetWindowLocked(bool locked) override;
+    void FocusList() override;
 
     TFKeyra& form_;
     TPinLock lock_;

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/kengine.h"
+#include "app/mainbank.h"
 
 namespace {
 
@@ -24,6 +27,10 @@ public:
     void SetPinBox(bool checked) override { lock->CheckBoxClicked(box = checked); }
     void Beep() override { ++beeps; }
     void Repaint() override {}
+    void SetWindowLocked(bool l) override { locked = l; }
+    void FocusList() override { ++listFocused; }
+    bool locked = false;
+    int listFocused = 0;
 };
 
 struct PinLockTest : ::testing::Test {
@@ -50,20 +57,49 @@ TEST(PinRules, OnlyAFourDigitPinIsAskedAtStart) {
     }
 }
 
+TEST(PinRules, WhileThePinIsAskedOnlyHelpMinimizeAndCloseAct) {
+    using namespace kmainbank;
+    struct Case {
+        bool options, asked;
+        KMainMenuState expected;
+    };
+    const Case cases[] = {
+        {false, false, {true, true, true, true}},
+        {true, false, {true, false, true, false}},  // the options panel greys them
+        {false, true, {false, false, false, false}},
+        {true, true, {false, false, false, false}},
+    };
+    for (const Case& c : cases) {
+        const KMainMenuState s = MainMenuRules(c.options, c.asked);
+        EXPECT_EQ((std::vector<bool>{s.Generator, s.GeneratorEnabled, s.ChangeGroup, s.ChangeGroupEnabled}),
+                  (std::vector<bool>{c.expected.Generator, c.expected.GeneratorEnabled, c.expected.ChangeGroup,
+                                     c.expected.ChangeGroupEnabled}))
+            << "options " << c.options << ", asked " << c.asked;
+    }
+    for (int index : {kHelp, kMinimize, kClose}) EXPECT_TRUE(BankButtonActsWhileAsked(index)) << index;
+    for (int index : {kPageSwitch, Group(1), Group(10), Options(5), Options(10), Field(kTitleField),
+                      Field(kIdField), Field(kPassField), Field(kUrlField)})
+        EXPECT_FALSE(BankButtonActsWhileAsked(index)) << index;
+}
+
 TEST_F(PinLockTest, AskPassesOnlyOnTheRightFourthDigitAndBeepsOnAWrongPin) {
     engine.PINNo = u"2468";
     lock.Ask();
     EXPECT_EQ(lock.Mode, TPinLock::kAsking);
     EXPECT_TRUE(view.shown && !view.settingControls);
+    EXPECT_TRUE(lock.Locked() && view.locked) << "the list and the fields are out of reach";
     Type(u"246");
     EXPECT_EQ(view.text, u"246") << "fewer than four digits do nothing";
     Type(u"2469");
     EXPECT_EQ(view.text, u"") << "a wrong PIN empties the box";
     EXPECT_EQ(view.beeps, 1);
-    EXPECT_TRUE(view.shown);
+    EXPECT_TRUE(view.shown && view.locked);
+    EXPECT_EQ(view.listFocused, 0);
     Type(u"2468");
     EXPECT_EQ(lock.Mode, TPinLock::kHidden);
     EXPECT_FALSE(view.shown || view.optionsShown) << "the options panel was not open";
+    EXPECT_FALSE(lock.Locked() || view.locked);
+    EXPECT_EQ(view.listFocused, 1) << "the right PIN puts the focus on the list";
     Type(u"0000");
     EXPECT_EQ(view.beeps, 1) << "typing acts only while asking";
 }
@@ -74,6 +110,7 @@ TEST_F(PinLockTest, SettingRegistersOnlyFourDigits) {
     EXPECT_EQ(lock.Mode, TPinLock::kHidden) << "a tick by the program starts nothing";
     lock.CheckBoxClicked(true);
     EXPECT_EQ(lock.Mode, TPinLock::kSetting);
+    EXPECT_FALSE(lock.Locked() || view.locked) << "setting from the options panel locks nothing";
     EXPECT_EQ(view.text, u"1357") << "the current PIN is shown";
     EXPECT_TRUE(view.caretAtEnd && view.settingControls && !view.optionsShown);
     Type(u"9999");

@@ -148,6 +148,12 @@ TEST_F(Lists, PasswordUsedOnlyWhenAnEntryBeginsWithIt) {
     EXPECT_EQ(IsPasswordUsed(&host.table, u"", m), 0);
 }
 
+TEST(UsedHint, ShowsThePasswordOnlyWhenTheMainWindowShowsPasswords) {
+    const KMatch m{u"銀行", u"s3cret"};
+    EXPECT_EQ(UsedHint(m, 1), u"銀行 s3cret");
+    EXPECT_EQ(UsedHint(m, 0), u"銀行") << "masked: the title only";
+}
+
 TEST_F(Lists, ComposedPasswordsJoinTheBoxesInTheirOrders) {
     name.text = u"N";
     EXPECT_EQ(lists.Pass2(), u"N");
