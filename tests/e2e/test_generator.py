@@ -307,17 +307,20 @@ def markers(folder):
 
 
 @test
-def test_dlls_planted_beside_the_program_are_never_loaded(fx):
+def test_planted_dlls_are_never_loaded_and_a_masked_password_stays_out_of_the_hint(fx):
     planted = os.path.join(os.path.dirname(h.Env.kprobe), "kplanted.dll")
     check(os.path.isfile(planted), "kplanted.dll is built beside kprobe (%s)" % planted)
     with open(planted, "rb") as f:
         dll = f.read()
-    files = {"keyra.kr": h.settings_lines(Left="600"), "keyra.chm": test_help.built_chm()}
+    # Passwords masked in the main window (DispPassMode 0): the used-password hint names only the title.
+    files = {"keyra.kr": h.settings_lines(Left="600", DispPassMode="0") + [m.entry_line(0, *USED)],
+             "keyra.chm": test_help.built_chm()}
     files.update({name: dll for name in PLANTED})
     k = fx.keyra(files=files, env={"WINEDLLOVERRIDES": PLANT_OVERRIDES})
     m.park_mouse()
     k.start_and_wait()
     h.wait_until(lambda: m.mprobe("gui", k.hwnd)["active"] == k.hwnd, 30, what="the main window to be active")
+    check_eq(markers(k.folder), [], "planted DLLs loaded by the start")
     mw = m.MainWindow(k)
     # The help (HTML Help), a random password (CNG), the click watch (DirectInput) and every
     # control (the common controls) all run, each from the system's own library.
@@ -329,6 +332,10 @@ def test_dlls_planted_beside_the_program_are_never_loaded(fx):
     gen.press(2)
     pw = h.wait_until(lambda: gen.text(gen.pass1), 15, what="a random password")
     check(follows_class_rules(pw), "class rules of %r" % pw)
+    gen.type_into(gen.pass1, "Kx7-por")
+    h.xdotool("mousemove", *m.centre(gen.pass1["rect"]))
+    h.wait_until(lambda: USED[0] in gen.hints(), 15, what="the hint %r over PASS1" % USED[0])
+    check(not any(USED[2] in t for t in gen.hints()), "no password in the hint: %r" % gen.hints())
     check_eq(k.close(), 0, "exit code")
     check_eq(markers(k.folder), [], "planted DLLs that were loaded")
 

@@ -15,6 +15,7 @@ PIN_BOX = "起動時に暗証番号を入力する"
 PASS_BOX = "パスワードを表示する"
 PIN_LABEL = "暗証番号を入力してください"
 ES_PASSWORD = 0x0020
+WS_DISABLED = 0x08000000
 
 
 class Panels:
@@ -217,12 +218,31 @@ def test_a_registered_pin_is_asked_at_the_next_start_and_only_the_right_one_pass
     check(p.pin["rect"]["top"] - mw2.win["rect"]["top"] == 22, "the PIN panel covers the window below the title row")
     check(not any(c["visible"] for c in p.pin_kids if c["class"] == "TKButton"), "no buttons while asking")
     h.wait_until(lambda: m.mprobe("gui", again.hwnd)["focus"] == p.pin_edit()["hwnd"], 15, what="focus in the PIN box")
+
+    # Meanwhile the menu offers only help and exit, on the title row and over a field button
+    # alike, and neither the keyboard nor a click reaches the entries or the clipboard.
+    m.set_clipboard("外のテキスト")
+    locked_menu = [("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
+    for x, y in (mw2.bare_point(), m.centre(mw2.button("pass")["rect"])):
+        m.open_menu_matching(x, y, locked_menu, lambda: m.right_click_at(x, y))
+        m.dismiss_menu()
+    check(all(c["style"] & WS_DISABLED for c in [mw2.list, mw2.memo] + mw2.fields), "list, fields and memo disabled")
+    for caption in ("pass", "id", "2"):
+        h.click_child(mw2.button(caption))
+    h.wait_until(lambda: m.mprobe("gui", again.hwnd)["focus"] == p.pin_edit()["hwnd"], 15, what="focus back in the PIN box")
+    h.keys("Tab", "ctrl+c", "Delete", "shift+Tab")
+    check(m.stays(lambda: m.clipboard()["text"] == "外のテキスト", 1), "the clipboard unchanged")
+    check_eq(m.mprobe("gui", again.hwnd)["focus"], p.pin_edit()["hwnd"], "the focus stays in the PIN box")
+    check_eq(mw2.field_texts(), ["銀行", "id", "pw", ""], "the entry unchanged")
+    check(not [w for w in h.windows_of_class("VIDodureza") if w["visible"]], "no generator")
     h.type_text("1243")
     h.wait_until(lambda: p.text(p.pin_edit()) == "", 15, what="a wrong PIN emptied")
     check(Panels(again).pin["visible"], "a wrong PIN is refused")
     h.type_text("1234")
     h.wait_until(lambda: not Panels(again).pin["visible"], 15, what="the right PIN to pass")
-    mw2.refresh().click_row(0)
+    mw2.refresh().wait_focus(mw2.list, "the list after the right PIN")
+    check(not any(c["style"] & WS_DISABLED for c in [mw2.list, mw2.memo] + mw2.fields), "the entries usable")
+    mw2.click_row(0)
     check_eq(mw2.field_texts()[0], "銀行", "the entries are reachable")
 
 
