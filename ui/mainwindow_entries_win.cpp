@@ -13,7 +13,6 @@
 #include "app/enginepaste.h"
 #include "ui/mainwindow_win.h"
 #include "ui/optionsseam.h"
-
 #include "ui/pinpanel_win.h"
 
 // ---- the PIN lock ----
