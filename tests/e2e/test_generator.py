@@ -322,8 +322,8 @@ def test_planted_dlls_are_never_loaded_and_a_masked_password_stays_out_of_the_hi
     h.wait_until(lambda: m.mprobe("gui", k.hwnd)["active"] == k.hwnd, 30, what="the main window to be active")
     check_eq(markers(k.folder), [], "planted DLLs loaded by the start")
     mw = m.MainWindow(k)
-    # The help (HTML Help), a random password (CNG), the click watch (DirectInput) and every
-    # control (the common controls) all run, each from the system's own library.
+    # The help (HTML Help), a random password (CNG), the click watch (DirectInput, since the
+    # activation) and every control (the common controls) run, each from the system's library.
     test_help.choose_help(mw)
     h.wait_until(test_help.help_windows, 30, what="the help window")
     gen = open_generator(k, mw)

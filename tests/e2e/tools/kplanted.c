@@ -22,9 +22,7 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
 #define FAILS(name) __declspec(dllexport) LONG_PTR WINAPI name(void) { return (LONG_PTR)0x80004005; }
 FAILS(DirectInput8Create)
 FAILS(BCryptGenRandom)
-FAILS(BCryptOpenAlgorithmProvider)
 FAILS(HtmlHelpW)
-FAILS(HtmlHelpA)
 FAILS(InitCommonControlsEx)
 FAILS(SetWindowSubclass)
 FAILS(RemoveWindowSubclass)
