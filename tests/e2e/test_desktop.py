@@ -150,7 +150,7 @@ def test_paste_latency_against_paste_wait(fx):
             pad = m.notepad(fx, OVERLAPPING_NOTEPAD if with_wm else m.NOTEPAD_RECT)
             mw.refresh()
             button = m.centre(mw.button("pass")["rect"])
-            runs = [timed_paste(pad, button) for _ in range(3)]
+            runs = [timed_paste(pad, button) for _ in range(5)]
             figures.append("PasteWait %d: median %.0f ms (runs %s)"
                            % (wait, statistics.median(runs), ", ".join("%.0f" % r for r in runs)))
             for item in reversed(fx.items):
