@@ -6,6 +6,8 @@
 //   kmainprobe move <hwnd> <x> <y> [w h] moves (and sizes) a top-level window without activating it
 //   kmainprobe setclip <utf8-hex>        puts a Unicode text on the clipboard (empty hex: empties it)
 //   kmainprobe foreground                the foreground window
+//   kmainprobe front <hwnd>              puts a top-level window in front, as a program that
+//                                        takes the focus would
 //   kmainprobe lbrow <hwnd> <row>        screen rectangle of a list box row (from its item height)
 //   kmainprobe menushot                  pixels of the first open popup menu, rows of "rrggbb"
 //   kmainprobe refmenu <x> <y> <item>... opens this tool's own popup menu at (x, y) with the given
@@ -160,6 +162,23 @@ int CmdForeground() {
     DWORD pid = 0;
     if (f) GetWindowThreadProcessId(f, &pid);
     return Emit("{\"ok\":true,\"hwnd\":" + Handle(f) + ",\"pid\":" + Num(pid) + "}");
+}
+
+int CmdFront(int argc, wchar_t** argv) {
+    if (argc < 3) return Fail("usage: front <hwnd>");
+    HWND h = ParseHandle(argv[2]);
+    if (!IsWindow(h)) return Fail("no such window");
+    // Sharing the input state of the thread in front makes the switch its own request.
+    const DWORD mine = GetCurrentThreadId();
+    HWND before = GetForegroundWindow();
+    const DWORD theirs = before ? GetWindowThreadProcessId(before, nullptr) : 0;
+    const bool attach = theirs != 0 && theirs != mine && AttachThreadInput(mine, theirs, TRUE);
+    SetForegroundWindow(h);
+    BringWindowToTop(h);
+    if (attach) AttachThreadInput(mine, theirs, FALSE);
+    for (int i = 0; i < 200 && GetForegroundWindow() != h; ++i) Sleep(10);
+    if (GetForegroundWindow() != h) return Fail("the window did not come to the front");
+    return Emit("{\"ok\":true}");
 }
 
 // Says "ready", then polls an edit box until it holds text; reports the milliseconds from the
@@ -333,6 +352,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"move") return CmdMove(argc, argv);
     if (cmd == L"setclip") return CmdSetClip(argc, argv);
     if (cmd == L"foreground") return CmdForeground();
+    if (cmd == L"front") return CmdFront(argc, argv);
     if (cmd == L"lbrow") return CmdLbRow(argc, argv);
     if (cmd == L"waittext") return CmdWaitText(argc, argv);
     if (cmd == L"menushot") return CmdMenuShot();
