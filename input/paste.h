@@ -84,7 +84,7 @@ constexpr std::int32_t kForegroundDeadlineMs = 1000;
 // How long the target must have been in front before anything is sent to it (or PasteWait, if
 // shorter). A window manager may first report the target in front and then give the focus
 // to the desktop; keys sent in between would go nowhere, or somewhere else.
-constexpr std::int32_t kSteadyForegroundMs = 100;
+constexpr std::int32_t kSteadyForegroundMs = 50;
 
 class KPasteExecutor {
 public:

@@ -21,7 +21,7 @@ KPasteStep S(A action, std::uintptr_t window = 0, std::int32_t a = 0, std::int32
 
 constexpr std::int32_t kPid = 7, kTid = 9;
 
-KPasteStep Await(std::uintptr_t window, std::int32_t at, std::int32_t steady = 100) {
+KPasteStep Await(std::uintptr_t window, std::int32_t at, std::int32_t steady = kSteadyForegroundMs) {
     return S(A::AwaitForeground, window, at, steady);
 }
 KPasteStep Check(std::uintptr_t window = kTarget) { return S(A::CheckForeground, window); }
