@@ -144,6 +144,17 @@ void KEntryOps::MaskPassword() {
 
 int KEntryOps::SendPending() {
     if (engine_.PendingText.empty()) return 0;
+    if (sending_) {
+        // A second press while a paste waits: its text would replace the one being pasted.
+        services_.RefusePaste();
+        WipeText(engine_.PendingText);
+        return 0;
+    }
+    struct Sending {
+        bool& flag;
+        explicit Sending(bool& f) : flag(f) { flag = true; }
+        ~Sending() { flag = false; }
+    } sending(sending_);
     // When the text is not on the clipboard, the clipboard may still hold an older one,
     // another entry's password say: a Ctrl+V would type that.
     if (services_.SetClipboardText(engine_.PendingText)) {

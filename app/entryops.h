@@ -128,4 +128,5 @@ private:
     KIdTable& table_;
     KEntryView& view_;
     KEntryServices& services_;
+    bool sending_ = false;  // a paste runs, pumping messages that may press another button
 };

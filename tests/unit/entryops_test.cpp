@@ -80,7 +80,11 @@ public:
         privateEntry.reset();
         return true;
     }
-    void PasteToTarget() override { ++pastes; }
+    std::function<void()> duringPaste;
+    void PasteToTarget() override {
+        ++pastes;
+        if (duringPaste) duringPaste();
+    }
     void RefusePaste() override { ++refusals; }
     void OpenDocument(const std::u16string& text) override { opened.push_back(text); }
     bool OptionsPanelOpen() override { return panelOpen; }
@@ -539,6 +543,21 @@ TEST_F(EntryOpsTest, ATextNotOnTheClipboardIsNeverPastedAndBeeps) {
     view.Press(33);
     EXPECT_EQ(services.pastes, 1);
     EXPECT_EQ(services.refusals, 0);
+}
+
+TEST_F(EntryOpsTest, APressDuringAPasteNeitherReplacesItsTextNorPastesAgain) {
+    StartUp();
+    engine.PasteMode = 1;
+    services.duringPaste = [&] {
+        services.duringPaste = nullptr;
+        view.Press(31);  // the messages pumped while the paste waits
+    };
+    view.Press(33);
+    EXPECT_EQ(services.clipboardTexts, (std::vector<std::u16string>{u"pw0"}));
+    EXPECT_EQ(services.pastes, 1);
+    EXPECT_EQ(services.refusals, 1);
+    view.Press(31);  // once it is over, the next press pastes
+    EXPECT_EQ(services.pastes, 2);
 }
 
 TEST_F(EntryOpsTest, EmptyFieldsSendAndOpenNothing) {
