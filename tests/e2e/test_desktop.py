@@ -161,8 +161,8 @@ def test_a_saved_minimized_position_opens_on_screen(fx):
 
 
 def timed_paste(pad, button):
-    """Milliseconds from the click on `button` to the text's arrival in Notepad's empty edit box:
-    counted from xdotool's start, and from its return (when the press has been sent)."""
+    """Milliseconds from the click on `button` to the text's arrival in Notepad's empty edit box,
+    counted from xdotool's start (its return comes at no steady moment after the press)."""
     pad.set_text("")
     # Started before the click into Notepad: under a window manager a program that starts
     # may take the focus, and the paste then rightly refuses to type.
@@ -176,7 +176,6 @@ def timed_paste(pad, button):
         m.past_double_click_time()
         clicked = time.monotonic()
         h.xdotool("click", "1")
-        sent = time.monotonic()
         out = watcher.stdout.read().decode().strip().splitlines()
         watcher.wait(timeout=30)
     finally:
@@ -185,7 +184,7 @@ def timed_paste(pad, button):
             watcher.wait(timeout=10)
     answer = h.json.loads(out[-1]) if out else {}
     check(answer.get("ok"), "the text arrived: %r" % answer)
-    return answer["ms"] - (clicked - ready) * 1000.0, answer["ms"] - (sent - ready) * 1000.0
+    return answer["ms"] - (clicked - ready) * 1000.0
 
 
 @test
@@ -201,11 +200,8 @@ def test_paste_latency_against_paste_wait(fx):
             mw.refresh()
             button = m.centre(mw.button("pass")["rect"])
             runs = [timed_paste(pad, button) for _ in range(5)]
-            started = [r[0] for r in runs]
-            sent = [r[1] for r in runs]
-            figures.append("PasteWait %d: median %.0f ms (runs %s; from the sent press %.0f ms)"
-                           % (wait, statistics.median(started), ", ".join("%.0f" % r for r in started),
-                              statistics.median(sent)))
+            figures.append("PasteWait %d: median %.0f ms (runs %s)"
+                           % (wait, statistics.median(runs), ", ".join("%.0f" % r for r in runs)))
             for item in reversed(fx.items):
                 item.cleanup()
             fx.items = []
