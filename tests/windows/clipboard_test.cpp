@@ -166,28 +166,6 @@ TEST(ClipboardText, SilentWhenTheClipboardIsBusy) {
     EXPECT_EQ(block, Utf16zBytes(u"before"));
 }
 
-TEST(ClipboardClear, EmptiesOnlyWhatIsStillOurs) {
-    // Ours, then another program's: the close leaves that one.
-    ASSERT_TRUE(PutClipboardText(nullptr, u"secret"));
-    ASSERT_EQ(RunToEnd(Tool() + L" write #13 " + Hex(Utf16zBytes(u"他"))), 0);
-    ClearOwnClipboard(true);
-    std::vector<unsigned char> block;
-    ASSERT_TRUE(BlockOf(CF_UNICODETEXT, block));
-    EXPECT_EQ(block, Utf16zBytes(u"他"));
-
-    for (bool entry : {false, true}) {
-        if (entry) {
-            CopyEntry(nullptr, Entry(u"t", u"id", u"pw", u"", u""));
-        } else {
-            ASSERT_TRUE(PutClipboardText(nullptr, u"secret"));
-        }
-        ClearOwnClipboard(false);  // not due yet
-        EXPECT_FALSE(Formats().empty()) << entry;
-        ClearOwnClipboard(true);
-        EXPECT_TRUE(Formats().empty()) << entry;
-    }
-}
-
 TEST(ClipboardEntry, CopyPutsOnlyThePrivateFormat) {
     const KIdData e = Entry(u"銀行", u"taro", u"p=\\1\r\n2", u"https://x.jp", u"メモ");
     CopyEntry(nullptr, e);

@@ -165,20 +165,11 @@ int CmdForeground() {
 }
 
 int CmdFront(int argc, wchar_t** argv) {
-    if (argc < 3) return Fail("usage: front <hwnd>");
-    HWND h = ParseHandle(argv[2]);
+    HWND h = argc > 2 ? ParseHandle(argv[2]) : nullptr;
     if (!IsWindow(h)) return Fail("no such window");
-    // Sharing the input state of the thread in front makes the switch its own request.
-    const DWORD mine = GetCurrentThreadId();
-    HWND before = GetForegroundWindow();
-    const DWORD theirs = before ? GetWindowThreadProcessId(before, nullptr) : 0;
-    const bool attach = theirs != 0 && theirs != mine && AttachThreadInput(mine, theirs, TRUE);
     SetForegroundWindow(h);
-    BringWindowToTop(h);
-    if (attach) AttachThreadInput(mine, theirs, FALSE);
     for (int i = 0; i < 200 && GetForegroundWindow() != h; ++i) Sleep(10);
-    if (GetForegroundWindow() != h) return Fail("the window did not come to the front");
-    return Emit("{\"ok\":true}");
+    return GetForegroundWindow() == h ? Emit("{\"ok\":true}") : Fail("the window did not come to the front");
 }
 
 // Says "ready", then polls an edit box until it holds text; reports the milliseconds from the
