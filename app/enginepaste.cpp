@@ -10,6 +10,8 @@ KPasteInput PasteInputFrom(const KEngine& engine, std::uintptr_t memoWindow) {
     in.EnterMode = engine.EnterMode;
     in.ClearMode = engine.ClearMode;
     in.TargetWindow = engine.TargetWindow;
+    in.TargetProcess = engine.TargetProcess;
+    in.TargetThread = engine.TargetThread;
     in.MemoWindow = memoWindow;
     in.TargetX = engine.TargetX;
     in.TargetY = engine.TargetY;

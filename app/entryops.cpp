@@ -13,6 +13,14 @@ constexpr int kRows = KIdTable::kPerGroup;
 
 bool ValidRow(int row) { return row >= 0 && row < kRows; }
 
+// Overwrites a text that may be a password before letting it go; volatile, so the writes
+// stay although the text is not read again.
+void WipeText(std::u16string& text) {
+    volatile char16_t* p = text.empty() ? nullptr : &text[0];
+    for (std::size_t i = 0; i < text.size(); ++i) p[i] = 0;
+    text.clear();
+}
+
 }  // namespace
 
 KListMenuState ListMenuRules(const KEngine& engine, const KIdTable& table, int selectedRow,
@@ -136,8 +144,25 @@ void KEntryOps::MaskPassword() {
 
 int KEntryOps::SendPending() {
     if (engine_.PendingText.empty()) return 0;
-    services_.SetClipboardText(engine_.PendingText);
-    if (engine_.PasteMode != 0) services_.PasteToTarget();
+    if (sending_) {
+        // A second press while a paste waits: its text would replace the one being pasted.
+        services_.RefusePaste();
+        WipeText(engine_.PendingText);
+        return 0;
+    }
+    struct Sending {
+        bool& flag;
+        explicit Sending(bool& f) : flag(f) { flag = true; }
+        ~Sending() { flag = false; }
+    } sending(sending_);
+    // When the text is not on the clipboard, the clipboard may still hold an older one,
+    // another entry's password say: a Ctrl+V would type that.
+    if (services_.SetClipboardText(engine_.PendingText)) {
+        if (engine_.PasteMode != 0) services_.PasteToTarget();
+    } else {
+        services_.RefusePaste();
+    }
+    WipeText(engine_.PendingText);
     return 0;
 }
 
@@ -199,6 +224,7 @@ void KEntryOps::FieldButton(int index) {
         // An address goes to the clipboard and, in the normal mode, to the shell; never typed.
         services_.SetClipboardText(engine_.PendingText);
         if (engine_.PasteMode == 1) OpenDocument(engine_.PendingText);
+        WipeText(engine_.PendingText);
         return;
     }
     SendPending();

@@ -40,8 +40,11 @@ public:
 class KEntryServices {
 public:
     virtual ~KEntryServices() = default;
-    virtual void SetClipboardText(const std::u16string& text) = 0;
+    // False when the text could not be put on the clipboard.
+    virtual bool SetClipboardText(const std::u16string& text) = 0;
     virtual void PasteToTarget() = 0;
+    // Tells the user that a field's text was neither put on the clipboard nor typed.
+    virtual void RefusePaste() = 0;
     virtual void OpenDocument(const std::u16string& text) = 0;
     virtual bool OptionsPanelOpen() = 0;
     // Closes the options panel with its settings applied; may change ShortButtonNum,
@@ -125,4 +128,5 @@ private:
     KIdTable& table_;
     KEntryView& view_;
     KEntryServices& services_;
+    bool sending_ = false;  // a paste runs, pumping messages that may press another button
 };

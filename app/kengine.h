@@ -47,6 +47,7 @@ struct KEngine : KSettings {
     std::int32_t HomeX = 0, HomeY = 0;
     std::int32_t TargetX = 0, TargetY = 0;
     std::uintptr_t TargetWindow = 0;
+    std::uint32_t TargetProcess = 0, TargetThread = 0;  // owners of TargetWindow at the click
     std::int32_t ScreenWidth = 0, ScreenHeight = 0;
     std::int32_t MemoTarget = 0;
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "input/clipclaim.h"
 #include "input/entryformat.h"
 #include "core/kerror.h"
 #include "storage/kplatform.h"
@@ -23,9 +24,27 @@ bool OpenClipboardPatiently(HWND owner) {
     throw KError(kplat::SystemErrorText(code));
 }
 
-// Hands a block to the open clipboard; frees it when the clipboard does not take it.
-void GiveBlock(UINT format, HGLOBAL block) {
-    if (block && !SetClipboardData(format, block)) GlobalFree(block);
+// Zeroes a movable block that may hold a password; the compiler may not drop this write.
+void WipeBlock(HGLOBAL block) {
+    if (!block) return;
+    if (void* p = GlobalLock(block)) {
+        SecureZeroMemory(p, GlobalSize(block));
+        GlobalUnlock(block);
+    }
+}
+
+void WipeText(std::u16string& text) {
+    if (!text.empty()) SecureZeroMemory(&text[0], text.size() * sizeof(char16_t));
+    text.clear();
+}
+
+// Hands a block to the open clipboard; wipes and frees it when the clipboard does not take it.
+bool GiveBlock(UINT format, HGLOBAL block) {
+    if (!block) return false;
+    if (SetClipboardData(format, block)) return true;
+    WipeBlock(block);
+    GlobalFree(block);
+    return false;
 }
 
 HGLOBAL TextBlock(UINT flags, const std::u16string& text) {
@@ -42,11 +61,14 @@ HGLOBAL TextBlock(UINT flags, const std::u16string& text) {
     return block;
 }
 
-// Keeps passwords out of the clipboard history and the cloud clipboard.
+// Keeps passwords out of the clipboard history, the cloud clipboard and the copies that
+// clipboard managers and viewers keep.
 void ExcludeFromHistory() {
     static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
     static const UINT cloud = RegisterClipboardFormatW(L"CanUploadToCloudClipboard");
-    for (UINT format : {history, cloud}) {
+    static const UINT monitors = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    static const UINT viewers = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+    for (UINT format : {history, cloud, monitors, viewers}) {
         if (!format) continue;
         HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
         if (!block) continue;
@@ -60,31 +82,97 @@ void ExcludeFromHistory() {
     }
 }
 
+// The clear of what we put on the clipboard, run by a timer of the user-interface thread so
+// that it needs no window (the generator's copies count as well, and may outlive it).
+KClipboardClaim g_claim;
+UINT_PTR g_timer = 0;
+
+std::int64_t NowMs() { return static_cast<std::int64_t>(GetTickCount64()); }
+
+void ArmClear(std::int64_t ms);
+void CALLBACK ClearTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_timer) KillTimer(nullptr, g_timer);
+    g_timer = 0;
+    ClearOwnClipboard(false);
+}
+
+void ArmClear(std::int64_t ms) {
+    if (g_timer) KillTimer(nullptr, g_timer);
+    g_timer = SetTimer(nullptr, 0, static_cast<UINT>(ms > 0 ? ms : 1), ClearTimer);
+}
+
+// Right after our own write and close: the number the clipboard has now is that of our content.
+void ClaimWhatWeWrote() {
+    g_claim.Claim(GetClipboardSequenceNumber(), NowMs());
+    if (g_claim.Held()) ArmClear(kClipboardKeepMs);
+}
+
+void WipeFormat(UINT format) {
+    if (format && IsClipboardFormatAvailable(format)) WipeBlock(static_cast<HGLOBAL>(GetClipboardData(format)));
+}
+
 }  // namespace
+
+void ClearOwnClipboard(bool closing) {
+    if (!g_claim.Held()) return;
+    if (!closing && g_claim.DueInMs(NowMs()) > 0) {
+        ArmClear(g_claim.DueInMs(NowMs()));  // a paste renewed it
+        return;
+    }
+    if (!OpenClipboardPatiently(nullptr)) {
+        if (!closing) ArmClear(500);
+        return;
+    }
+    // Decided with the clipboard open, so nothing can be written between the look and the clear.
+    if (g_claim.Decide(GetClipboardSequenceNumber(), NowMs(), closing) == KClipboardVerdict::Clear) {
+        WipeFormat(CF_UNICODETEXT);
+        WipeFormat(KeyraClipboardFormat());
+        EmptyClipboard();
+    } else if (g_claim.Held()) {
+        ArmClear(500);  // a paste is using it; its end arms the full time again
+    }
+    CloseClipboard();
+}
+
+void HoldClipboard(bool on) {
+    g_claim.Hold(on, NowMs());
+    if (!on && g_claim.Held()) ArmClear(g_claim.DueInMs(NowMs()));
+}
 
 UINT KeyraClipboardFormat() {
     static const UINT format = RegisterClipboardFormatA("KEYRA");
     return format;
 }
 
-int SetClipboardText(HWND owner, const std::u16string& text) {
-    if (!OpenClipboardPatiently(owner)) return 0;
+bool PutClipboardText(HWND owner, const std::u16string& text) {
+    if (!OpenClipboardPatiently(owner)) return false;
     EmptyClipboard();
-    GiveBlock(CF_UNICODETEXT, TextBlock(GMEM_MOVEABLE | GMEM_DDESHARE, text));
-    ExcludeFromHistory();
+    const bool put = GiveBlock(CF_UNICODETEXT, TextBlock(GMEM_MOVEABLE | GMEM_DDESHARE, text));
+    if (put) ExcludeFromHistory();
     CloseClipboard();
+    if (put) ClaimWhatWeWrote();
+    return put;
+}
+
+int SetClipboardText(HWND owner, const std::u16string& text) {
+    PutClipboardText(owner, text);
     return 0;
 }
 
 void CopyEntry(HWND owner, const KIdData& entry) {
-    const std::u16string text = BuildEntryText(entry);
+    std::u16string text = BuildEntryText(entry);
     const UINT format = KeyraClipboardFormat();
-    if (!OpenClipboardPatiently(owner)) ThrowOpenFailure();
+    if (!OpenClipboardPatiently(owner)) {
+        WipeText(text);
+        ThrowOpenFailure();
+    }
     EmptyClipboard();
     // The block is unlocked before the clipboard takes it: afterwards it is no longer ours.
-    GiveBlock(format, TextBlock(GMEM_MOVEABLE, text));
-    ExcludeFromHistory();
+    const bool put = GiveBlock(format, TextBlock(GMEM_MOVEABLE, text));
+    if (put) ExcludeFromHistory();
     CloseClipboard();
+    if (put) ClaimWhatWeWrote();
+    WipeText(text);
 }
 
 KIdData ReadClipboardEntry(HWND owner) {
@@ -105,7 +193,9 @@ KIdData ReadClipboardEntry(HWND owner) {
         }
     }
     CloseClipboard();
-    return ParseEntryText(text);
+    KIdData entry = ParseEntryText(text);
+    WipeText(text);
+    return entry;
 }
 
 void PasteEntry(HWND owner, KIdData& target) {

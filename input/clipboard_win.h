@@ -9,8 +9,12 @@
 // The format number every program gets for the name "KEYRA".
 UINT KeyraClipboardFormat();
 
-// Puts the text (with its terminator) on the clipboard as Unicode text. Silent on failure;
-// returns 0.
+// Puts the text (with its terminator) on the clipboard as Unicode text; false when it is not
+// there (the clipboard stayed busy, no memory). What Keyra puts there is cleared again
+// kClipboardKeepMs later, unless something else has been put there since.
+bool PutClipboardText(HWND owner, const std::u16string& text);
+
+// The same, silent on failure; returns 0.
 int SetClipboardText(HWND owner, const std::u16string& text);
 
 // Replaces the clipboard's contents with the entry in the "KEYRA" format only.
@@ -25,3 +29,10 @@ KIdData ReadClipboardEntry(HWND owner);
 void PasteEntry(HWND owner, KIdData& target);
 
 bool ClipboardHasEntry(HWND owner);
+
+// Empties the clipboard if it still holds exactly what Keyra last put there: when that is due
+// (the timer calls it so), or at once when closing. Another program's content is kept.
+void ClearOwnClipboard(bool closing);
+
+// While a paste runs, the text it pastes stays; the keep time starts again at its end.
+void HoldClipboard(bool on);

@@ -55,11 +55,15 @@ std::vector<KPasteStep> BuildPastePlan(const KPasteInput& in) {
     if (memo && in.MemoWindow != 0) p.Add(KPasteAction::FocusMemo, in.MemoWindow);
     if (target == 0) return plan;
 
-    p.Add(KPasteAction::Foreground, target);
+    const std::int32_t wait = in.PasteWait > 0 ? in.PasteWait : 0;
+    const std::int32_t steady = wait < kSteadyForegroundMs ? wait : kSteadyForegroundMs;
+    // A password must never go to a window the user did not pick: every click and every key
+    // is preceded by a look at what is in front.
+    const auto check = [&] { p.Add(KPasteAction::CheckForeground, target); };
+
+    p.Add(KPasteAction::Foreground, target, static_cast<std::int32_t>(memo ? 0 : in.TargetProcess),
+          static_cast<std::int32_t>(memo ? 0 : in.TargetThread));
     p.Add(KPasteAction::PumpMessages);
-    // A password must never go to a window the user did not pick: no click and no key
-    // unless the target really is in front.
-    p.Add(KPasteAction::VerifyForeground, target, kForegroundDeadlineMs);
 
     // Without a screen size the click could land anywhere; then the paste goes without it.
     std::int32_t tx = 0, ty = 0, hx = 0, hy = 0;
@@ -70,28 +74,39 @@ std::vector<KPasteStep> BuildPastePlan(const KPasteInput& in) {
     const bool click = !memo && aimable && (in.PasteMode == 2 || in.PasteMode == 3);
 
     if (click) {
+        // The click needs the target in front but not PasteWait: that runs on meanwhile.
+        p.Add(KPasteAction::AwaitForeground, target, 0, steady);
         p.Add(KPasteAction::HideCursor);
         p.Add(KPasteAction::MoveAbsolute, 0, tx, ty);
+        check();
         p.Click();
         if (in.PasteMode == 3) {
             p.Add(KPasteAction::PumpMessages);
             p.Wait(100);
+            check();
             p.Click();
+            check();
             p.Key(kvk::Escape);
         }
     }
 
+    // One wait: PasteWait counted from the start, and the target steadily in front.
+    p.Add(KPasteAction::AwaitForeground, target, wait, steady);
+
     if (in.ClearMode == 1 && !memo) {
-        p.Wait(in.PasteWait);
+        check();
         p.Chord(kvk::Control, kvk::A);
+        check();
         p.Key(kvk::Delete);
+        p.Wait(wait);
     }
 
-    p.Wait(in.PasteWait);
+    check();
     p.Chord(kvk::Control, kvk::V);
 
     if (in.EnterMode == 1 && !memo) {
-        p.Wait(in.PasteWait);
+        p.Wait(wait);
+        check();
         p.Key(kvk::Return);
     }
 
@@ -103,8 +118,24 @@ std::vector<KPasteStep> BuildPastePlan(const KPasteInput& in) {
 }
 
 bool RunPastePlan(const std::vector<KPasteStep>& plan, KPasteExecutor& exec) {
-    for (const KPasteStep& step : plan) {
-        if (!exec.Execute(step)) return false;
+    bool hidden = false;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const KPasteStep& step = plan[i];
+        if (exec.Execute(step)) {
+            if (step.action == KPasteAction::HideCursor) hidden = true;
+            if (step.action == KPasteAction::ShowCursor) hidden = false;
+            continue;
+        }
+        if (hidden) {
+            // The plan ends with the way home: a move, then the cursor shown. Neither reaches
+            // the window in front.
+            const std::size_t last = plan.size() - 1;
+            if (plan[last].action == KPasteAction::ShowCursor) {
+                if (last > i + 1 && plan[last - 1].action == KPasteAction::MoveAbsolute) exec.Execute(plan[last - 1]);
+                exec.Execute(plan[last]);
+            }
+        }
+        return false;
     }
     return true;
 }

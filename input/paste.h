@@ -6,17 +6,26 @@
 #include <vector>
 
 enum class KPasteAction : std::int32_t {
-    Foreground,    // window
+    // window; a, b = its process and thread (0: whichever own the window now). Asks for the
+    // window to come to the front; the paste's clock starts here, and every later check
+    // compares the foreground window with this one, process and thread included, so that a
+    // handle reused by another program cannot pass.
+    Foreground,
     PumpMessages,
-    // window; a = milliseconds to wait for it. Fails when the window is gone or its top-level
-    // window has not come to the front by then: nothing after it may run.
-    VerifyForeground,
+    // window; a = milliseconds since Foreground before it may end, b = milliseconds the target
+    // must have been in front without a break. Pumps and watches meanwhile, asking the target
+    // to the front again while it is not there. Fails when the window is gone, or not in front
+    // by a + kForegroundDeadlineMs: nothing after it may run.
+    AwaitForeground,
+    // window. Fails unless the target is in front at this moment: it precedes every click and
+    // every key, so that nothing goes to a window that took the front meanwhile.
+    CheckForeground,
     FocusMemo,     // window
     HideCursor,
     MoveAbsolute,  // a = absolute x, b = absolute y (0..65535 scale)
     ButtonDown,
     ButtonUp,
-    Wait,          // a = milliseconds
+    Wait,          // a = milliseconds, pumping messages
     KeyDown,       // a = virtual-key code
     KeyUp,         // a = virtual-key code
     ShowCursor,
@@ -42,6 +51,8 @@ struct KPasteInput {
     std::int32_t EnterMode = 0;
     std::int32_t ClearMode = 0;
     std::uintptr_t TargetWindow = 0;
+    // Who owned TargetWindow when the user clicked it; 0 when not known.
+    std::uint32_t TargetProcess = 0, TargetThread = 0;
     std::uintptr_t MemoWindow = 0;
     std::int32_t TargetX = 0, TargetY = 0;
     std::int32_t HomeX = 0, HomeY = 0;
@@ -65,9 +76,15 @@ bool AbsoluteCoordinate(std::int32_t v, std::int32_t extent, std::int32_t& out);
 // The full sequence of one paste. Empty when there is nowhere to paste or PasteMode is 0.
 std::vector<KPasteStep> BuildPastePlan(const KPasteInput& in);
 
-// How long the paste waits for its target to come to the front. A window manager may take a
-// moment after our own activation; much longer and the user would wonder what happened.
+// How long past PasteWait the paste waits for its target to come to the front. A window
+// manager may take a moment after our own activation; much longer and the user would wonder
+// what happened.
 constexpr std::int32_t kForegroundDeadlineMs = 1000;
+
+// How long the target must have been in front before anything is sent to it (or PasteWait, if
+// shorter). A window manager may first report the target in front and then give the focus
+// to the desktop; keys sent in between would go nowhere, or somewhere else.
+constexpr std::int32_t kSteadyForegroundMs = 50;
 
 class KPasteExecutor {
 public:
@@ -78,7 +95,8 @@ public:
     virtual void Refuse() = 0;
 };
 
-// Runs the steps in order; false when one failed (the later ones are not run).
+// Runs the steps in order; false when one failed. After a failure nothing more is clicked or
+// typed; only a hidden cursor is brought home and shown again.
 bool RunPastePlan(const std::vector<KPasteStep>& plan, KPasteExecutor& exec);
 
 // Builds and runs the plan; when the target never came to the front the executor refuses.

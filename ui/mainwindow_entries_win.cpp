@@ -104,11 +104,16 @@ void TFKeyra::SetBankLastIndex(int index) { bank_->LastIndex = index; }
 
 // ---- KEntryServices ----
 
-void TFKeyra::SetClipboardText(const std::u16string& text) { ::SetClipboardText(Handle(), text); }
+bool TFKeyra::SetClipboardText(const std::u16string& text) { return PutClipboardText(Handle(), text); }
 
 void TFKeyra::PasteToTarget() {
-    if (engine_) ::PasteToTarget(*engine_, reinterpret_cast<std::uintptr_t>(memo_->Handle()), pasteExecutor_);
+    if (!engine_) return;
+    HoldClipboard(true);  // not cleared under the paste's feet, however long PasteWait is
+    ::PasteToTarget(*engine_, reinterpret_cast<std::uintptr_t>(memo_->Handle()), pasteExecutor_);
+    HoldClipboard(false);
 }
+
+void TFKeyra::RefusePaste() { pasteExecutor_.Refuse(); }
 
 void TFKeyra::OpenDocument(const std::u16string& text) {
     ShellExecuteW(Handle(), L"open", W(text), nullptr, nullptr, SW_SHOWDEFAULT);

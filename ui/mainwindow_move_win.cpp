@@ -14,8 +14,8 @@ void TFKeyra::CaptureClickTarget(POINT p, HWND window) {
         if (!parent) break;
         outer = parent;
     }
-    DWORD pid = 0;
-    if (outer) GetWindowThreadProcessId(outer, &pid);
+    DWORD pid = 0, tid = 0;
+    if (outer) tid = GetWindowThreadProcessId(outer, &pid);
     KClickFacts facts;
     facts.window = outer != nullptr;
     facts.ours = outer && pid == GetCurrentProcessId();
@@ -25,6 +25,8 @@ void TFKeyra::CaptureClickTarget(POINT p, HWND window) {
             engine_->TargetX = p.x;
             engine_->TargetY = p.y;
             engine_->TargetWindow = reinterpret_cast<std::uintptr_t>(outer);
+            engine_->TargetProcess = pid;
+            engine_->TargetThread = tid;
             engine_->MemoTarget = 0;
             break;
         case KClickMeaning::Home:

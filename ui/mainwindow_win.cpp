@@ -9,6 +9,7 @@
 #include "framework/kstr.h"
 #include "generator/generatorhost.h"
 #include "generator/generatorseam.h"
+#include "input/clipboard_win.h"
 #include "input/zdinput_win.h"
 #include "resources/resource.h"
 #include "storage/kini.h"
@@ -421,6 +422,7 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
             result = 0;
             return true;
         case WM_DESTROY:
+            ClearOwnClipboard(true);  // a password must not outlive the program there
             PostQuitMessage(0);
             result = 0;
             return true;

@@ -120,8 +120,9 @@ private:
     void SetBankLastIndex(int index) override;
 
     // KEntryServices
-    void SetClipboardText(const std::u16string& text) override;
+    bool SetClipboardText(const std::u16string& text) override;
     void PasteToTarget() override;
+    void RefusePaste() override;
     void OpenDocument(const std::u16string& text) override;
     bool OptionsPanelOpen() override;
     void CloseOptionsPanel() override;

@@ -66,17 +66,26 @@ class FakeServices : public KEntryServices {
 public:
     std::vector<std::u16string> clipboardTexts;
     int pastes = 0;
+    bool clipboardBusy = false;  // the text is then not put there
+    int refusals = 0;
     std::vector<std::u16string> opened;
     bool panelOpen = false;
     int panelCloses = 0;
     std::function<void()> onClosePanel;
     std::optional<KIdData> privateEntry;  // the "KEYRA" format on the clipboard
 
-    void SetClipboardText(const std::u16string& text) override {
+    bool SetClipboardText(const std::u16string& text) override {
+        if (clipboardBusy) return false;
         clipboardTexts.push_back(text);
         privateEntry.reset();
+        return true;
     }
-    void PasteToTarget() override { ++pastes; }
+    std::function<void()> duringPaste;
+    void PasteToTarget() override {
+        ++pastes;
+        if (duringPaste) duringPaste();
+    }
+    void RefusePaste() override { ++refusals; }
     void OpenDocument(const std::u16string& text) override { opened.push_back(text); }
     bool OptionsPanelOpen() override { return panelOpen; }
     void CloseOptionsPanel() override {
@@ -507,13 +516,37 @@ TEST_F(EntryOpsTest, FieldButtonsByPasteMode) {
         EXPECT_EQ(services.clipboardTexts, (std::vector<std::u16string>{u"mail", u"alice", u"pw0"}))
             << "mode " << mode;
         EXPECT_EQ(services.pastes, mode == 0 ? 0 : 3) << "mode " << mode;
-        EXPECT_EQ(engine.PendingText, u"pw0");
+        EXPECT_EQ(engine.PendingText, u"") << "the password is wiped once sent";
 
         view.Press(34);
         EXPECT_EQ(services.clipboardTexts.back(), u"https://mail.example");
         EXPECT_EQ(services.pastes, mode == 0 ? 0 : 3) << "a URL is never typed, mode " << mode;
         EXPECT_EQ(services.opened.size(), mode == 1 ? 1u : 0u) << "mode " << mode;
     }
+}
+
+TEST_F(EntryOpsTest, ATextNotOnTheClipboardIsNeverPastedAndBeeps) {
+    StartUp();
+    services.clipboardBusy = true;
+    engine.PasteMode = 1;
+    view.Press(33);
+    // A Ctrl+V now would type whatever the clipboard held before.
+    EXPECT_EQ(services.pastes, 0);
+    EXPECT_EQ(services.refusals, 1);
+    EXPECT_EQ(engine.PendingText, u"");
+}
+
+TEST_F(EntryOpsTest, APressDuringAPasteNeitherReplacesItsTextNorPastesAgain) {
+    StartUp();
+    engine.PasteMode = 1;
+    services.duringPaste = [&] {
+        services.duringPaste = nullptr;
+        view.Press(31);  // the messages pumped while the paste waits
+    };
+    view.Press(33);
+    EXPECT_EQ(services.clipboardTexts, (std::vector<std::u16string>{u"pw0"}));
+    EXPECT_EQ(services.pastes, 1);
+    EXPECT_EQ(services.refusals, 1);
 }
 
 TEST_F(EntryOpsTest, EmptyFieldsSendAndOpenNothing) {

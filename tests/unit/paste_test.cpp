@@ -4,6 +4,7 @@
 
 #include "app/enginepaste.h"
 #include "app/kengine.h"
+#include "input/clipclaim.h"
 #include "input/paste.h"
 #include "tests/unit/recording_executor.h"
 
@@ -18,13 +19,21 @@ KPasteStep S(A action, std::uintptr_t window = 0, std::int32_t a = 0, std::int32
     return KPasteStep{action, window, a, b};
 }
 
-KPasteStep Verified(std::uintptr_t window) { return S(A::VerifyForeground, window, kForegroundDeadlineMs); }
+constexpr std::int32_t kPid = 7, kTid = 9;
+
+KPasteStep Await(std::uintptr_t window, std::int32_t at, std::int32_t steady = kSteadyForegroundMs) {
+    return S(A::AwaitForeground, window, at, steady);
+}
+KPasteStep Check(std::uintptr_t window = kTarget) { return S(A::CheckForeground, window); }
+const KPasteStep kStart = S(A::Foreground, kTarget, kPid, kTid);
 
 KPasteInput Aimed(int mode) {
     KPasteInput in;
     in.PasteMode = mode;
     in.PasteWait = 100;
     in.TargetWindow = kTarget;
+    in.TargetProcess = kPid;
+    in.TargetThread = kTid;
     in.MemoWindow = kMemo;
     in.TargetX = 960;
     in.TargetY = 540;
@@ -73,16 +82,16 @@ struct CursorModel : KPasteExecutor {
 TEST(PastePlan, NormalModeIsForegroundPumpWaitAndOneChord) {
     const auto plan = BuildPastePlan(Aimed(1));
     const auto expected =
-        Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget), S(A::Wait, 0, 100)}, kCtrlV});
+        Concat({{kStart, S(A::PumpMessages), Await(kTarget, 100), Check()}, kCtrlV});
     EXPECT_EQ(plan, expected);
 }
 
 TEST(PastePlan, ClickModeBalancesCursorAndEndsAtHome) {
     const auto in = Aimed(2);
     const auto plan = BuildPastePlan(in);
-    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget), S(A::HideCursor),
-                                   S(A::MoveAbsolute, 0, 32768, 32768), S(A::ButtonDown),
-                                   S(A::ButtonUp), S(A::Wait, 0, 100)},
+    const auto expected = Concat({{kStart, S(A::PumpMessages), Await(kTarget, 0), S(A::HideCursor),
+                                   S(A::MoveAbsolute, 0, 32768, 32768), Check(), S(A::ButtonDown),
+                                   S(A::ButtonUp), Await(kTarget, 100), Check()},
                                   kCtrlV,
                                   {S(A::MoveAbsolute, 0, 64854, 1214),
                                    S(A::ShowCursor)}});
@@ -99,10 +108,10 @@ TEST(PastePlan, ClickModeBalancesCursorAndEndsAtHome) {
 
 TEST(PastePlan, DoubleClickModeClicksTwiceAndPressesEscapeBeforePasting) {
     const auto plan = BuildPastePlan(Aimed(3));
-    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget), S(A::HideCursor),
-                                   S(A::MoveAbsolute, 0, 32768, 32768), S(A::ButtonDown), S(A::ButtonUp),
-                                   S(A::PumpMessages), S(A::Wait, 0, 100), S(A::ButtonDown), S(A::ButtonUp),
-                                   S(A::KeyDown, 0, 27), S(A::KeyUp, 0, 27), S(A::Wait, 0, 100)},
+    const auto expected = Concat({{kStart, S(A::PumpMessages), Await(kTarget, 0), S(A::HideCursor),
+                                   S(A::MoveAbsolute, 0, 32768, 32768), Check(), S(A::ButtonDown), S(A::ButtonUp),
+                                   S(A::PumpMessages), S(A::Wait, 0, 100), Check(), S(A::ButtonDown), S(A::ButtonUp),
+                                   Check(), S(A::KeyDown, 0, 27), S(A::KeyUp, 0, 27), Await(kTarget, 100), Check()},
                                   kCtrlV,
                                   {S(A::MoveAbsolute, 0, 64854, 1214),
                                    S(A::ShowCursor)}});
@@ -122,7 +131,7 @@ TEST(PastePlan, MemoTargetNeverClicksAndNeverTouchesTheCursor) {
         in.ClearMode = 1;
         const auto plan = BuildPastePlan(in);
         const auto expected = Concat({{S(A::FocusMemo, kMemo), S(A::Foreground, kMemo), S(A::PumpMessages),
-                                       Verified(kMemo), S(A::Wait, 0, 100)},
+                                       Await(kMemo, 100), Check(kMemo)},
                                       kCtrlV});
         EXPECT_EQ(plan, expected);
     }
@@ -142,6 +151,51 @@ TEST(PastePlan, ZeroWaitEmitsNoWaitAtAll) {
             if (s.action == A::Wait) {
                 EXPECT_GT(s.a, 0);
             }
+            if (s.action == A::AwaitForeground) EXPECT_EQ(s.a + s.b, 0);
+        }
+    }
+}
+
+// Every shape of plan: the modes, PasteWait 0 and not, with and without clear and Enter, and the memo.
+std::vector<KPasteInput> AllShapes() {
+    std::vector<KPasteInput> all;
+    for (int shape = 0; shape < 3 * 2 * 4 * 2; ++shape) {
+        auto in = Aimed(1 + shape % 3);
+        in.PasteWait = (shape / 3) % 2 ? 0 : 1500;
+        in.ClearMode = (shape / 6) % 2;
+        in.EnterMode = (shape / 12) % 2;
+        in.MemoTarget = shape / 24;
+        all.push_back(in);
+    }
+    return all;
+}
+
+TEST(PasteInto, AWindowTakingTheFrontMidwayGetsNothingMoreAndTheCursorComesBack) {
+    for (const auto& in : AllShapes()) {
+        const auto plan = BuildPastePlan(in);
+        for (std::size_t lostAt = 0; lostAt < plan.size(); ++lostAt) {
+            KRecordingExecutor rec;
+            rec.frontLostAt = lostAt;
+            const bool done = PasteInto(in, rec);
+            // The first look at the front at or after the change fails, and stops the paste.
+            std::size_t failed = plan.size();
+            for (std::size_t i = lostAt; i < plan.size() && failed == plan.size(); ++i) {
+                if (plan[i].action == A::AwaitForeground || plan[i].action == A::CheckForeground) failed = i;
+            }
+            SCOPED_TRACE(testing::Message() << "mode " << in.PasteMode << " wait " << in.PasteWait << " lost at "
+                                            << lostAt);
+            ASSERT_EQ(done, failed == plan.size());
+            EXPECT_EQ(rec.refusals, done ? 0 : 1);
+            if (done) continue;
+            ASSERT_GT(rec.steps.size(), failed);
+            EXPECT_TRUE(std::equal(plan.begin(), plan.begin() + static_cast<std::ptrdiff_t>(failed) + 1, rec.steps.begin()));
+            for (std::size_t i = failed + 1; i < rec.steps.size(); ++i) {
+                const A a = rec.steps[i].action;
+                EXPECT_TRUE(a == A::MoveAbsolute || a == A::ShowCursor) << "step " << i << " after the failure";
+            }
+            CursorModel cursor;
+            for (const auto& s : rec.steps) cursor.Execute(s);
+            EXPECT_EQ(cursor.counter, 0);
         }
     }
 }
@@ -184,10 +238,10 @@ TEST(PastePlan, ClearSelectsAllAndDeletesBeforeThePaste) {
     in.PasteWait = 50;
     in.ClearMode = 1;
     const auto plan = BuildPastePlan(in);
-    const auto expected = Concat({{S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget), S(A::Wait, 0, 50),
+    const auto expected = Concat({{kStart, S(A::PumpMessages), Await(kTarget, 50, 50), Check(),
                                    S(A::KeyDown, 0, 17), S(A::KeyDown, 0, 65), S(A::KeyUp, 0, 65),
-                                   S(A::KeyUp, 0, 17), S(A::KeyDown, 0, 46), S(A::KeyUp, 0, 46),
-                                   S(A::Wait, 0, 50)},
+                                   S(A::KeyUp, 0, 17), Check(), S(A::KeyDown, 0, 46), S(A::KeyUp, 0, 46),
+                                   S(A::Wait, 0, 50), Check()},
                                   kCtrlV});
     EXPECT_EQ(plan, expected);
 }
@@ -196,13 +250,13 @@ TEST(PastePlan, EnterFollowsThePasteAndPrecedesTheReturnHome) {
     auto in = Aimed(2);
     in.EnterMode = 1;
     const auto plan = BuildPastePlan(in);
-    ASSERT_GE(plan.size(), 5u);
-    const std::vector<KPasteStep> tail(plan.end() - 5, plan.end());
-    const std::vector<KPasteStep> expected = {S(A::Wait, 0, 100), S(A::KeyDown, 0, 13), S(A::KeyUp, 0, 13),
+    ASSERT_GE(plan.size(), 7u);
+    const std::vector<KPasteStep> tail(plan.end() - 6, plan.end());
+    const std::vector<KPasteStep> expected = {S(A::Wait, 0, 100), Check(), S(A::KeyDown, 0, 13), S(A::KeyUp, 0, 13),
                                               S(A::MoveAbsolute, 0, 64854, 1214),
                                               S(A::ShowCursor)};
     EXPECT_EQ(tail, expected);
-    EXPECT_EQ(plan[plan.size() - 6], S(A::KeyUp, 0, 17));
+    EXPECT_EQ(plan[plan.size() - 7], S(A::KeyUp, 0, 17));
 }
 
 TEST(PastePlan, ClearAndEnterOnlyRunWhenSetToOne) {
@@ -241,8 +295,8 @@ TEST(PasteInto, TargetNeverInFrontSendsNoClickNoKeyAndRefuses) {
         KRecordingExecutor rec;
         rec.refusing = {kTarget};
         EXPECT_FALSE(PasteInto(in, rec));
-        // Nothing after the failed check ran: the cursor is untouched, no click, no key.
-        const std::vector<KPasteStep> expected = {S(A::Foreground, kTarget), S(A::PumpMessages), Verified(kTarget)};
+        // Nothing after the failed wait ran: the cursor is untouched, no click, no key.
+        const std::vector<KPasteStep> expected = {kStart, S(A::PumpMessages), Await(kTarget, mode == 1 ? 100 : 0)};
         EXPECT_EQ(rec.steps, expected);
         EXPECT_EQ(rec.refusals, 1);
     }
@@ -266,7 +320,7 @@ TEST(PasteInto, MemoTargetIsCheckedAsOurOwnWindowNotTheForeignOne) {
     foreignGone.refusing = {kTarget};
     EXPECT_TRUE(PasteInto(in, foreignGone));
     EXPECT_EQ(Count(foreignGone.steps, A::KeyDown), 2);
-    EXPECT_EQ(foreignGone.steps[3], Verified(kMemo));
+    EXPECT_EQ(foreignGone.steps[3], Await(kMemo, 100));
 
     KRecordingExecutor memoBehind;
     memoBehind.refusing = {kMemo};
@@ -290,6 +344,8 @@ TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
     engine.PasteMode = 2;
     engine.PasteWait = 30;
     engine.TargetWindow = kTarget;
+    engine.TargetProcess = kPid;
+    engine.TargetThread = kTid;
     engine.TargetX = 100;
     engine.TargetY = 200;
     engine.HomeX = 5;
@@ -300,7 +356,7 @@ TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
     KRecordingExecutor rec;
     EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
     ASSERT_FALSE(rec.steps.empty());
-    EXPECT_EQ(rec.steps[0], S(A::Foreground, kTarget));
+    EXPECT_EQ(rec.steps[0], kStart);  // the owners recorded at the click travel with it
     EXPECT_EQ(rec.steps[4], S(A::MoveAbsolute, 0, 6554, 16384));
     EXPECT_EQ(rec.steps.back(), S(A::ShowCursor));
     EXPECT_EQ(engine.TargetWindow, kTarget);
@@ -334,4 +390,40 @@ TEST(PasteToTarget, ARefusedPasteLeavesTheAimAsItWas) {
     EXPECT_EQ(rec.refusals, 1);
     EXPECT_EQ(Count(rec.steps, A::ButtonDown), 0);
     EXPECT_EQ(engine.TargetWindow, kTarget);
+}
+
+TEST(ClipboardClaim, ClearsOnlyWhatIsStillOursAndOnlyWhenDue) {
+    struct Case {
+        const char* what;
+        std::uint32_t claimed;   // sequence after our write (0: the system could not tell)
+        std::uint32_t now;       // sequence when we look
+        std::int64_t after;      // ms since the write
+        bool closing;
+        KClipboardVerdict verdict;
+        bool stillHeld;
+    };
+    const Case cases[] = {
+        {"not due yet", 5, 5, kClipboardKeepMs - 1, false, KClipboardVerdict::Keep, true},
+        {"due", 5, 5, kClipboardKeepMs, false, KClipboardVerdict::Clear, false},
+        {"closing clears at once", 5, 5, 10, true, KClipboardVerdict::Clear, false},
+        {"another program wrote since", 5, 6, kClipboardKeepMs + 1, false, KClipboardVerdict::Forget, false},
+        {"nothing claimed", 0, 0, kClipboardKeepMs, true, KClipboardVerdict::Keep, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KClipboardClaim claim;
+        claim.Claim(c.claimed, 1000);
+        EXPECT_EQ(claim.Decide(c.now, 1000 + c.after, c.closing), c.verdict);
+        EXPECT_EQ(claim.Held(), c.stillHeld);
+    }
+}
+
+TEST(ClipboardClaim, APasteHoldsTheTextAndRestartsTheTime) {
+    KClipboardClaim claim;
+    claim.Claim(3, 0);
+    claim.Hold(true, 2000);
+    EXPECT_EQ(claim.Decide(3, kClipboardKeepMs + 5000, false), KClipboardVerdict::Keep);
+    claim.Hold(false, 20000);
+    EXPECT_EQ(claim.Decide(3, 20000 + kClipboardKeepMs - 1, false), KClipboardVerdict::Keep);
+    EXPECT_EQ(claim.Decide(3, 20000 + kClipboardKeepMs, false), KClipboardVerdict::Clear);
 }

@@ -76,8 +76,13 @@ std::wstring Tool() { return L"\"" + ExeDir() + L"clipdump.exe\""; }
 
 UINT HistoryFormat() { return RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"); }
 UINT CloudFormat() { return RegisterClipboardFormatW(L"CanUploadToCloudClipboard"); }
+UINT MonitorFormat() { return RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"); }
+UINT ViewerFormat() { return RegisterClipboardFormatW(L"Clipboard Viewer Ignore"); }
 
 void ExpectKeptOutOfHistory() {
+    // Clipboard managers look for these two by their presence alone.
+    EXPECT_TRUE(IsClipboardFormatAvailable(MonitorFormat()));
+    EXPECT_TRUE(IsClipboardFormatAvailable(ViewerFormat()));
     for (UINT f : {HistoryFormat(), CloudFormat()}) {
         std::vector<unsigned char> block;
         ASSERT_TRUE(BlockOf(f, block)) << f;
@@ -153,7 +158,9 @@ TEST(ClipboardText, SilentWhenTheClipboardIsBusy) {
         ClipboardHolder holder;
         ASSERT_TRUE(holder.Holding());
         EXPECT_EQ(SetClipboardText(nullptr, u"after"), 0);
+        EXPECT_FALSE(PutClipboardText(nullptr, u"after")) << "a paste must know it is not there";
     }
+    EXPECT_TRUE(PutClipboardText(nullptr, u"before"));
     std::vector<unsigned char> block;
     ASSERT_TRUE(BlockOf(CF_UNICODETEXT, block));
     EXPECT_EQ(block, Utf16zBytes(u"before"));
@@ -168,7 +175,9 @@ TEST(ClipboardEntry, CopyPutsOnlyThePrivateFormat) {
     EXPECT_TRUE(ClipboardHasEntry(nullptr));
 
     for (UINT f : Formats()) {
-        EXPECT_TRUE(f == keyra || f == HistoryFormat() || f == CloudFormat()) << "unexpected format " << f;
+        EXPECT_TRUE(f == keyra || f == HistoryFormat() || f == CloudFormat() || f == MonitorFormat() ||
+                    f == ViewerFormat())
+            << "unexpected format " << f;
     }
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));

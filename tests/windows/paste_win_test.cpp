@@ -160,3 +160,16 @@ TEST_F(PasteIntoNotepad, MemoTargetNeverTouchesTheForeignWindow) {
     EXPECT_EQ(TextOf(pad_.Edit()), L"");
     DestroyWindow(host);
 }
+
+TEST_F(PasteIntoNotepad, AHandleNowOwnedByAnotherProgramGetsNothing) {
+    // Notepad in front with the focus in its edit box: a window that took over the handle.
+    SetForegroundWindow(pad_.Frame());
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == pad_.Frame(); }));
+    SetClipboardText(nullptr, u"never typed");
+    DWORD pid = 0;
+    KPasteInput in = Input(2);
+    in.TargetThread = GetWindowThreadProcessId(pad_.Frame(), &pid) + 4;
+    in.TargetProcess = pid;
+    EXPECT_FALSE(PasteInto(in, exec_));
+    EXPECT_FALSE(WaitFor([&] { return !TextOf(pad_.Edit()).empty(); }, 800)) << "typed into Notepad";
+}

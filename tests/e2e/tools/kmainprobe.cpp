@@ -6,6 +6,8 @@
 //   kmainprobe move <hwnd> <x> <y> [w h] moves (and sizes) a top-level window without activating it
 //   kmainprobe setclip <utf8-hex>        puts a Unicode text on the clipboard (empty hex: empties it)
 //   kmainprobe foreground                the foreground window
+//   kmainprobe front <hwnd>              puts a top-level window in front, as a program that
+//                                        takes the focus would
 //   kmainprobe lbrow <hwnd> <row>        screen rectangle of a list box row (from its item height)
 //   kmainprobe menushot                  pixels of the first open popup menu, rows of "rrggbb"
 //   kmainprobe refmenu <x> <y> <item>... opens this tool's own popup menu at (x, y) with the given
@@ -160,6 +162,14 @@ int CmdForeground() {
     DWORD pid = 0;
     if (f) GetWindowThreadProcessId(f, &pid);
     return Emit("{\"ok\":true,\"hwnd\":" + Handle(f) + ",\"pid\":" + Num(pid) + "}");
+}
+
+int CmdFront(int argc, wchar_t** argv) {
+    HWND h = argc > 2 ? ParseHandle(argv[2]) : nullptr;
+    if (!IsWindow(h)) return Fail("no such window");
+    SetForegroundWindow(h);
+    for (int i = 0; i < 200 && GetForegroundWindow() != h; ++i) Sleep(10);
+    return GetForegroundWindow() == h ? Emit("{\"ok\":true}") : Fail("the window did not come to the front");
 }
 
 // Says "ready", then polls an edit box until it holds text; reports the milliseconds from the
@@ -333,6 +343,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"move") return CmdMove(argc, argv);
     if (cmd == L"setclip") return CmdSetClip(argc, argv);
     if (cmd == L"foreground") return CmdForeground();
+    if (cmd == L"front") return CmdFront(argc, argv);
     if (cmd == L"lbrow") return CmdLbRow(argc, argv);
     if (cmd == L"waittext") return CmdWaitText(argc, argv);
     if (cmd == L"menushot") return CmdMenuShot();
