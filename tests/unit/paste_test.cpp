@@ -151,7 +151,9 @@ TEST(PastePlan, ZeroWaitEmitsNoWaitAtAll) {
             if (s.action == A::Wait) {
                 EXPECT_GT(s.a, 0);
             }
-            if (s.action == A::AwaitForeground) EXPECT_EQ(s.a + s.b, 0);
+            if (s.action == A::AwaitForeground) {
+                EXPECT_EQ(s.a + s.b, 0);
+            }
         }
     }
 }
