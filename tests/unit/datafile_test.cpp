@@ -13,6 +13,7 @@
 #include "app/kengine.h"
 #include "app/settings.h"
 #include "core/kerror.h"
+#include "core/kstr.h"
 #include "storage/kini.h"
 #include "storage/kplatform.h"
 #include "storage_temp_dir.h"
@@ -149,7 +150,8 @@ TEST_F(DataFile, SaveWritesTheLinesInTheirOrder) {
         u"ButtonShortTextColor=8421504", u"ButtonLongTextColor=0", u"PasteMode=1", u"EnterMode=0",
         u"ClearMode=0", u"PasteWait=100", u"DispPassMode=1", u"URLMode=1", u"ListHeight=165",
         u"MemoHeight=72", u"ShortButtonNum=5", u"PINMode=0", u"PINNo=", u"FontName=Tahoma", u"FontSize=10",
-        u"DispUsedMode=0", u"I0=\\161006200", u"I1000=\\16c00610073007400", u"$Top=77", u"#グループ=名前"};
+        u"DispUsedMode=0", u"$Lines=27", u"I0=\\161006200", u"I1000=\\16c00610073007400", u"$Top=77",
+        u"#グループ=名前", u"$End=27"};
     EXPECT_EQ(PlainLines("keyra.kr"), expected);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"savegen"}));
 }
@@ -328,7 +330,7 @@ TEST_F(DataFile, SettingTextsAreTakenAsTheyParse) {
         if (l.rfind(u"Top=", 0) == 0) ++tops;
     }
     EXPECT_EQ(tops, 1);
-    EXPECT_EQ(lines.size(), 21u + 2u);  // marker, settings, the generator's two lines
+    EXPECT_EQ(lines.size(), 21u + 2u + 2u);  // marker, settings, the generator's two lines, the counts
 }
 
 TEST_F(DataFile, OutOfRangeSettingsAreBroughtIntoRange) {
@@ -418,6 +420,163 @@ TEST_F(DataFile, FailedSaveThrowsAndKeepsTheOldFile) {
     e.DataPath = engine.DataPath;
     ASSERT_TRUE(e.LoadAll(t, h));
     EXPECT_EQ(t[1].Title, u"second");
+}
+
+// ---- damaged files, the backup ----
+
+const std::u16string kDamaged = u"データファイルが壊れています";
+
+// A scrambled file of any plain text, zero units included, as Save would write it.
+std::vector<std::uint8_t> ScrambledText(const std::u16string& plain) {
+    KIni seq;
+    seq.SetSeed(KIni::kScrambleSeed);
+    std::u16string s(plain);
+    for (auto& c : s) c = static_cast<char16_t>((c + seq.RandRange(0, 9)) & 0xFFFF);
+    return Utf16LeWithBom(KIni::HexEncode(s) + u"\r\n");
+}
+
+bool Mentions(const std::vector<std::u16string>& messages, const std::u16string& text) {
+    return messages.size() == 1 && messages[0].find(text) != std::u16string::npos;
+}
+
+TEST_F(DataFile, DamagedFilesAreReportedOnceKeptAsideAndLoadAsFarAsTheyGo) {
+    table[0].InUse = 1;
+    table[0].Title = u"first";
+    table[500].InUse = 1;
+    table[500].Memo = std::u16string(300, u'm');
+    engine.SaveAll(table, host);
+    const auto good = ReadBytes("keyra.kr");
+    const auto lines = PlainLines("keyra.kr");
+    ASSERT_EQ(lines.back(), u"$End=" + kstr::Decimal(static_cast<long long>(lines.size())));
+    const auto linesOf = [&](std::size_t from, std::size_t to) {
+        std::u16string t;
+        for (std::size_t i = from; i < to; ++i) t += lines[i] + u"\r\n";
+        return t;
+    };
+    // The plain text cut after line 22 (the marker, the settings and the count stay).
+    const std::size_t cutLine = 23;
+    const std::size_t cutUnits = linesOf(0, cutLine).size();
+
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Case> cases;
+    for (std::size_t keep : {good.size() - 1, good.size() - 2, good.size() - 4, good.size() - 5, good.size() / 2,
+                             2 + 8 * cutUnits, 2 + 8 * cutUnits + 4})
+        cases.push_back({"cut short", std::vector<std::uint8_t>(good.begin(), good.begin() + keep)});
+    cases.push_back({"cut at a line boundary, closed again", ScrambledText(linesOf(0, cutLine))});
+    cases.push_back({"a line lost inside", ScrambledText(linesOf(0, cutLine) + linesOf(cutLine + 1, lines.size()))});
+    cases.push_back({"a zero unit inside", ScrambledText(linesOf(0, cutLine) + u"#g=a" + std::u16string(1, u'\0') +
+                                                         u"b\r\n" + linesOf(cutLine, lines.size()))});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        WriteBytes("keyra.kr", c.bytes);
+        KEngine e;
+        e.DataPath = engine.DataPath;
+        KIdTable t;
+        RecordingHost h;
+        ASSERT_TRUE(e.LoadAll(t, h));
+        EXPECT_TRUE(Mentions(h.messages, kDamaged)) << h.messages.size();
+        EXPECT_TRUE(Mentions(h.messages, u"keyra.kr.damaged"));
+        EXPECT_EQ(t[0].Title, u"first") << "what could be read is there";
+        EXPECT_EQ(ReadBytes("keyra.kr.damaged"), c.bytes);
+        // The save replaces the damaged file with a whole one; the copy stays.
+        e.SaveAll(t, h);
+        EXPECT_EQ(ReadBytes("keyra.kr.damaged"), c.bytes);
+        KEngine again;
+        again.DataPath = engine.DataPath;
+        RecordingHost h2;
+        KIdTable t2;
+        ASSERT_TRUE(again.LoadAll(t2, h2));
+        EXPECT_TRUE(h2.messages.empty());
+        EXPECT_EQ(t2[0].Title, u"first");
+        if (std::string(c.what) == "a zero unit inside") {
+            EXPECT_EQ(t2[500].Memo, table[500].Memo) << "the text after the zero unit is read too";
+        }
+    }
+
+    // A second damaged start never writes over the first copy.
+    WriteBytes("keyra.kr", cases[0].bytes);
+    KIdTable t;
+    ASSERT_TRUE(engine.LoadAll(t, host));
+    EXPECT_TRUE(Mentions(host.messages, u"keyra.kr.damaged2"));
+    EXPECT_EQ(ReadBytes("keyra.kr.damaged2"), cases[0].bytes);
+}
+
+TEST_F(DataFile, FilesOfOlderCopiesLoadAsBeforeWithoutAMessage) {
+    // No count lines, as every file written before them: whole, so nothing is said or copied.
+    WriteDoc("keyra.kr", {u"Keyra=0.3", u"Top=5", u"I3=\\161006200", u"#g=n", u"$SYMBOL=%"});
+    const auto bytes = ReadBytes("keyra.kr");
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(table[3].Title, u"ab");
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"keyra.kr"}));
+    EXPECT_EQ(ReadBytes("keyra.kr"), bytes);
+
+    // An end line that does not close the file is damage, with or without the count.
+    for (const auto& lines : {std::vector<std::u16string>{u"Keyra=0.3", u"$End=3", u"x=y"},
+                              std::vector<std::u16string>{u"Keyra=0.3", u"$Lines=4", u"x=y", u"$End=3"}}) {
+        std::filesystem::remove(Native("keyra.kr.damaged"));
+        WriteDoc("keyra.kr", lines);
+        KEngine e;
+        e.DataPath = engine.DataPath;
+        KIdTable t;
+        RecordingHost h;
+        ASSERT_TRUE(e.LoadAll(t, h));
+        EXPECT_TRUE(Mentions(h.messages, kDamaged));
+    }
+}
+
+TEST_F(DataFile, AnUnkeepableDamagedFileIsNeverSavedOver) {
+    table[1].InUse = 1;
+    table[1].Title = u"one";
+    engine.SaveAll(table, host);
+    auto cut = ReadBytes("keyra.kr");
+    cut.resize(cut.size() - 3);
+    WriteBytes("keyra.kr", cut);
+    WriteBytes("keyra.kr.damaged", {1});
+    for (int i = 2; i <= 99; ++i) WriteBytes("keyra.kr.damaged" + std::to_string(i), {1});
+    KIdTable t;
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(Mentions(host.messages, u"上書きしません"));
+    EXPECT_THROW(engine.SaveAll(table, host), KFileError);
+    EXPECT_EQ(ReadBytes("keyra.kr"), cut);
+    std::filesystem::remove(Native("keyra.kr.damaged7"));
+    engine.SaveAll(table, host);
+    EXPECT_EQ(ReadBytes("keyra.kr.damaged7"), cut);
+    EXPECT_EQ(ReadBytes("keyra.kr.bak"), cut);
+    EXPECT_EQ(PlainLines("keyra.kr")[0], u"Keyra=0.3");
+}
+
+TEST_F(DataFile, TheBackupHoldsThePreviousFileAndStandsInForAMissingOne) {
+    table[2].InUse = 1;
+    table[2].Title = u"v1";
+    engine.SaveAll(table, host);
+    EXPECT_FALSE(std::filesystem::exists(Native("keyra.kr.bak"))) << "the first save has nothing to keep";
+    const auto v1 = ReadBytes("keyra.kr");
+    table[2].Title = u"v2";
+    engine.SaveAll(table, host);
+    EXPECT_EQ(ReadBytes("keyra.kr.bak"), v1);
+    const auto v2 = ReadBytes("keyra.kr");
+    table[2].Title = u"v3";
+    engine.SaveAll(table, host);
+    EXPECT_EQ(ReadBytes("keyra.kr.bak"), v2);
+
+    // A save that ended half-way leaves the backup alone: it is the data then.
+    std::filesystem::remove(Native("keyra.kr"));
+    KEngine e;
+    e.DataPath = engine.DataPath;
+    e.InitialPath = engine.InitialPath;
+    KIdTable t;
+    RecordingHost h;
+    ASSERT_TRUE(e.LoadAll(t, h));
+    EXPECT_EQ(t[2].Title, u"v2");
+    EXPECT_TRUE(Mentions(h.messages, u"keyra.kr.bak"));
+    e.SaveAll(t, h);
+    EXPECT_EQ(ReadBytes("keyra.kr.bak"), v2) << "the backup is not replaced by the first new file";
 }
 
 // ---- faults and ends of the process during the save ----
