@@ -171,6 +171,8 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
     // some file systems would let it pass silently.
     const DWORD attributes = GetFileAttributesW(W(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) Fail(path, ERROR_ACCESS_DENIED);
+    // Nor is a folder of that name (Wine's ReplaceFileW would put the file in its place).
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) Fail(path, ERROR_ACCESS_DENIED);
     Handle h(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok()) Fail(path, GetLastError());
     // Two halves, so that a fault (or an end of the process) can strike with the file half written.

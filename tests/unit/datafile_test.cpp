@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -640,47 +645,208 @@ TEST_F(DataFile, EverySaveFaultKeepsTheOldFileAndARetrySaves) {
     EXPECT_EQ(t[999].Memo.size(), 5000u);
 }
 
-#ifndef _WIN32
+// The table of the save that is ended half-way, the same in the test and in its child.
+void FillNew(KIdTable& table) {
+    table[3].InUse = 1;
+    table[3].Title = u"new";
+    table[999].InUse = 1;
+    table[999].Memo = std::u16string(5000, u'm');
+}
+
+void SaveAndEndAt(kplat::SaveStep step, const std::u16string& path) {
+    KEngine e;
+    e.DataPath = path;
+    KIdTable t;
+    FillNew(t);
+    RecordingHost h;
+    g_faultStep = step;
+    g_faultCode = 0;
+    kplat::SetSaveStepHook(StepHook);
+    e.SaveAll(t, h);
+    std::_Exit(3);  // the step was never reached
+}
+
+#ifdef _WIN32
+// The child of EndingTheProcessAtAnySaveStepLeavesOneWholeFile: this program again, told by
+// its environment where to save and at which step to end.
+TEST(DataFileChild, DISABLED_SaveAndEnd) {
+    wchar_t step[16] = {}, path[1024] = {};
+    ASSERT_TRUE(GetEnvironmentVariableW(L"KEYRA_END_STEP", step, 16));
+    ASSERT_TRUE(GetEnvironmentVariableW(L"KEYRA_END_PATH", path, 1024));
+    SaveAndEndAt(static_cast<kplat::SaveStep>(_wtoi(step)),
+                 std::u16string(reinterpret_cast<const char16_t*>(path)));
+}
+
+int EndAtStep(kplat::SaveStep step, const std::u16string& path) {
+    wchar_t exe[1024] = {};
+    GetModuleFileNameW(nullptr, exe, 1024);
+    SetEnvironmentVariableW(L"KEYRA_END_STEP", std::to_wstring(static_cast<int>(step)).c_str());
+    SetEnvironmentVariableW(L"KEYRA_END_PATH", reinterpret_cast<const wchar_t*>(path.c_str()));
+    std::wstring cmd = L"\"" + std::wstring(exe) +
+                       L"\" --gtest_filter=DataFileChild.DISABLED_SaveAndEnd --gtest_also_run_disabled_tests";
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, 120000);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+#else
+int EndAtStep(kplat::SaveStep step, const std::u16string& path) {
+    const pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) SaveAndEndAt(step, path);
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+#endif
+
 TEST_F(DataFile, EndingTheProcessAtAnySaveStepLeavesOneWholeFile) {
     table[3].InUse = 1;
     table[3].Title = u"old";
     engine.SaveAll(table, host);
+    const auto older = ReadBytes("keyra.kr");
+    engine.SaveAll(table, host);  // so that there is a backup before the save that is ended
     const auto old = ReadBytes("keyra.kr");
-    table[3].Title = u"new";
-    table[999].InUse = 1;
-    table[999].Memo = std::u16string(5000, u'm');
     KEngine expected = engine;
     expected.DataPath = Path("expected.kr");
-    expected.SaveAll(table, host);
-    const auto fresh = ReadBytes("expected.kr");
-    ASSERT_NE(old, fresh);
+    KIdTable fresh;
+    FillNew(fresh);
+    expected.SaveAll(fresh, host);
+    const auto freshBytes = ReadBytes("expected.kr");
+    std::filesystem::remove(Native("expected.kr"));
+    ASSERT_NE(old, freshBytes);
 
     for (const auto step : {kplat::SaveStep::CreateTemp, kplat::SaveStep::WriteTemp, kplat::SaveStep::FlushTemp,
                             kplat::SaveStep::Replace, kplat::SaveStep::Replaced}) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            g_faultStep = step;
-            g_faultCode = 0;
-            kplat::SetSaveStepHook(StepHook);
-            engine.SaveAll(table, host);
-            std::_Exit(3);  // the step was never reached
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << static_cast<int>(step);
+        ASSERT_EQ(EndAtStep(step, engine.DataPath), 0) << static_cast<int>(step);
         const bool replaced = step == kplat::SaveStep::Replaced;
-        EXPECT_EQ(ReadBytes("keyra.kr"), replaced ? fresh : old) << static_cast<int>(step);
+        EXPECT_EQ(ReadBytes("keyra.kr"), replaced ? freshBytes : old) << static_cast<int>(step);
+        // The backup is the file before the one in place.
+        EXPECT_EQ(ReadBytes("keyra.kr.bak"), replaced ? old : older) << static_cast<int>(step);
         KEngine e;
         e.DataPath = engine.DataPath;
         KIdTable t;
         RecordingHost h;
         ASSERT_TRUE(e.LoadAll(t, h));
+        EXPECT_TRUE(h.messages.empty());
         EXPECT_EQ(t[3].Title, replaced ? u"new" : u"old");
+        if (replaced) {
+            // Back to the old state for the next step.
+            WriteBytes("keyra.kr", old);
+            WriteBytes("keyra.kr.bak", older);
+        }
     }
     // A temporary file left by the ended process does not stand in the way of the next save.
+    engine.SaveAll(fresh, host);
+    EXPECT_EQ(ReadBytes("keyra.kr"), freshBytes);
+}
+
+#ifdef _WIN32
+// ReplaceFileW failing half-way, as its documentation describes each code; the hook puts the
+// files where the failed call would have left them.
+std::u16string g_dataPath;
+DWORD g_replaceCode = 0;
+std::uint32_t HalfReplaceHook(kplat::SaveStep step) {
+    if (step != kplat::SaveStep::Replace) return 0;
+    if (g_replaceCode == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+        MoveFileW(reinterpret_cast<const wchar_t*>(g_dataPath.c_str()),
+                  reinterpret_cast<const wchar_t*>((g_dataPath + u".bak").c_str()));
+    return g_replaceCode;
+}
+
+TEST_F(DataFile, AReplaceThatFailsHalfWayLeavesOneWholeFile) {
+    HookReset reset;
+    table[3].InUse = 1;
+    table[3].Title = u"old";
     engine.SaveAll(table, host);
-    EXPECT_EQ(ReadBytes("keyra.kr"), fresh);
+    const auto old = ReadBytes("keyra.kr");
+    table[3].Title = u"new";
+    g_dataPath = engine.DataPath;
+    kplat::SetSaveStepHook(HalfReplaceHook);
+    for (const DWORD code : {ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT,
+                             ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}) {
+        SCOPED_TRACE(code);
+        WriteBytes("keyra.kr", old);
+        std::filesystem::remove(Native("keyra.kr.bak"));
+        g_replaceCode = code;
+        bool threw = false;
+        try {
+            engine.SaveAll(table, host);
+        } catch (const KFileError&) {
+            threw = true;
+        }
+        KEngine e;
+        e.DataPath = engine.DataPath;
+        KIdTable t;
+        RecordingHost h;
+        ASSERT_TRUE(e.LoadAll(t, h));
+        EXPECT_TRUE(h.messages.empty());
+        if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            // The old file already went to the backup name: the new one is moved in.
+            EXPECT_FALSE(threw);
+            EXPECT_EQ(t[3].Title, u"new");
+            EXPECT_EQ(ReadBytes("keyra.kr.bak"), old);
+        } else {
+            EXPECT_TRUE(threw);
+            EXPECT_EQ(ReadBytes("keyra.kr"), old);
+        }
+        std::vector<std::string> names = Entries();
+        for (const auto& n : names) EXPECT_EQ(n.find(".~"), std::string::npos) << n;
+    }
+}
+
+TEST_F(DataFile, TheSaveKeepsTheHiddenAttributeAndTheAccessRights) {
+    table[3].InUse = 1;
+    table[3].Title = u"old";
+    engine.SaveAll(table, host);
+    const auto old = ReadBytes("keyra.kr");
+    const auto* path = reinterpret_cast<const wchar_t*>(engine.DataPath.c_str());
+    ASSERT_TRUE(SetFileAttributesW(path, FILE_ATTRIBUTE_HIDDEN));
+    // Full access for everyone: a right a new file of this folder does not get (Wine keeps
+    // access rights as the file's mode, which this changes too).
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)", SDDL_REVISION_1,
+                                                                     &sd, nullptr));
+    ASSERT_TRUE(SetFileSecurityW(path, DACL_SECURITY_INFORMATION, sd));
+    LocalFree(sd);
+    const auto dacl = [](const wchar_t* p) {
+        PSECURITY_DESCRIPTOR d = nullptr;
+        PACL acl = nullptr;
+        std::wstring text;
+        if (GetNamedSecurityInfoW(p, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr, &d) ==
+            ERROR_SUCCESS) {
+            LPWSTR s = nullptr;
+            if (ConvertSecurityDescriptorToStringSecurityDescriptorW(d, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &s,
+                                                                     nullptr)) {
+                text = s;
+                LocalFree(s);
+            }
+            LocalFree(d);
+        }
+        return text;
+    };
+    const std::wstring before = dacl(path);
+    {
+        // A new file of the folder has other rights, or the check below proves nothing.
+        WriteBytes("plain.kr", {1});
+        EXPECT_NE(dacl(reinterpret_cast<const wchar_t*>(Path("plain.kr").c_str())), before);
+    }
+    table[3].Title = u"new";
+    try {
+        engine.SaveAll(table, host);
+    } catch (const KFileError& e) {
+        FAIL() << kplat::ToUtf8(e.Message());
+    }
+    EXPECT_TRUE(GetFileAttributesW(path) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(dacl(path), before);
+    EXPECT_EQ(ReadBytes("keyra.kr.bak"), old);
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
 }
 #endif
 
