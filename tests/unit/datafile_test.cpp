@@ -429,159 +429,99 @@ TEST_F(DataFile, FailedSaveThrowsAndKeepsTheOldFile) {
 
 // ---- damaged files, the backup ----
 
-const std::u16string kDamaged = u"データファイルが壊れています";
-
 // A scrambled file of any plain text, zero units included, as Save would write it.
-std::vector<std::uint8_t> ScrambledText(const std::u16string& plain) {
+std::vector<std::uint8_t> ScrambledText(std::u16string s) {
     KIni seq;
     seq.SetSeed(KIni::kScrambleSeed);
-    std::u16string s(plain);
     for (auto& c : s) c = static_cast<char16_t>((c + seq.RandRange(0, 9)) & 0xFFFF);
     return Utf16LeWithBom(KIni::HexEncode(s) + u"\r\n");
 }
 
-bool Mentions(const std::vector<std::u16string>& messages, const std::u16string& text) {
-    return messages.size() == 1 && messages[0].find(text) != std::u16string::npos;
+bool Says(const RecordingHost& h, const std::u16string& text) {
+    return h.messages.size() == 1 && h.messages[0].find(text) != std::u16string::npos;
 }
 
 TEST_F(DataFile, DamagedFilesAreReportedOnceKeptAsideAndLoadAsFarAsTheyGo) {
-    table[0].InUse = 1;
-    table[0].Title = u"first";
-    table[500].InUse = 1;
-    table[500].Memo = std::u16string(300, u'm');
+    WriteDoc("keyra.kr", {u"Keyra=0.3", u"I3=\\161006200"});  // an older copy's file: whole, no count lines
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"keyra.kr"}));
+
+    table[0] = KIdData{1, u"first", u"", u"", u"", u""};
+    table[500] = KIdData{1, u"", u"", u"", u"", std::u16string(300, u'm')};
     engine.SaveAll(table, host);
     const auto good = ReadBytes("keyra.kr");
     const auto lines = PlainLines("keyra.kr");
-    ASSERT_EQ(lines.back(), u"$End=" + kstr::Decimal(static_cast<long long>(lines.size())));
-    const auto linesOf = [&](std::size_t from, std::size_t to) {
+    const auto text = [&](std::size_t from, std::size_t to) {
         std::u16string t;
         for (std::size_t i = from; i < to; ++i) t += lines[i] + u"\r\n";
         return t;
     };
-    // The plain text cut after line 22 (the marker, the settings and the count stay).
-    const std::size_t cutLine = 23;
-    const std::size_t cutUnits = linesOf(0, cutLine).size();
-
-    struct Case {
-        const char* what;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::vector<Case> cases;
-    for (std::size_t keep : {good.size() - 1, good.size() - 2, good.size() - 4, good.size() - 5, good.size() / 2,
-                             2 + 8 * cutUnits, 2 + 8 * cutUnits + 4})
-        cases.push_back({"cut short", std::vector<std::uint8_t>(good.begin(), good.begin() + keep)});
-    cases.push_back({"cut at a line boundary, closed again", ScrambledText(linesOf(0, cutLine))});
-    cases.push_back({"a line lost inside", ScrambledText(linesOf(0, cutLine) + linesOf(cutLine + 1, lines.size()))});
-    cases.push_back({"a zero unit inside", ScrambledText(linesOf(0, cutLine) + u"#g=a" + std::u16string(1, u'\0') +
-                                                         u"b\r\n" + linesOf(cutLine, lines.size()))});
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        WriteBytes("keyra.kr", c.bytes);
-        KEngine e;
-        e.DataPath = engine.DataPath;
+    const std::size_t cut = 23;  // the marker, the settings and the count stay
+    std::vector<std::vector<std::uint8_t>> cases;
+    for (std::size_t keep : {good.size() - 1, good.size() - 5, good.size() / 2, 2 + 8 * text(0, cut).size()})
+        cases.emplace_back(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(keep));
+    cases.push_back(ScrambledText(text(0, cut)));                                   // cut at a line, closed again
+    cases.push_back(ScrambledText(text(0, cut) + text(cut + 1, lines.size())));     // a line lost inside
+    cases.push_back(ScrambledText(text(0, cut) + u"#g=a" + std::u16string(1, u'\0') + u"b\r\n" +
+                                  text(cut, lines.size())));                        // a zero unit inside
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        for (const auto& name : Entries()) std::filesystem::remove(Native(name));
+        WriteBytes("keyra.kr", cases[i]);
+        KEngine e = engine;
         KIdTable t;
         RecordingHost h;
         ASSERT_TRUE(e.LoadAll(t, h));
-        EXPECT_TRUE(Mentions(h.messages, kDamaged)) << h.messages.size();
-        EXPECT_TRUE(Mentions(h.messages, u"keyra.kr.damaged"));
+        EXPECT_TRUE(Says(h, u"データファイルが壊れています")) << h.messages.size();
+        EXPECT_TRUE(Says(h, u"keyra.kr.damaged"));
         EXPECT_EQ(t[0].Title, u"first") << "what could be read is there";
-        EXPECT_EQ(ReadBytes("keyra.kr.damaged"), c.bytes);
-        // The save replaces the damaged file with a whole one; the copy stays.
-        e.SaveAll(t, h);
-        EXPECT_EQ(ReadBytes("keyra.kr.damaged"), c.bytes);
-        KEngine again;
-        again.DataPath = engine.DataPath;
+        if (i == cases.size() - 1) EXPECT_EQ(t[500].Memo, table[500].Memo) << "read past the zero unit";
+        e.SaveAll(t, h);  // a whole file replaces the damaged one; the copy stays
+        EXPECT_EQ(ReadBytes("keyra.kr.damaged"), cases[i]);
         RecordingHost h2;
-        KIdTable t2;
-        ASSERT_TRUE(again.LoadAll(t2, h2));
+        ASSERT_TRUE(KEngine(engine).LoadAll(t, h2));
         EXPECT_TRUE(h2.messages.empty());
-        EXPECT_EQ(t2[0].Title, u"first");
-        if (std::string(c.what) == "a zero unit inside") {
-            EXPECT_EQ(t2[500].Memo, table[500].Memo) << "the text after the zero unit is read too";
-        }
     }
-
     // A second damaged start never writes over the first copy.
-    WriteBytes("keyra.kr", cases[0].bytes);
-    KIdTable t;
-    ASSERT_TRUE(engine.LoadAll(t, host));
-    EXPECT_TRUE(Mentions(host.messages, u"keyra.kr.damaged2"));
-    EXPECT_EQ(ReadBytes("keyra.kr.damaged2"), cases[0].bytes);
-}
-
-TEST_F(DataFile, FilesOfOlderCopiesLoadAsBeforeWithoutAMessage) {
-    // No count lines, as every file written before them: whole, so nothing is said or copied.
-    WriteDoc("keyra.kr", {u"Keyra=0.3", u"Top=5", u"I3=\\161006200", u"#g=n", u"$SYMBOL=%"});
-    const auto bytes = ReadBytes("keyra.kr");
+    WriteBytes("keyra.kr", cases[0]);
     ASSERT_TRUE(Load());
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(table[3].Title, u"ab");
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"keyra.kr"}));
-    EXPECT_EQ(ReadBytes("keyra.kr"), bytes);
-
-    // An end line that does not close the file is damage, with or without the count.
-    for (const auto& lines : {std::vector<std::u16string>{u"Keyra=0.3", u"$End=3", u"x=y"},
-                              std::vector<std::u16string>{u"Keyra=0.3", u"$Lines=4", u"x=y", u"$End=3"}}) {
-        std::filesystem::remove(Native("keyra.kr.damaged"));
-        WriteDoc("keyra.kr", lines);
-        KEngine e;
-        e.DataPath = engine.DataPath;
-        KIdTable t;
-        RecordingHost h;
-        ASSERT_TRUE(e.LoadAll(t, h));
-        EXPECT_TRUE(Mentions(h.messages, kDamaged));
-    }
+    EXPECT_TRUE(Says(host, u"keyra.kr.damaged2"));
+    EXPECT_EQ(ReadBytes("keyra.kr.damaged2"), cases[0]);
 }
 
 TEST_F(DataFile, AnUnkeepableDamagedFileIsNeverSavedOver) {
-    table[1].InUse = 1;
-    table[1].Title = u"one";
-    engine.SaveAll(table, host);
-    auto cut = ReadBytes("keyra.kr");
-    cut.resize(cut.size() - 3);
-    WriteBytes("keyra.kr", cut);
+    WriteDoc("keyra.kr", {u"Keyra=0.3", u"$Lines=9"});
+    const auto bad = ReadBytes("keyra.kr");
     WriteBytes("keyra.kr.damaged", {1});
     for (int i = 2; i <= 99; ++i) WriteBytes("keyra.kr.damaged" + std::to_string(i), {1});
-    KIdTable t;
     ASSERT_TRUE(Load());
-    EXPECT_TRUE(Mentions(host.messages, u"上書きしません"));
+    EXPECT_TRUE(Says(host, u"上書きしません"));
     EXPECT_THROW(engine.SaveAll(table, host), KFileError);
-    EXPECT_EQ(ReadBytes("keyra.kr"), cut);
+    EXPECT_EQ(ReadBytes("keyra.kr"), bad);
     std::filesystem::remove(Native("keyra.kr.damaged7"));
     engine.SaveAll(table, host);
-    EXPECT_EQ(ReadBytes("keyra.kr.damaged7"), cut);
-    EXPECT_EQ(ReadBytes("keyra.kr.bak"), cut);
-    EXPECT_EQ(PlainLines("keyra.kr")[0], u"Keyra=0.3");
+    EXPECT_EQ(ReadBytes("keyra.kr.damaged7"), bad);
+    EXPECT_EQ(ReadBytes("keyra.kr.bak"), bad);
 }
 
 TEST_F(DataFile, TheBackupHoldsThePreviousFileAndStandsInForAMissingOne) {
-    table[2].InUse = 1;
-    table[2].Title = u"v1";
+    table[2] = KIdData{1, u"v1", u"", u"", u"", u""};
     engine.SaveAll(table, host);
-    EXPECT_FALSE(std::filesystem::exists(Native("keyra.kr.bak"))) << "the first save has nothing to keep";
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"keyra.kr"})) << "the first save has nothing to keep";
     const auto v1 = ReadBytes("keyra.kr");
     table[2].Title = u"v2";
     engine.SaveAll(table, host);
     EXPECT_EQ(ReadBytes("keyra.kr.bak"), v1);
-    const auto v2 = ReadBytes("keyra.kr");
-    table[2].Title = u"v3";
-    engine.SaveAll(table, host);
-    EXPECT_EQ(ReadBytes("keyra.kr.bak"), v2);
 
-    // A save that ended half-way leaves the backup alone: it is the data then.
+    // Without the data file (a save ended half-way) the backup is read, and kept by the next save.
     std::filesystem::remove(Native("keyra.kr"));
-    KEngine e;
-    e.DataPath = engine.DataPath;
-    e.InitialPath = engine.InitialPath;
     KIdTable t;
-    RecordingHost h;
-    ASSERT_TRUE(e.LoadAll(t, h));
-    EXPECT_EQ(t[2].Title, u"v2");
-    EXPECT_TRUE(Mentions(h.messages, u"keyra.kr.bak"));
-    e.SaveAll(t, h);
-    EXPECT_EQ(ReadBytes("keyra.kr.bak"), v2) << "the backup is not replaced by the first new file";
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(table[2].Title, u"v1");
+    EXPECT_TRUE(Says(host, u"keyra.kr.bak"));
+    engine.SaveAll(table, host);
+    EXPECT_EQ(ReadBytes("keyra.kr.bak"), v1);
 }
 
 // ---- faults and ends of the process during the save ----
@@ -748,8 +688,8 @@ TEST_F(DataFile, EndingTheProcessAtAnySaveStepLeavesOneWholeFile) {
 }
 
 #ifdef _WIN32
-// ReplaceFileW failing half-way, as its documentation describes each code; the hook puts the
-// files where the failed call would have left them.
+// ReplaceFileW failing half-way as documented for each code; the hook puts the files where
+// the failed call leaves them (_2: the old file already under the backup name).
 std::u16string g_dataPath;
 DWORD g_replaceCode = 0;
 std::uint32_t HalfReplaceHook(kplat::SaveStep step) {
@@ -762,89 +702,63 @@ std::uint32_t HalfReplaceHook(kplat::SaveStep step) {
 
 TEST_F(DataFile, AReplaceThatFailsHalfWayLeavesOneWholeFile) {
     HookReset reset;
-    table[3].InUse = 1;
-    table[3].Title = u"old";
+    table[3] = KIdData{1, u"old", u"", u"", u"", u""};
     engine.SaveAll(table, host);
     const auto old = ReadBytes("keyra.kr");
     table[3].Title = u"new";
     g_dataPath = engine.DataPath;
     kplat::SetSaveStepHook(HalfReplaceHook);
-    for (const DWORD code : {ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT,
-                             ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}) {
+    for (const DWORD code :
+         {ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}) {
         SCOPED_TRACE(code);
         WriteBytes("keyra.kr", old);
         std::filesystem::remove(Native("keyra.kr.bak"));
         g_replaceCode = code;
-        bool threw = false;
-        try {
-            engine.SaveAll(table, host);
-        } catch (const KFileError&) {
-            threw = true;
-        }
-        KEngine e;
-        e.DataPath = engine.DataPath;
+        const bool moved = code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;  // then the new file is moved in
+        if (moved) EXPECT_NO_THROW(engine.SaveAll(table, host));
+        else EXPECT_THROW(engine.SaveAll(table, host), KFileError);
         KIdTable t;
         RecordingHost h;
-        ASSERT_TRUE(e.LoadAll(t, h));
-        EXPECT_TRUE(h.messages.empty());
-        if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-            // The old file already went to the backup name: the new one is moved in.
-            EXPECT_FALSE(threw);
-            EXPECT_EQ(t[3].Title, u"new");
-            EXPECT_EQ(ReadBytes("keyra.kr.bak"), old);
-        } else {
-            EXPECT_TRUE(threw);
-            EXPECT_EQ(ReadBytes("keyra.kr"), old);
-        }
-        std::vector<std::string> names = Entries();
-        for (const auto& n : names) EXPECT_EQ(n.find(".~"), std::string::npos) << n;
+        ASSERT_TRUE(KEngine(engine).LoadAll(t, h));
+        EXPECT_EQ(t[3].Title, moved ? u"new" : u"old");
+        if (moved) EXPECT_EQ(ReadBytes("keyra.kr.bak"), old);
+        for (const auto& n : Entries()) EXPECT_EQ(n.find(".~"), std::string::npos) << n;
     }
 }
 
+std::wstring DaclOf(const std::u16string& path) {
+    PSECURITY_DESCRIPTOR d = nullptr;
+    PACL acl = nullptr;
+    LPWSTR s = nullptr;
+    std::wstring text;
+    if (GetNamedSecurityInfoW(reinterpret_cast<const wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr, &d) == ERROR_SUCCESS &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(d, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &s,
+                                                             nullptr))
+        text = s;
+    LocalFree(s);
+    LocalFree(d);
+    return text;
+}
+
 TEST_F(DataFile, TheSaveKeepsTheHiddenAttributeAndTheAccessRights) {
-    table[3].InUse = 1;
-    table[3].Title = u"old";
     engine.SaveAll(table, host);
     const auto old = ReadBytes("keyra.kr");
     const auto* path = reinterpret_cast<const wchar_t*>(engine.DataPath.c_str());
     ASSERT_TRUE(SetFileAttributesW(path, FILE_ATTRIBUTE_HIDDEN));
-    // Full access for everyone: a right a new file of this folder does not get (Wine keeps
+    // Full access for everyone, which a new file of the folder does not get (Wine keeps
     // access rights as the file's mode, which this changes too).
     PSECURITY_DESCRIPTOR sd = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)", SDDL_REVISION_1,
-                                                                     &sd, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &sd, nullptr));
     ASSERT_TRUE(SetFileSecurityW(path, DACL_SECURITY_INFORMATION, sd));
     LocalFree(sd);
-    const auto dacl = [](const wchar_t* p) {
-        PSECURITY_DESCRIPTOR d = nullptr;
-        PACL acl = nullptr;
-        std::wstring text;
-        if (GetNamedSecurityInfoW(p, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr, &d) ==
-            ERROR_SUCCESS) {
-            LPWSTR s = nullptr;
-            if (ConvertSecurityDescriptorToStringSecurityDescriptorW(d, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &s,
-                                                                     nullptr)) {
-                text = s;
-                LocalFree(s);
-            }
-            LocalFree(d);
-        }
-        return text;
-    };
-    const std::wstring before = dacl(path);
-    {
-        // A new file of the folder has other rights, or the check below proves nothing.
-        WriteBytes("plain.kr", {1});
-        EXPECT_NE(dacl(reinterpret_cast<const wchar_t*>(Path("plain.kr").c_str())), before);
-    }
-    table[3].Title = u"new";
-    try {
-        engine.SaveAll(table, host);
-    } catch (const KFileError& e) {
-        FAIL() << kplat::ToUtf8(e.Message());
-    }
+    const std::wstring before = DaclOf(engine.DataPath);
+    WriteBytes("plain.kr", {1});
+    ASSERT_NE(DaclOf(Path("plain.kr")), before);
+    table[3] = KIdData{1, u"new", u"", u"", u"", u""};
+    engine.SaveAll(table, host);
     EXPECT_TRUE(GetFileAttributesW(path) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(dacl(path), before);
+    EXPECT_EQ(DaclOf(engine.DataPath), before);
     EXPECT_EQ(ReadBytes("keyra.kr.bak"), old);
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
 }
