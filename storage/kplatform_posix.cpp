@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string.h>
 #include <filesystem>
 #include <fstream>
 
@@ -199,8 +200,7 @@ bool CopyToNewFile(const std::u16string& from, const std::u16string& to) {
 }
 
 void SecureWipe(void* data, std::size_t size) {
-    volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
-    while (size--) *p++ = 0;
+    if (size) explicit_bzero(data, size);
 }
 
 std::u16string SystemErrorText(std::uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
