@@ -505,18 +505,15 @@ TEST_F(DataFile, AnUnkeepableDamagedFileIsNeverSavedOver) {
     EXPECT_EQ(ReadBytes("keyra.kr.bak"), bad);
 }
 
-TEST_F(DataFile, TheBackupHoldsThePreviousFileAndStandsInForAMissingOne) {
+TEST_F(DataFile, TheBackupStandsInForAMissingDataFile) {
     table[2] = KIdData{1, u"v1", u"", u"", u"", u""};
     engine.SaveAll(table, host);
     EXPECT_EQ(Entries(), (std::vector<std::string>{"keyra.kr"})) << "the first save has nothing to keep";
-    const auto v1 = ReadBytes("keyra.kr");
-    table[2].Title = u"v2";
     engine.SaveAll(table, host);
-    EXPECT_EQ(ReadBytes("keyra.kr.bak"), v1);
-
+    const auto v1 = ReadBytes("keyra.kr.bak");
     // Without the data file (a save ended half-way) the backup is read, and kept by the next save.
     std::filesystem::remove(Native("keyra.kr"));
-    KIdTable t;
+    table[2].Title = u"changed";
     ASSERT_TRUE(Load());
     EXPECT_EQ(table[2].Title, u"v1");
     EXPECT_TRUE(Says(host, u"keyra.kr.bak"));
