@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/kengine.h"
+#include "core/kerror.h"
 #include "app/settings.h"
 #include "core/kstr.h"
 #include "storage/kini.h"
@@ -22,18 +23,69 @@ KIdData ReadEntry(KIni& doc, const KVar& key) {
     return d;
 }
 
+constexpr char16_t kEndKey[] = u"$End";
+constexpr char16_t kLinesKey[] = u"$Lines";
+
+std::u16string FileNameOf(const std::u16string& path) {
+    const auto cut = path.find_last_of(u"\\/");
+    return cut == std::u16string::npos ? path : path.substr(cut + 1);
+}
+
+// SaveAll counts the document's lines in "$Lines" after the settings and closes it with
+// "$End" and the same count, so that a text cut at a line boundary is noticed too. Older
+// copies read past both lines; their files have neither and are taken as they are.
+bool LinesComplete(KIni& doc) {
+    const int n = doc.LineCount();
+    const std::u16string count = kstr::Decimal(n);
+    const bool endFits = n > 0 && doc.Line(n - 1) == std::u16string(kEndKey) + u"=" + count;
+    const std::u16string said(doc.Read(KVar(kLinesKey)).View());
+    if (!said.empty()) return endFits && said == count;
+    if (endFits) return true;
+    for (int i = 0; i < n; ++i)
+        if (doc.LineName(i) == kEndKey) return false;
+    return true;
+}
+
+// A copy of a damaged data file under a name of its own, never over an earlier one.
+// The empty text when none could be made.
+std::u16string SetAside(const std::u16string& path) {
+    for (int i = 1; i <= 99; ++i) {
+        const std::u16string name = path + u".damaged" + (i > 1 ? kstr::Decimal(i) : std::u16string());
+        if (kplat::FileExists(name)) continue;
+        return kplat::CopyToNewFile(path, name) ? name : std::u16string();
+    }
+    return {};
+}
+
 }  // namespace
 
 bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
     KIni doc;
     // A read error throws out of Load before anything here has been changed.
-    if (!kplat::FileExists(DataPath)) {
+    const bool fromBackup = !kplat::FileExists(DataPath) && kplat::FileExists(BackupPath());
+    if (!kplat::FileExists(DataPath) && !fromBackup) {
         doc.Load(InitialPath);  // missing too: every setting takes its default
     } else {
-        doc.Load(DataPath);
+        // Without the data file but with its backup (a save ended half-way), the backup is
+        // the data: the next saves would otherwise replace it with defaults.
+        const std::u16string path = fromBackup ? BackupPath() : DataPath;
+        bool whole = true;
+        doc.Load(path, &whole);
         if (doc.ReadDef(KVar(0), KVar(u"Keyra")).AsReal() == 0) {
             host.ShowMessage(u"Keyra のデータファイルではありません");
             return false;
+        }
+        if (fromBackup) {
+            host.ShowMessage(u"データファイルがないため、バックアップ " + FileNameOf(path) + u" を読み込みました。");
+        } else if (!whole || !LinesComplete(doc)) {
+            // What could be read is used; the file's bytes are kept as they are.
+            const std::u16string aside = SetAside(DataPath);
+            KeepDataFile = aside.empty() ? 1 : 0;
+            host.ShowMessage(aside.empty()
+                                 ? std::u16string(u"データファイルが壊れています。読み取れた分だけを読み込みました。\r\n"
+                                                  u"元のファイルを別の名前で残せないため、残せるまで上書きしません。")
+                                 : u"データファイルが壊れています。読み取れた分だけを読み込みました。\r\n"
+                                   u"元のファイルは " + FileNameOf(aside) + u" として残してあります。");
         }
     }
 
@@ -76,12 +128,18 @@ bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
 }
 
 void KEngine::SaveAll(const KIdTable& table, KDataHost& host) {
+    if (KeepDataFile) {
+        if (kplat::FileExists(DataPath) && SetAside(DataPath).empty())
+            throw KFileError(u"壊れたデータファイルを別の名前で残せないため、保存できません。\r\n" + DataPath);
+        KeepDataFile = 0;
+    }
     KIni doc;
     doc.Write(KVar(u"0.3"), KVar(u"Keyra"));
     KSettings s = *this;
     s.Top = host.WindowTop();
     s.Left = host.WindowLeft();
     WriteSettings(doc, s);
+    doc.Write(KVar(0), KVar(kLinesKey));  // the count is known at the end
     for (int n = 0; n < KIdTable::kSlots; ++n) {
         const KIdData& d = table[n];
         if (d.InUse != 1) continue;
@@ -89,6 +147,9 @@ void KEngine::SaveAll(const KIdTable& table, KDataHost& host) {
         for (int k = 1; k <= 5; ++k) doc.WritePart(k, KVar(d.Text(k)), key);
     }
     host.SaveGeneratorData(doc);
+    const int lines = doc.LineCount() + 1;
+    doc.Write(KVar(lines), KVar(kLinesKey));
+    doc.AppendLine(std::u16string(kEndKey) + u"=" + kstr::Decimal(lines));
     // Written to a temporary file and swapped in; on failure this throws and the old file stays.
-    doc.Save(DataPath);
+    doc.Save(DataPath, BackupPath());
 }

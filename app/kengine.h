@@ -66,9 +66,16 @@ struct KEngine : KSettings {
 
     int& ItemOfGroup(int group) { return GroupItem.at(static_cast<std::size_t>(group - 1)); }
 
+    // 1 while the data file on disk is damaged and no copy of it could be set aside yet:
+    // SaveAll must not replace it until one has been.
+    std::int32_t KeepDataFile = 0;
+
     // Data file (datafile.cpp). LoadAll returns false after showing the refusal message;
-    // throws KFileError when the file exists but cannot be read.
+    // throws KFileError when the file exists but cannot be read. A damaged file loads as far
+    // as it can be read, is copied aside and reported in one message.
     bool LoadAll(KIdTable& table, KDataHost& host);
     // Throws KFileError when the file cannot be written; the old file then stays as it was.
+    // The file replaced stays as BackupPath().
     void SaveAll(const KIdTable& table, KDataHost& host);
+    std::u16string BackupPath() const { return DataPath + u".bak"; }
 };

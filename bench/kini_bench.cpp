@@ -185,6 +185,42 @@ void BM_LoadAllHuge(benchmark::State& state) {
     state.counters["peak_MB"] = static_cast<double>(ru.ru_maxrss) / 1024.0;
 }
 
+void BM_LoadAllFullest(benchmark::State& state) {
+    // The largest file the typing limits allow: every slot with each text at its limit
+    // (about 1.3 GB), written by a child process as above.
+    const std::u16string path = BenchPath("keyra-bench-fullest.kr");
+    const pid_t child = fork();
+    if (child == 0) {
+        KIdTable table;
+        for (int n = 0; n < KIdTable::kSlots; ++n) {
+            KIdData& d = table[n];
+            d.InUse = 1;
+            for (int k = 1; k <= 4; ++k) d.Text(k) = Filler(u"f", n, KIdData::kFieldMax);
+            d.Memo = Filler(u"memo", n, KIdData::kMemoMax);
+        }
+        KEngine e = EngineAt(path);
+        NullHost host;
+        e.SaveAll(table, host);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    for (auto _ : state) {
+        KIdTable fresh;
+        KEngine other = EngineAt(path);
+        NullHost host;
+        benchmark::DoNotOptimize(other.LoadAll(fresh, host));
+        if (fresh[1000].Memo.size() != static_cast<std::size_t>(KIdData::kMemoMax)) state.SkipWithError("memo lost");
+    }
+    const auto file = std::filesystem::temp_directory_path() / "keyra-bench-fullest.kr";
+    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    state.counters["peak_MB"] = static_cast<double>(ru.ru_maxrss) / 1024.0;
+    std::filesystem::remove(file);
+    std::filesystem::remove(file.string() + ".bak");
+}
+
 }  // namespace
 
 BENCHMARK(BM_SaveAllMapping)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
@@ -193,3 +229,4 @@ BENCHMARK(BM_KIniLoad)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisec
 BENCHMARK(BM_SaveAll)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_LoadAll)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_LoadAllHuge)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadAllFullest)->Iterations(1)->Unit(benchmark::kMillisecond);

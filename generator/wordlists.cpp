@@ -1,11 +1,21 @@
 #include "generator/wordlists.h"
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "core/kstr.h"
 #include "storage/kiddata.h"
 #include "storage/kini.h"
 #include "storage/kvar.h"
 
 namespace {
+// Every entry full and the most names an import leaves: each unit of the document's text
+// costs eight bytes in the file (four hex digits), each text unit of an entry four of those.
+constexpr std::uint64_t kFullEntries =
+    std::uint64_t{KIdTable::kSlots} * (4 * KIdData::kFieldMax + KIdData::kMemoMax + 64) * 4 * 8;
+constexpr std::uint64_t kFullNames = std::uint64_t{KWordLists::kMaxNames} * (32 + 2) * 8;
+static_assert(kFullEntries + kFullNames < 0x7FFFFFFF - 100000000, "a full data file must stay readable");
+
 constexpr char16_t kSymbolKey[] = u"$SYMBOL";
 constexpr char16_t kNumberKey[] = u"$NUMBER";
 constexpr std::size_t kImportLineMax = 30;
@@ -79,25 +89,37 @@ KImportLine ParseImportLine(std::u16string_view line) {
     KImportLine r;
     const std::size_t eq = line.find(u'=');
     if (eq == std::u16string_view::npos || eq == 0 || line.size() > kImportLineMax) return r;
+    if (line.find(char16_t{0}) != std::u16string_view::npos) return r;
     r.taken = true;
     r.group.assign(line.substr(0, eq));
     r.name.assign(line.substr(eq + 1));
     return r;
 }
 
-int KWordLists::AddPair(const std::u16string& group, const std::u16string& name) {
-    if (group.empty()) return 0;
+int KWordLists::SlotFor(const std::u16string& group) {
     int i = table_.Find(group);
     if (i < 0) {
         i = table_.FirstFree();
         if (i < 0) {
             host_.ShowWarning(kFullMessage);
-            return 2;
+            return -1;
         }
         table_[i].group = group;
     }
+    EnsureLists(table_[i]);
+    return i;
+}
+
+int KWordLists::AddPair(const std::u16string& group, const std::u16string& name) {
+    if (group.empty()) return 0;
+    // The data file keeps a group as "#group=name": an "=" would split it elsewhere.
+    if (group.find(u'=') != std::u16string::npos) {
+        host_.ShowMessage(kEqualsMessage);
+        return 3;
+    }
+    const int i = SlotFor(group);
+    if (i < 0) return 2;
     KGroupSlot& slot = table_[i];
-    EnsureLists(slot);
     if (name.empty() || Contains(*slot.names, name)) return 1;
     slot.names->push_back(name);
     ++ImportCount;
@@ -106,7 +128,8 @@ int KWordLists::AddPair(const std::u16string& group, const std::u16string& name)
 
 void KWordLists::AddGroup() {
     const std::u16string g = group_.Text();
-    if (AddPair(g, name_.Text()) == 2) return;
+    const int r = AddPair(g, name_.Text());
+    if (r == 2 || r == 3) return;
     AddItem(group_);
     AddItem(name_);
     group_.SetText(g);
@@ -114,7 +137,8 @@ void KWordLists::AddGroup() {
 }
 
 void KWordLists::AddName(const std::u16string& group) {
-    if (AddPair(group, name_.Text()) != 2 && !group.empty()) {
+    const int r = AddPair(group, name_.Text());
+    if (r != 2 && r != 3 && !group.empty()) {
         AddItem(group_);
         AddItem(name_);
         group_.SetText(group);
@@ -202,9 +226,25 @@ void KWordLists::RebuildDisplayLists(int mode) {
         if (slot.group.empty()) continue;
         EnsureLists(slot);
         slot.display->clear();
+        // IsPairUsed for every name, with the passwords that hold the group found once per
+        // group: an imported list of many names must not cost names x entries scans.
+        std::vector<const std::u16string*> withGroup;
+        const KIdTable* entries = host_.Entries();
+        if (mode == 1 && entries) {
+            for (int e = 0; e < entries->Size(); ++e) {
+                const KIdData& d = (*entries)[e];
+                if (d.InUse && d.Password.find(slot.group) != std::u16string::npos) withGroup.push_back(&d.Password);
+            }
+        }
         for (const auto& n : *slot.names) {
-            KMatch m;
-            if (mode == 0 || !IsPairUsed(host_.Entries(), slot.group, n, m)) slot.display->push_back(n);
+            bool used = false;
+            if (!n.empty())
+                for (const auto* p : withGroup)
+                    if (p->find(n) != std::u16string::npos) {
+                        used = true;
+                        break;
+                    }
+            if (!used) slot.display->push_back(n);
         }
     }
 }
@@ -213,6 +253,8 @@ std::u16string KWordLists::Pass2() { return name_.Text() + symbol_.Text() + grou
 std::u16string KWordLists::Pass3() { return name_.Text() + number_.Text() + symbol_.Text() + group_.Text(); }
 
 void KWordLists::LoadLines(KIni& doc, const std::u16string& today) {
+    // A file with more groups than slots costs one message, not one per line.
+    bool told = false;
     for (int i = 0; i < doc.LineCount(); ++i) {
         const std::u16string key = doc.LineName(i);
         // "#" alone names no group: such a line is skipped.
@@ -222,7 +264,8 @@ void KWordLists::LoadLines(KIni& doc, const std::u16string& today) {
         if (s < 0) {
             s = table_.FirstFree();
             if (s < 0) {
-                host_.ShowMessage(kNoSlotMessage);
+                if (!told) host_.ShowMessage(kNoSlotMessage);
+                told = true;
                 continue;
             }
             table_[s].group = group;
@@ -256,10 +299,37 @@ void KWordLists::SaveLines(KIni& doc) {
 }
 
 bool KWordLists::ImportLines(KIni& doc) {
+    // The same rules as AddPair line by line, with each group's names in a set, so that a long
+    // list costs about its length rather than its square.
+    std::unordered_map<std::u16string, int> slotOf;
+    std::vector<std::unique_ptr<std::unordered_set<std::u16string>>> known(KGroupTable::kSlots);
+    std::size_t total = 0;
+    for (int s = 0; s < KGroupTable::kSlots; ++s)
+        if (!table_[s].group.empty() && table_[s].names) total += table_[s].names->size();
     for (int i = 0; i < doc.LineCount(); ++i) {
         const KImportLine line = ParseImportLine(doc.Line(i));
         if (!line.taken) continue;
-        if (AddPair(line.group, line.name) == 2) return false;
+        int s = 0;
+        if (const auto it = slotOf.find(line.group); it != slotOf.end()) {
+            s = it->second;
+        } else {
+            s = SlotFor(line.group);
+            if (s < 0) return false;
+            slotOf.emplace(line.group, s);
+        }
+        if (line.name.empty()) continue;
+        auto& names = *table_[s].names;
+        auto& seen = known[static_cast<std::size_t>(s)];
+        if (!seen) seen = std::make_unique<std::unordered_set<std::u16string>>(names.begin(), names.end());
+        if (seen->count(line.name)) continue;
+        if (total >= kMaxNames) {
+            host_.ShowWarning(kTooManyMessage);
+            return false;
+        }
+        seen->insert(line.name);
+        names.push_back(line.name);
+        ++total;
+        ++ImportCount;
     }
     return true;
 }

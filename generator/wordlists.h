@@ -70,7 +70,8 @@ std::u16string UsedHint(const KMatch& match, int dispPassMode);
 std::u16string MonthDay(int month, int day);
 
 // The import's rule for one line: taken when the group part (before the first "=") is not
-// empty and the whole line has at most 30 code units.
+// empty, the whole line has at most 30 code units and none of them is zero (a UTF-16 file
+// without a byte-order mark, read as ANSI, gives such lines).
 struct KImportLine {
     bool taken = false;
     std::u16string group, name;
@@ -82,6 +83,11 @@ public:
     static constexpr char16_t kFullMessage[] = u"パスワードをこれ以上登録できません！";
     static constexpr char16_t kNoSlotMessage[] = u"データを追加できません";
     static constexpr char16_t kImportedMessage[] = u"個のパスワードデータをインポートしました！";
+    static constexpr char16_t kEqualsMessage[] = u"グループ名に「=」は使えません";
+    static constexpr char16_t kTooManyMessage[] = u"名前が多すぎるため、これ以上インポートできません！";
+    // Names the table holds at most after an import: far above any real list, and small
+    // enough that the data file stays well inside what the loader reads.
+    static constexpr std::size_t kMaxNames = 1000000;
 
     KWordLists(KWordBox& group, KWordBox& name, KWordBox& symbol, KWordBox& number, KWordListHost& host)
         : group_(group), name_(name), symbol_(symbol), number_(number), host_(host) {}
@@ -89,7 +95,8 @@ public:
     KGroupTable& Table() { return table_; }
     int ImportCount = 0;
 
-    // 0: empty group, nothing done; 2: the table is full (warned); 1: done.
+    // 0: empty group, nothing done; 2: the table is full (warned); 3: the group holds "=",
+    // which the data file cannot keep (told); 1: done.
     int AddPair(const std::u16string& group, const std::u16string& name);
     void AddGroup();
     void DeleteGroup();
@@ -108,7 +115,8 @@ public:
     void LoadLines(KIni& doc, const std::u16string& today);
     void SaveLines(KIni& doc);
     void SetDefaultLists(const std::u16string& today);
-    // The lines of one import file; false when the table filled up and the rest was not read.
+    // The lines of one import file; false when the table filled up (or reached kMaxNames) and
+    // the rest was not read.
     bool ImportLines(KIni& doc);
     std::u16string ImportedText() const;
 
@@ -118,6 +126,8 @@ public:
     KWordBox& NumberBox() { return number_; }
 
 private:
+    int SlotFor(const std::u16string& group);  // -1: the table is full (warned)
+
     KGroupTable table_;
     KWordBox& group_;
     KWordBox& name_;

@@ -6,6 +6,11 @@
 #include <string>
 
 struct KIdData {
+    // The most that can be typed into one text: each single-line field and the memo. With
+    // every slot full the data file stays well below the largest file the loader reads.
+    static constexpr int kFieldMax = 2048;
+    static constexpr int kMemoMax = 32000;
+
     std::int32_t InUse = 0;
     std::u16string Title;
     std::u16string Id;

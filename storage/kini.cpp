@@ -6,6 +6,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "core/kerror.h"
 #include "storage/kplatform.h"
 
 // Folded name -> ascending numbers of the lines that carry it. Lines are only appended
@@ -105,6 +106,12 @@ std::u16string JoinLines(const std::vector<std::u16string>& lines) {
     return t;
 }
 
+// A zero unit would end the text when the file is read back, and every later line with it.
+void DropZeroUnits(std::u16string& line) {
+    if (line.find(char16_t{0}) != std::u16string::npos)
+        line.erase(std::remove(line.begin(), line.end(), char16_t{0}), line.end());
+}
+
 std::u16string_view NameOf(std::u16string_view line, bool& named) {
     const auto eq = line.find(u'=');
     named = eq != std::u16string_view::npos;
@@ -117,7 +124,10 @@ KIni::KIni() : index_(std::make_unique<Index>()) {
     for (auto& p : parts_) p.SetInt(0);
 }
 
-KIni::~KIni() = default;
+KIni::~KIni() {
+    // The lines hold the passwords, scrambled at most.
+    for (auto& l : lines_) kplat::Wipe(l);
+}
 
 // ---- whole document ----
 
@@ -134,10 +144,20 @@ bool KIni::LoadText(const std::u16string& path) {
 }
 
 
-bool KIni::Save(const std::u16string& path) {
-    const auto bytes = ScrambledBytes();
+bool KIni::Save(const std::u16string& path, const std::u16string& backup) {
+    // Each unit of the text becomes four hex digits of two bytes each.
+    std::uint64_t units = 0;
+    for (const auto& l : lines_) units += l.size() + 2;
+    if (6 + 8 * units > kplat::kMaxFileBytes)
+        throw KFileError(u"データが大きすぎるため保存できません。長いメモなどを短くしてください。\r\n" + path);
+    auto bytes = ScrambledBytes();
     // Throws on failure; the lines then stay as they were.
-    kplat::ReplaceFileContents(path, bytes);
+    try {
+        kplat::ReplaceFileContents(path, bytes, backup);
+    } catch (...) {
+        kplat::Wipe(bytes);
+        throw;
+    }
     if (bytes.size() > 2) {
         // The document now holds the one scrambled line, as the file does.
         std::u16string h;
@@ -148,22 +168,26 @@ bool KIni::Save(const std::u16string& path) {
         one.push_back(std::move(h));
         ReplaceLines(std::move(one));
     }
+    kplat::Wipe(bytes);
     return true;
 }
 
 std::vector<std::uint8_t> KIni::ScrambledBytes() {
-    const std::u16string plain = JoinLines(lines_);
+    std::u16string plain = JoinLines(lines_);
     std::vector<std::uint8_t> bytes{0xFF, 0xFE};
     if (plain.empty()) return bytes;
     SetSeed(kScrambleSeed);
     std::u16string s(plain.size(), u'\0');
     for (std::size_t i = 0; i < plain.size(); ++i) s[i] = static_cast<char16_t>((plain[i] + RandRange(0, 9)) & 0xFFFF);
-    const std::u16string h = HexEncode(s);
+    kplat::Wipe(plain);
+    std::u16string h = HexEncode(s);
+    kplat::Wipe(s);
     bytes.reserve(2 + h.size() * 2 + 4);
     for (char16_t c : h) {
         bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
         bytes.push_back(static_cast<std::uint8_t>(c >> 8));
     }
+    kplat::Wipe(h);
     for (std::uint8_t b : {0x0D, 0x00, 0x0A, 0x00}) bytes.push_back(b);
     return bytes;
 }
@@ -184,7 +208,7 @@ struct LittleEndianUnits {
 
 // The plain text of a scrambled file's text (Text: u16string_view or LittleEndianUnits).
 template <class Text>
-std::u16string Unscramble(KIni& doc, const Text& fileText) {
+std::u16string Unscramble(KIni& doc, const Text& fileText, bool stopAtZero = true) {
     // Pairs of the text "every line followed by CR LF", taken as the text is walked rather
     // than from a joined copy: a large file then needs no second full-size buffer.
     // The bytes become little-endian units as they come; a last odd byte is a unit alone.
@@ -263,28 +287,63 @@ std::u16string Unscramble(KIni& doc, const Text& fileText) {
     const std::size_t k = std::min(m / 4, u.size());
     doc.SetSeed(KIni::kScrambleSeed);
     for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - doc.RandRange(0, 9)) & 0xFFFF);
+    if (!stopAtZero) return u;
     const auto zero = u.find(char16_t{0});
     if (zero != std::u16string::npos) u.resize(zero);
     return u;
+}
+
+// n when the bytes are exactly what Save writes for a text of n units: the byte-order mark,
+// 4n hex digits and CR LF. npos for anything else (a file cut short at any byte among them).
+std::size_t SavedUnits(const std::vector<std::uint8_t>& bytes) {
+    constexpr std::size_t kNone = std::u16string::npos;
+    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE || bytes.size() % 2 != 0) return kNone;
+    if (bytes.size() == 2) return 0;
+    const std::size_t units = (bytes.size() - 2) / 2;
+    const auto unit = [&](std::size_t i) { return static_cast<unsigned>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8)); };
+    if (units < 2 || unit(units - 2) != u'\r' || unit(units - 1) != u'\n' || (units - 2) % 4 != 0) return kNone;
+    for (std::size_t i = 0; i + 2 < units; ++i) {
+        const unsigned c = unit(i);
+        if (c >= 128 || HexDigit(static_cast<char16_t>(c)) < 0) return kNone;
+    }
+    return (units - 2) / 4;
+}
+
+// The unscrambled text of a file of n units, read past zero units, is whole when its first
+// zero unit is the one the closing CR LF gives, and the text before it ends with CR LF.
+bool PlainIsWhole(const std::u16string& plain, std::size_t n) {
+    if (n == std::u16string::npos || plain.find(char16_t{0}) != (n == 0 ? std::u16string::npos : n)) return false;
+    return n == 0 || (n >= 2 && plain[n - 2] == u'\r' && plain[n - 1] == u'\n');
 }
 
 }  // namespace
 
 void KIni::LoadScrambledText(std::u16string_view fileText) { ReplaceLines(SplitLines(Unscramble(*this, fileText))); }
 
-bool KIni::Load(const std::u16string& path) {
+bool KIni::Load(const std::u16string& path, bool* whole) {
     if (!kplat::FileExists(path)) return false;
     std::u16string plain;
+    bool intact = false;
     {
-        const auto bytes = kplat::ReadWholeFile(path);
+        bool cut = false;
+        auto bytes = kplat::ReadWholeFile(path, &cut);
         if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
             // The form Save writes: read in place.
-            plain = Unscramble(*this, LittleEndianUnits{bytes.data() + 2, (bytes.size() - 2) / 2});
+            plain = Unscramble(*this, LittleEndianUnits{bytes.data() + 2, (bytes.size() - 2) / 2}, false);
         } else {
-            plain = Unscramble(*this, std::u16string_view(DecodeFileText(bytes)));
+            std::u16string text = DecodeFileText(bytes);
+            plain = Unscramble(*this, std::u16string_view(text), false);
+            kplat::Wipe(text);
         }
+        intact = !cut && PlainIsWhole(plain, SavedUnits(bytes));
+        kplat::Wipe(bytes);
     }
+    // Zero units are dropped rather than ending the text: nothing after one is lost. A whole
+    // file has just the one its closing CR LF gives.
+    plain.erase(std::remove(plain.begin(), plain.end(), char16_t{0}), plain.end());
     ReplaceLines(SplitLines(plain));
+    kplat::Wipe(plain);
+    if (whole) *whole = intact;
     return true;
 }
 
@@ -353,9 +412,11 @@ KVar KIni::ReadDef(const KVar& def, const KVar& key) {
 
 void KIni::Write(const KVar& value, const KVar& key) {
     std::u16string line(key.AsText());
+    DropZeroUnits(line);
     const std::size_t keyLen = line.size();
     line += u'=';
     line += value.AsText();
+    DropZeroUnits(line);
     const int i = FindLine(std::u16string_view(line).substr(0, keyLen));
     if (i >= 0) {
         lines_[static_cast<std::size_t>(i)] = std::move(line);
@@ -460,6 +521,7 @@ std::u16string KIni::LineValue(int i) const {
 }
 
 void KIni::AppendLine(std::u16string line) {
+    DropZeroUnits(line);
     lines_.push_back(std::move(line));
     IndexLine(static_cast<int>(lines_.size()) - 1);
 }
@@ -534,6 +596,7 @@ void KIni::Reindex() {
 }
 
 void KIni::ReplaceLines(std::vector<std::u16string> lines) {
+    for (auto& l : lines_) kplat::Wipe(l);
     lines_ = std::move(lines);
     Reindex();
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace kplat {
@@ -19,11 +20,33 @@ std::u16string FoldCase(std::u16string_view text);
 
 // Paths are UTF-16 (Windows form on Windows, UTF-8 converted on the native build).
 bool FileExists(const std::u16string& path);
-// Whole file; throws KFileError when it exists but cannot be read.
-std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path);
-// Writes to a temporary file in the same folder, flushes it and replaces `path` in one step.
-// Throws KFileError; on failure the old file is left as it was.
-void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes);
+// The largest file ReadWholeFile reads; a save must never write a larger one.
+constexpr std::uint64_t kMaxFileBytes = 0x7FFFFFFF;
+// Whole file; throws KFileError when it exists but cannot be read. `cutShort` (when given) is
+// set when fewer bytes came than the file's size said (it shrank while it was read).
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, bool* cutShort = nullptr);
+// Writes to a temporary file in the same folder, flushes it and replaces `path` with it.
+// An existing file keeps its attributes and access rights, and its previous contents stay
+// under `backup` (none when empty). Throws KFileError; on failure one whole file is still
+// under `path`: the old one, or the new one when only the backup step failed half-way.
+void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes,
+                         const std::u16string& backup = {});
+// Copies a file's bytes into a new file `to`; false when `to` exists or the copy failed.
+bool CopyToNewFile(const std::u16string& from, const std::u16string& to);
+
+// Overwrites memory that held secrets in a way the compiler does not drop.
+void SecureWipe(void* data, std::size_t size);
+template <class C>
+void Wipe(std::basic_string<C>& s) {
+    SecureWipe(s.data(), s.size() * sizeof(C));
+    s.clear();
+}
+template <class T>
+void Wipe(std::vector<T>& v) {
+    static_assert(std::is_trivially_copyable_v<T>, "wipe the elements one by one");
+    SecureWipe(v.data(), v.size() * sizeof(T));
+    v.clear();
+}
 
 // The steps of ReplaceFileContents. Tests set a hook that is called before each step and
 // either fails it (a non-zero system error code, as if the call had failed with it) or ends

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string.h>
 #include <filesystem>
 #include <fstream>
 
@@ -99,7 +100,7 @@ bool FileExists(const std::u16string& path) {
     return st.type() != std::filesystem::file_type::not_found && st.type() != std::filesystem::file_type::none;
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, bool* cutShort) {
     const std::string native = ToUtf8(path);
     const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) Fail(u"Cannot open file ", path, errno);
@@ -125,11 +126,13 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
         done += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    if (cutShort) *cutShort = st.st_size > 0 && done < static_cast<std::size_t>(st.st_size);
     bytes.resize(done);
     return bytes;
 }
 
-void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes) {
+void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes,
+                         const std::u16string& backup) {
     static std::atomic<unsigned> counter{0};
     const std::string native = ToUtf8(path);
     const std::string temp = native + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
@@ -154,6 +157,14 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
         Fail(u"Cannot write file ", path, err);
     }
     int err = static_cast<int>(SaveStepFault(SaveStep::Replace));
+    // The previous file stays reachable as the backup (a second name of the same bytes), and the
+    // rename then swaps the new file in at once: there is never a moment without a whole file.
+    struct stat old {};
+    if (!err && !backup.empty() && ::stat(native.c_str(), &old) == 0) {
+        const std::string bak = ToUtf8(backup);
+        if (::unlink(bak.c_str()) != 0 && errno != ENOENT) err = errno;
+        if (!err && ::link(native.c_str(), bak.c_str()) != 0) err = errno;
+    }
     if (!err && ::rename(temp.c_str(), native.c_str()) != 0) err = errno;
     if (err) {
         ::unlink(temp.c_str());
@@ -168,6 +179,28 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
         ::fsync(dfd);
         ::close(dfd);
     }
+}
+
+bool CopyToNewFile(const std::u16string& from, const std::u16string& to) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = ReadWholeFile(from);
+    } catch (const KFileError&) {
+        return false;
+    }
+    const std::string native = ToUtf8(to);
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok) {
+        ::unlink(native.c_str());
+        return false;
+    }
+    return true;
+}
+
+void SecureWipe(void* data, std::size_t size) {
+    if (size) explicit_bzero(data, size);
 }
 
 std::u16string SystemErrorText(std::uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }

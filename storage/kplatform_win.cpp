@@ -2,6 +2,8 @@
 // and files through CreateFileW, with a temp file and one-step replace for saving.
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <atomic>
 #include <string>
 
@@ -98,7 +100,7 @@ bool FileExists(const std::u16string& path) {
            err != ERROR_BAD_NETPATH;
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
+std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, bool* cutShort) {
     Handle h(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!h.ok()) Fail(path, GetLastError());
@@ -114,11 +116,54 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path) {
         if (got == 0) break;  // the file shrank under us
         done += got;
     }
+    if (cutShort) *cutShort = done < bytes.size();
     bytes.resize(done);
     return bytes;
 }
 
-void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes) {
+namespace {
+
+bool Exists(const std::u16string& path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
+
+// ReplaceFileW carries the old file's attributes and access rights over to the new one on
+// Windows; putting them on the new file first keeps them where it does not (Wine). Best
+// effort: whatever fails here, ReplaceFileW still has its own go.
+void CopyProtections(const std::u16string& from, const std::u16string& to, DWORD attributes) {
+    const DWORD keep = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (keep) SetFileAttributesW(W(to), keep);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (GetNamedSecurityInfoW(W(from), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &sd) != ERROR_SUCCESS)
+        return;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(sd, &control, &revision);
+    const SECURITY_INFORMATION info =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    std::wstring target(W(to));
+    SetNamedSecurityInfoW(target.data(), SE_FILE_OBJECT, info, nullptr, nullptr, dacl, nullptr);
+    LocalFree(sd);
+}
+
+// After a failed ReplaceFileW, whatever its code, one whole file must be under `path`.
+// ERROR_UNABLE_TO_REMOVE_REPLACED and ERROR_UNABLE_TO_MOVE_REPLACEMENT leave both files under
+// their names; ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves the old one under the backup name and
+// the new one under the temporary name. Returns 0 when the new file got in place after all.
+DWORD RecoverReplace(const std::u16string& path, const std::u16string& temp, const std::u16string& backup,
+                     DWORD err) {
+    if (Exists(path)) return err;
+    if (MoveFileExW(W(temp), W(path), MOVEFILE_WRITE_THROUGH)) return 0;
+    if (!backup.empty()) MoveFileExW(W(backup), W(path), MOVEFILE_WRITE_THROUGH);
+    return err;
+}
+
+}  // namespace
+
+void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes,
+                         const std::u16string& backup) {
     static std::atomic<unsigned> counter{0};
     const std::u16string temp = path + u".~" + kstr::Decimal(GetCurrentProcessId()) + u"-" + kstr::Decimal(counter++);
     if (const DWORD fault = SaveStepFault(SaveStep::CreateTemp)) Fail(path, fault);
@@ -126,6 +171,8 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
     // some file systems would let it pass silently.
     const DWORD attributes = GetFileAttributesW(W(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) Fail(path, ERROR_ACCESS_DENIED);
+    // Nor is a folder of that name (Wine's ReplaceFileW would put the file in its place).
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) Fail(path, ERROR_ACCESS_DENIED);
     Handle h(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok()) Fail(path, GetLastError());
     // Two halves, so that a fault (or an end of the process) can strike with the file half written.
@@ -143,14 +190,39 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
     if (!err) err = SaveStepFault(SaveStep::FlushTemp);
     if (!err && !FlushFileBuffers(h.get())) err = GetLastError();
     if (!h.Close() && !err) err = GetLastError();
-    if (!err) err = SaveStepFault(SaveStep::Replace);
-    if (!err && !MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        err = GetLastError();
+    if (!err) {
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            // The first save: there is nothing to keep.
+            err = SaveStepFault(SaveStep::Replace);
+            if (!err && !MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                err = GetLastError();
+        } else {
+            CopyProtections(path, temp, attributes);
+            // A hook's code stands for ReplaceFileW failing with it, so tests reach the recovery.
+            err = SaveStepFault(SaveStep::Replace);
+            if (!err && !ReplaceFileW(W(path), W(temp), backup.empty() ? nullptr : W(backup),
+                                      REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
+                err = GetLastError();
+            if (err == ERROR_FILE_NOT_FOUND && !Exists(path)) {
+                // The old file went away meanwhile: this is a first save after all.
+                err = MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : GetLastError();
+            }
+            if (err) err = RecoverReplace(path, temp, backup, err);
+        }
+    }
     if (err) {
-        DeleteFileW(W(temp));
+        // Had there been a file and none is under `path` now, the new one stays under its
+        // temporary name (and the old one under the backup name): never are both gone.
+        if (attributes == INVALID_FILE_ATTRIBUTES || Exists(path)) DeleteFileW(W(temp));
         Fail(path, err);
     }
     SaveStepFault(SaveStep::Replaced);
 }
+
+bool CopyToNewFile(const std::u16string& from, const std::u16string& to) {
+    return CopyFileW(W(from), W(to), TRUE) != FALSE;
+}
+
+void SecureWipe(void* data, std::size_t size) { SecureZeroMemory(data, size); }
 
 }  // namespace kplat

@@ -95,6 +95,7 @@ void TFKeyra::CreateControls() {
         edit.bounds = {0, 0, 10, 10};
         edit.onKeyTyped = noTabChar;
         edit.onKeyDown = tabKey;
+        edit.maxLength = KIdData::kFieldMax;
         if (k == 0) edit.onTextChanged = [this] {
             if (ops_) ops_->EditTitleChange();
         };
@@ -104,6 +105,7 @@ void TFKeyra::CreateControls() {
     memo.parent = form;
     memo.bounds = {0, 0, 10, 10};
     memo.multiline = true;
+    memo.maxLength = KIdData::kMemoMax;
     memo.onClicked = [this] {
         if (ops_) ops_->MemoIDClick();
     };
@@ -263,6 +265,9 @@ void TFKeyra::FormActivate() {
 
 bool TFKeyra::FormClose() {
     if (!engine_) return true;
+    // Every close comes here (the buttons, the menu, Alt+F4, the taskbar, another program):
+    // what is being typed is kept. While the PIN is asked nothing can have been typed.
+    if (ops_ && !(pin_ && pin_->Asking())) ops_->StoreCurrent();
     if (options_->IsOpen()) options_->CloseAndApply();
     try {
         engine_->SaveAll(*table_, *this);
@@ -290,8 +295,9 @@ void TFKeyra::ReleaseAll() {
 
 void TFKeyra::EndSession() {
     if (!engine_) return;
-    // What is being typed is kept too: a log-off would otherwise lose it.
-    if (ops_) ops_->StoreCurrent();
+    // What is being typed, and an open options panel, are kept as a close keeps them.
+    if (ops_ && !(pin_ && pin_->Asking())) ops_->StoreCurrent();
+    if (options_ && options_->IsOpen()) options_->CloseAndApply();
     try {
         engine_->SaveAll(*table_, *this);
     } catch (const std::exception& e) {
@@ -327,7 +333,6 @@ void TFKeyra::OnBankButton(int index) {
             kf::PumpMessages();
             return;
         case kClose:
-            ops_->StoreCurrent();
             PostMessageW(Handle(), WM_CLOSE, 0, 0);
             return;
         default:
@@ -340,8 +345,7 @@ void TFKeyra::OnBankButton(int index) {
 }
 
 void TFKeyra::CloseFromMenu() {
-    // The menu closes like the close button: what is being typed is kept too.
-    if (ops_) ops_->StoreCurrent();
+    // The close itself keeps what is being typed.
     PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 

@@ -340,6 +340,25 @@ def test_close_button_stores_the_entry_being_typed_and_saves(fx):
     check_eq(saved[0], MAIL, "entry 0 unchanged")
 
 
+@test
+def test_a_close_from_another_program_right_after_typing_keeps_the_text_and_the_previous_file(fx):
+    k, mw = m.start_keyra(fx, [m.entry_line(0, *MAIL)])
+    before = k.read("keyra.kr")
+    mw.click_row(2)
+    box = mw.field(0)
+    h.click_child(box)
+    mw.wait_focus(box, "the title box")
+    h.type_text("typed before the close")
+    h.wait_until(lambda: mw.field_texts()[0] == "typed before the close", 15, what="the typed title")
+    # WM_CLOSE as Alt+F4, the taskbar or another program sends it: no button, no menu.
+    h.probe("close", k.hwnd)
+    check_eq(k.wait_exit(), 0, "exit code")
+    saved = m.saved_entries(k)
+    check_eq(saved.get(2, ())[:1], ("typed before the close",), "entry 2")
+    check_eq(saved[0], MAIL, "entry 0 unchanged")
+    check_eq(k.read("keyra.kr.bak"), before, "the file before the save is the backup")
+
+
 # ---- the list menu -------------------------------------------------------------------------------------
 
 def copy_by_keys(mw, row, entry):

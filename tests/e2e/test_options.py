@@ -161,6 +161,19 @@ def test_options_panel_changes_every_setting_the_layout_follows_and_the_file_kee
 
 
 @test
+def test_a_log_off_with_the_panel_open_keeps_its_settings(fx):
+    k, mw = m.start_keyra(fx, ListHeight="120", MemoHeight="60")
+    p = open_options(k, mw)
+    retype(p.option_control("Edit", 0), "250")
+    h.wait_until(lambda: p.text(p.option_control("Edit", 0)) == "250", 15, what="the list height typed")
+    check_eq(h.probe("endsession", k.hwnd)["result"], 0, "WM_ENDSESSION result")
+    s = saved_settings(k)
+    check_eq((s["listheight"], s["memoheight"]), ("250", "60"), "settings saved at log-off")
+    check(k.proc.poll() is None, "the program keeps running after WM_ENDSESSION")
+    check_eq(k.close(), 0, "exit code")
+
+
+@test
 def test_empty_boxes_keep_their_settings_and_the_name_shows_and_hides_the_picture(fx):
     k, mw = m.start_keyra(fx, ListHeight="120", MemoHeight="60", FontSize="11")
     p = open_options(k, mw)

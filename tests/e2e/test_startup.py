@@ -9,6 +9,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness as h  # noqa: E402
+import mainwin_helpers as m  # noqa: E402
 from harness import check, check_eq, test  # noqa: E402
 
 NOT_OURS = "Keyra のデータファイルではありません"
@@ -346,6 +347,49 @@ def test_full_file_start_costs_at_most_a_quarter_more_than_none(fx):
     print("    start+close: no file %.2f s, full file %.2f s" % (statistics.median(t for t, _, _ in empty),
                                                              statistics.median(t for t, _, _ in loaded)), flush=True)
     check(f <= 1.25 * e, "full file %.3f s against %.3f s with none (limit 1.25x)" % (f, e))
+
+
+def boxes_until_the_window(k, timeout=90):
+    """Presses OK on every message box shown before the main window; returns their texts."""
+    seen = []
+
+    def step():
+        if k.proc.poll() is not None:
+            raise AssertionError("keyra ended (exit %s); messages %r" % (k.proc.returncode, seen))
+        if h.try_probe("find", "TFKeyra", 0, "visible"):
+            return True
+        for b in h.message_boxes(300):
+            if b["texts"]:
+                seen.append(b["texts"])
+                h.press_ok_until_gone(b["hwnd"], lambda: all(x["hwnd"] != b["hwnd"] for x in h.message_boxes()))
+                break
+        return False
+    h.wait_until(step, timeout, interval=0.1, what="the window after the messages")
+    return seen
+
+
+@test
+def test_a_damaged_file_with_300_groups_costs_one_message_of_each_kind_and_is_kept(fx):
+    park_mouse()
+    lines = (h.settings_lines(Left="400") + ["I0=" + h.multipart("残す", "id0")] +
+             ["#g%03d=n" % i for i in range(300)] + ["$SYMBOL=%"])
+    content = h.scramble_lines(lines)[:-10]  # a copy that stopped short of the end
+    k = fx.keyra(files={"keyra.kr": content})
+    k.start()
+    seen = boxes_until_the_window(k)
+    k.window()
+    check_eq(len(seen), 2, "message boxes at the start: %r" % seen)
+    check(any("データを追加できません" in t for t in seen[0] + seen[1]), "the full group table is told: %r" % seen)
+    check(any("keyra.kr.damaged" in t for t in seen[0] + seen[1]), "the damage is told with the copy's name")
+    check(m.stays(lambda: not [b for b in h.message_boxes() if b["texts"]], 1.5), "no further message")
+    check_eq(k.read("keyra.kr.damaged"), content, "the damaged file's bytes are kept")
+    check_eq(k.close(), 0, "exit code")
+    check_eq(k.read("keyra.kr.damaged"), content, "the copy after the save")
+    check_eq(k.read("keyra.kr.bak"), content, "the file replaced is the backup")
+    saved = h.read_data_file(k.file("keyra.kr"))
+    check_eq(h.split_parts(h.line_dict(saved)["i0"])[:2], ["残す", "id0"], "what could be read is saved")
+    check_eq(saved[-1], "$End=%d" % len(saved), "the saved file is whole")
+    check_eq(len([l for l in saved if l.startswith("#")]), 100, "the hundred groups that found a slot")
 
 
 if __name__ == "__main__":

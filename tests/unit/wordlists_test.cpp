@@ -202,12 +202,64 @@ TEST_F(Lists, DataFileLinesLoadSaveAndDefaults) {
     EXPECT_EQ(q.left, 700);
 }
 
-TEST_F(Lists, MoreThanAHundredGroupsInTheFileAreReported) {
+TEST_F(Lists, MoreThanAHundredGroupsInTheFileAreReportedOnce) {
     KIni in;
-    for (int i = 0; i < 101; ++i) in.AppendLine(u"#" + Numbered(i) + u"=n");
+    for (int i = 0; i < 300; ++i) in.AppendLine(u"#" + Numbered(i) + u"=n");
     lists.LoadLines(in, u"0101");
     EXPECT_EQ(host.messages, std::vector<std::u16string>{u"データを追加できません"});
     EXPECT_EQ(lists.Table().FirstFree(), -1);
+}
+
+TEST_F(Lists, WordListsWithZeroUnitsOrEqualsInAGroupSurviveARestart) {
+    // A UTF-16 file without a byte-order mark, read as ANSI: every other unit is zero.
+    const std::u16string z(1, u'\0');
+    EXPECT_FALSE(ParseImportLine(u"i" + z + u"n" + z + u"u" + z + u"=" + z + u"p" + z).taken);
+    EXPECT_FALSE(ParseImportLine(u"inu=p" + z).taken);
+    // "=" in a group typed into the box is refused with a message and stored nowhere.
+    group.SetText(u"a=b");
+    name.SetText(u"c");
+    lists.AddGroup();
+    EXPECT_EQ(host.messages, std::vector<std::u16string>{u"グループ名に「=」は使えません"});
+    EXPECT_EQ(lists.Table().Find(u"a=b"), -1);
+    EXPECT_EQ(group.IndexOf(u"a=b"), -1);
+    EXPECT_EQ(lists.AddPair(u"x=y", u"n"), 3);
+
+    lists.AddPair(u"neko", u"tama");
+    symbol.AddItem(u"%");
+    // The document never takes a zero unit, so the lines after one still come back.
+    KIni doc;
+    doc.AppendLine(u"#inu=po" + z + u"chi");
+    lists.SaveLines(doc);
+    FakeBox g2, n2, s2, d2;
+    FakeHost h2;
+    KWordLists back{g2, n2, s2, d2, h2};
+    back.LoadLines(doc, u"0101");
+    const int inu = back.Table().Find(u"inu");
+    ASSERT_GE(inu, 0);
+    EXPECT_EQ(*back.Table()[inu].names, std::vector<std::u16string>{u"pochi"});
+    EXPECT_GE(back.Table().Find(u"neko"), 0);
+    EXPECT_EQ(s2.Items(), std::vector<std::u16string>{u"%"});
+}
+
+TEST_F(Lists, AnImportTakesEachNameOnceAndStopsAtTheCap) {
+    KIni doc;
+    lists.AddPair(u"g", u"old");
+    lists.ImportCount = 0;
+    Doc(doc, {u"g=b", u"g=a", u"g=b", u"g=old", u"g=a"});
+    EXPECT_TRUE(lists.ImportLines(doc));
+    EXPECT_EQ(Names(u"g"), (std::vector<std::u16string>{u"old", u"b", u"a"}));
+    EXPECT_EQ(lists.ImportCount, 2);
+
+    // The cap counts what the table holds already.
+    lists.AddPair(u"filler", u"");
+    auto& filler = *lists.Table()[lists.Table().Find(u"filler")].names;
+    filler.assign(KWordLists::kMaxNames - 3 - 7, u"f");
+    KIni big;
+    for (int i = 0; i < 20; ++i) big.AppendLine(u"h=" + std::u16string(KVar(i).AsText()));
+    lists.ImportCount = 0;
+    EXPECT_FALSE(lists.ImportLines(big));
+    EXPECT_EQ(lists.ImportCount, 7);
+    EXPECT_EQ(host.warnings, std::vector<std::u16string>{KWordLists::kTooManyMessage});
 }
 
 TEST_F(Lists, ImportLineRulesAndCount) {
