@@ -476,7 +476,9 @@ TEST_F(DataFile, DamagedFilesAreReportedOnceKeptAsideAndLoadAsFarAsTheyGo) {
         EXPECT_TRUE(Says(h, u"データファイルが壊れています")) << h.messages.size();
         EXPECT_TRUE(Says(h, u"keyra.kr.damaged"));
         EXPECT_EQ(t[0].Title, u"first") << "what could be read is there";
-        if (i == cases.size() - 1) EXPECT_EQ(t[500].Memo, table[500].Memo) << "read past the zero unit";
+        if (i == cases.size() - 1) {
+            EXPECT_EQ(t[500].Memo, table[500].Memo) << "read past the zero unit";
+        }
         e.SaveAll(t, h);  // a whole file replaces the damaged one; the copy stays
         EXPECT_EQ(ReadBytes("keyra.kr.damaged"), cases[i]);
         RecordingHost h2;
