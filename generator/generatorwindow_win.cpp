@@ -38,17 +38,18 @@ int TextHeight(HFONT font) {
 // Where a sorted drop-down box puts a new item: a binary search by the user's locale, letter
 // case ignored, an equal item found on the way taking the new one before it.
 std::size_t SortedInsertPos(const std::vector<std::u16string>& items, const std::u16string& item) {
-    std::size_t lo = 0, hi = items.size();
-    while (lo != hi) {
-        const std::size_t mid = (lo + hi) / 2;
-        const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, W(item), -1, W(items[mid]), -1);
-        if (r == CSTR_EQUAL) return mid;
+    std::ptrdiff_t lo = 0, hi = static_cast<std::ptrdiff_t>(items.size()) - 1;
+    while (lo <= hi) {
+        const std::ptrdiff_t mid = (lo + hi) / 2;
+        const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, W(items[static_cast<std::size_t>(mid)]), -1,
+                                     W(item), -1);
+        if (r == CSTR_EQUAL) return static_cast<std::size_t>(mid);
         if (r == CSTR_GREATER_THAN)
-            lo = mid + 1;
+            hi = mid - 1;
         else
-            hi = mid;
+            lo = mid + 1;
     }
-    return hi;
+    return static_cast<std::size_t>(lo);
 }
 
 // One of the four combination boxes as the word lists see it. Until the window is first
