@@ -276,12 +276,14 @@ bool KIni::Load(const std::u16string& path) {
     if (!kplat::FileExists(path)) return false;
     std::u16string plain;
     {
-        const auto bytes = kplat::ReadWholeFile(path);
-        if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        const kplat::FileView file(path);
+        const std::uint8_t* bytes = file.data();
+        const std::size_t size = file.size();
+        if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
             // The form Save writes: read in place.
-            plain = Unscramble(*this, LittleEndianUnits{bytes.data() + 2, (bytes.size() - 2) / 2});
+            plain = Unscramble(*this, LittleEndianUnits{bytes + 2, (size - 2) / 2});
         } else {
-            plain = Unscramble(*this, std::u16string_view(DecodeFileText(bytes)));
+            plain = Unscramble(*this, std::u16string_view(DecodeFileText({bytes, bytes + size})));
         }
     }
     ReplaceLines(SplitLines(plain));

@@ -21,6 +21,22 @@ std::u16string FoldCase(std::u16string_view text);
 bool FileExists(const std::u16string& path);
 // Whole file; throws KFileError when it exists but cannot be read.
 std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path);
+// The whole file, read only, as a view: mapped where the system can (a large file reads many
+// times quicker so under Wine), else read into memory. Throws like ReadWholeFile.
+class FileView {
+public:
+    explicit FileView(const std::u16string& path);
+    ~FileView();
+    FileView(const FileView&) = delete;
+    FileView& operator=(const FileView&) = delete;
+    const std::uint8_t* data() const { return view_ ? view_ : copy_.data(); }
+    std::size_t size() const { return view_ ? size_ : copy_.size(); }
+
+private:
+    std::vector<std::uint8_t> copy_;
+    const std::uint8_t* view_ = nullptr;
+    std::size_t size_ = 0;
+};
 // Writes to a temporary file in the same folder, flushes it and replaces `path` in one step.
 // Throws KFileError; on failure the old file is left as it was.
 void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes);

@@ -172,4 +172,7 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
 
 std::u16string SystemErrorText(std::uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
 
+FileView::FileView(const std::u16string& path) : copy_(ReadWholeFile(path)) {}
+FileView::~FileView() = default;
+
 }  // namespace kplat
