@@ -35,28 +35,105 @@ int TextHeight(HFONT font) {
 }
 }  // namespace
 
-// One of the four combination boxes as the word lists see it.
+// Where a sorted drop-down box puts a new item: a binary search by the user's locale, letter
+// case ignored, an equal item found on the way taking the new one before it.
+std::size_t SortedInsertPos(const std::vector<std::u16string>& items, const std::u16string& item) {
+    std::ptrdiff_t lo = 0, hi = static_cast<std::ptrdiff_t>(items.size()) - 1;
+    while (lo <= hi) {
+        const std::ptrdiff_t mid = (lo + hi) / 2;
+        const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, W(items[static_cast<std::size_t>(mid)]), -1,
+                                     W(item), -1);
+        if (r == CSTR_EQUAL) return static_cast<std::size_t>(mid);
+        if (r == CSTR_GREATER_THAN)
+            hi = mid - 1;
+        else
+            lo = mid + 1;
+    }
+    return static_cast<std::size_t>(lo);
+}
+
+// One of the four combination boxes as the word lists see it. Until the window is first
+// opened it keeps its list itself, sorted as the drop-down box sorts, so that the data file's
+// lists load at start and save unchanged without the window ever being made.
 class VIDodureza::Box : public KWordBox {
 public:
-    explicit Box(kf::ComboBox& box) : box_(box) {}
-    std::u16string Text() override { return box_.Text(); }
-    void SetText(const std::u16string& text) override { box_.SetText(text); }
-    std::vector<std::u16string> Items() override { return box_.Items(); }
-    void AddItem(const std::u16string& item) override { box_.AddItem(item); }
-    int IndexOf(const std::u16string& item) override { return box_.IndexOf(item); }
-    void DeleteItem(int index) override { box_.DeleteItem(index); }
-    void ClearItems() override { box_.ClearItems(); }
-    void Focus() override { box_.Focus(); }
+    std::u16string Text() override { return box_ ? box_->Text() : text_; }
+    void SetText(const std::u16string& text) override {
+        if (box_)
+            box_->SetText(text);
+        else
+            text_ = text;
+    }
+    std::vector<std::u16string> Items() override {
+        if (box_) return box_->Items();
+        std::vector<std::u16string> sorted;
+        for (const auto& item : added_) sorted.insert(sorted.begin() + SortedInsertPos(sorted, item), item);
+        return sorted;
+    }
+    void AddItem(const std::u16string& item) override {
+        if (box_)
+            box_->AddItem(item);
+        else
+            added_.push_back(item);
+    }
+    int IndexOf(const std::u16string& item) override {
+        if (box_) return box_->IndexOf(item);
+        const std::vector<std::u16string> items = Items();
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (items[i] == item) return static_cast<int>(i);
+        return -1;
+    }
+    void DeleteItem(int index) override {
+        if (box_) {
+            box_->DeleteItem(index);
+            return;
+        }
+        std::vector<std::u16string> items = Items();
+        if (index < 0 || index >= static_cast<int>(items.size())) return;
+        items.erase(items.begin() + index);
+        added_ = std::move(items);
+    }
+    void ClearItems() override {
+        if (box_)
+            box_->ClearItems();
+        else
+            added_.clear();
+    }
+    void Focus() override {
+        if (box_) box_->Focus();
+    }
+    // The items go in in the order they came, so that equal ones end up as the box puts them.
+    void Attach(kf::ComboBox& box) {
+        box.ClearItems();
+        for (const auto& item : added_) box.AddItem(item);
+        box.SetText(text_);
+        added_.clear();
+        text_.clear();
+        box_ = &box;
+    }
 
 private:
-    kf::ComboBox& box_;
+    kf::ComboBox* box_ = nullptr;
+    std::u16string text_;
+    std::vector<std::u16string> added_;
 };
 
 VIDodureza::VIDodureza(KGeneratorHost& host, std::unique_ptr<KRandomSource> random)
     : host_(host), random_(random ? std::move(random) : std::make_unique<KSecureRandom>()) {
+    groupBox_ = std::make_unique<Box>();
+    nameBox_ = std::make_unique<Box>();
+    symbolBox_ = std::make_unique<Box>();
+    numberBox_ = std::make_unique<Box>();
+    lists_ = std::make_unique<KWordLists>(*groupBox_, *nameBox_, *symbolBox_, *numberBox_,
+                                          static_cast<KWordListHost&>(*this));
+}
+
+// The window and its controls are made at the first opening: most starts never show them.
+void VIDodureza::EnsureWindow() {
+    if (Handle()) return;
     kf::RegisterWindowClass(kClassName);
-    HWND hwnd = Create(kClassName, L"Rirezedu", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOPMOST, 200, 100,
-                       333, 371);
+    HWND hwnd = Create(kClassName, L"Rirezedu", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOPMOST, position_.left,
+                       position_.top, 333, 371);
     if (!hwnd) throw std::runtime_error("the generator window could not be created");
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CAPTION));
     CreateControls();
@@ -172,12 +249,10 @@ void VIDodureza::CreateControls() {
                                                                  pass2_.get(), pass3_.get()})
         box->SetBackColor(GetSysColor(COLOR_WINDOW));
 
-    groupBox_ = std::make_unique<Box>(*group_);
-    nameBox_ = std::make_unique<Box>(*name_);
-    symbolBox_ = std::make_unique<Box>(*symbol_);
-    numberBox_ = std::make_unique<Box>(*number_);
-    lists_ = std::make_unique<KWordLists>(*groupBox_, *nameBox_, *symbolBox_, *numberBox_,
-                                          static_cast<KWordListHost&>(*this));
+    groupBox_->Attach(*group_);
+    nameBox_->Attach(*name_);
+    symbolBox_->Attach(*symbol_);
+    numberBox_->Attach(*number_);
 }
 
 // ---- layout ----
@@ -205,6 +280,7 @@ void VIDodureza::StyleButtons(int height, int width) {
 }
 
 void VIDodureza::LayoutControls() {
+    if (!Handle()) return;  // laid out when first opened
     const KGeneratorLook look = host_.Look();
     faceColor_ = static_cast<COLORREF>(look.FormColor);
     caption_->SetBackColor(faceColor_);
@@ -289,13 +365,14 @@ void VIDodureza::Toggle() {
         ResetDone = 0;
         return;
     }
+    EnsureWindow();
     LayoutControls();
     OpenFlag = 1;
     ShowWindow(Handle(), SW_SHOW);
 }
 
 void VIDodureza::Hide() {
-    ShowWindow(Handle(), SW_HIDE);
+    if (Handle()) ShowWindow(Handle(), SW_HIDE);
     OpenFlag = 0;
 }
 
@@ -329,16 +406,16 @@ void VIDodureza::ResetFields() {
 // ---- the data file ----
 
 void VIDodureza::LoadGeneratorData(KIni& doc) {
-    const KGeneratorPosition p =
-        ReadGeneratorPosition(doc, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    SetWindowPos(Handle(), nullptr, p.left, p.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    position_ = ReadGeneratorPosition(doc, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    if (Handle())
+        SetWindowPos(Handle(), nullptr, position_.left, position_.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     lists_->LoadLines(doc, Today());
 }
 
 void VIDodureza::SaveGeneratorData(KIni& doc) {
-    RECT rc{};
-    GetWindowRect(Handle(), &rc);
-    WriteGeneratorPosition(doc, {rc.top, rc.left});
+    if (RECT rc{}; Handle() && GetWindowRect(Handle(), &rc)) position_ = {rc.top, rc.left};
+    WriteGeneratorPosition(doc, position_);
     lists_->SaveLines(doc);
 }
 
@@ -397,7 +474,7 @@ void VIDodureza::ComposePasswords() {
 kf::Edit& VIDodureza::PassBox(int box) { return box == 1 ? *pass1_ : box == 2 ? *pass2_ : *pass3_; }
 
 void VIDodureza::EditPassChange(int box) {
-    if (!lists_) return;  // still being created
+    if (!pass3_) return;  // still being created
     kf::Label& len = box == 1 ? *pass1Len_ : box == 2 ? *pass2Len_ : *pass3Len_;
     const std::u16string text = PassBox(box).Text();
     len.SetText(kstr::Decimal(static_cast<int>(text.size())));

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/controls.h"
 #include "framework/gdi.h"
@@ -17,13 +18,16 @@
 
 class TButtonBank;
 
+// Where a sorted drop-down box would put `item` among `items`.
+std::size_t SortedInsertPos(const std::vector<std::u16string>& items, const std::u16string& item);
+
 class VIDodureza : public kf::Window, public KGeneratorSeam, private KWordListHost {
 public:
     // Tags of the face's menu.
     enum { kMenuImport = 1, kMenuDispUsed = 2, kMenuHelp = 8, kMenuExit = 9 };
     static constexpr COLORREF kUsedColor = 0x000080;
 
-    // Creates the hidden window; `random` defaults to the system's secure generator.
+    // The window itself is made at the first opening; `random` defaults to the system's secure generator.
     explicit VIDodureza(KGeneratorHost& host, std::unique_ptr<KRandomSource> random = nullptr);
     ~VIDodureza() override;
 
@@ -44,7 +48,8 @@ public:
     void ShowUsedState(int box);
     void SetIntoEntry(const std::u16string& text);
     void ImportCombinationData();
-    TButtonBank& Bank() { return *bank_; }
+    // Null until the first opening.
+    TButtonBank* Bank() { return bank_.get(); }
     KWordLists& Lists() { return *lists_; }
 
     int ResetDone = 0;
@@ -55,6 +60,7 @@ public:
 private:
     class Box;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void EnsureWindow();
     void CreateControls();
     void StyleButtons(int height, int width);
     void FormActivate();
@@ -86,5 +92,6 @@ private:
     std::unique_ptr<KWordLists> lists_;
     kgdi::Font captionFont_, labelFont_, boxFont_;
     COLORREF faceColor_ = 0x984E00;
+    KGeneratorPosition position_;
     kf::SurfaceDrag drag_;
 };

@@ -295,11 +295,11 @@ std::u16string Unscramble(KIni& doc, const Text& fileText, bool stopAtZero = tru
 
 // n when the bytes are exactly what Save writes for a text of n units: the byte-order mark,
 // 4n hex digits and CR LF. npos for anything else (a file cut short at any byte among them).
-std::size_t SavedUnits(const std::vector<std::uint8_t>& bytes) {
+std::size_t SavedUnits(const std::uint8_t* bytes, std::size_t size) {
     constexpr std::size_t kNone = std::u16string::npos;
-    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE || bytes.size() % 2 != 0) return kNone;
-    if (bytes.size() == 2) return 0;
-    const std::size_t units = (bytes.size() - 2) / 2;
+    if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE || size % 2 != 0) return kNone;
+    if (size == 2) return 0;
+    const std::size_t units = (size - 2) / 2;
     const auto unit = [&](std::size_t i) { return static_cast<unsigned>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8)); };
     if (units < 2 || unit(units - 2) != u'\r' || unit(units - 1) != u'\n' || (units - 2) % 4 != 0) return kNone;
     for (std::size_t i = 0; i + 2 < units; ++i) {
@@ -325,18 +325,18 @@ bool KIni::Load(const std::u16string& path, bool* whole) {
     std::u16string plain;
     bool intact = false;
     {
-        bool cut = false;
-        auto bytes = kplat::ReadWholeFile(path, &cut);
-        if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        const kplat::FileView file(path);
+        const std::uint8_t* bytes = file.data();
+        const std::size_t size = file.size();
+        if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
             // The form Save writes: read in place.
-            plain = Unscramble(*this, LittleEndianUnits{bytes.data() + 2, (bytes.size() - 2) / 2}, false);
+            plain = Unscramble(*this, LittleEndianUnits{bytes + 2, (size - 2) / 2}, false);
         } else {
-            std::u16string text = DecodeFileText(bytes);
+            std::u16string text = DecodeFileText({bytes, bytes + size});
             plain = Unscramble(*this, std::u16string_view(text), false);
             kplat::Wipe(text);
         }
-        intact = !cut && PlainIsWhole(plain, SavedUnits(bytes));
-        kplat::Wipe(bytes);
+        intact = !file.cutShort() && PlainIsWhole(plain, SavedUnits(bytes, size));
     }
     // Zero units are dropped rather than ending the text: nothing after one is lost. A whole
     // file has just the one its closing CR LF gives.

@@ -205,4 +205,7 @@ void SecureWipe(void* data, std::size_t size) {
 
 std::u16string SystemErrorText(std::uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
 
+FileView::FileView(const std::u16string& path) : copy_(ReadWholeFile(path, &cutShort_)) {}
+FileView::~FileView() { Wipe(copy_); }
+
 }  // namespace kplat

@@ -28,12 +28,13 @@ TOptionsPanel::TOptionsPanel(TFKeyra& form, TPinPanel& pin) : form_(form), pin_(
     // The default faces of the window and the buttons ("ColorA=984E00", "ColorB=D8E9EC").
     customColors_[0] = 0x984E00;
     customColors_[1] = 0xD8E9EC;
-    CreateControls();
     pin_.ShowOptions = [this](bool shown) {
         if (isOpen_) panel_->SetVisible(shown);
         if (isOpen_ && shown) panel_->BringToFront();
     };
-    pin_.SetOptionsPinBox = [this](bool checked) { dispPin_->SetChecked(checked); };
+    pin_.SetOptionsPinBox = [this](bool checked) {
+        if (dispPin_) dispPin_->SetChecked(checked);
+    };
 }
 
 TOptionsPanel::~TOptionsPanel() {
@@ -177,6 +178,8 @@ void TOptionsPanel::MoveHelpButton() {
 }
 
 void TOptionsPanel::Open() {
+    // Made at the first opening, not at every start.
+    if (!panel_) CreateControls();
     isOpen_ = 1;
     labelVersion_->SetText(std::u16string(u"Version ") + kVersion);
     labelVersion_->AutoSize();

@@ -8,11 +8,15 @@ constexpr COLORREF kPanelColor = 0xD8E9EC;
 constexpr int kPanelTop = 22, kPanelLeft = 4;
 }  // namespace
 
-TPinPanel::TPinPanel(TFKeyra& form) : form_(form), lock_(*form.Engine(), *this) {
+TPinPanel::TPinPanel(TFKeyra& form) : form_(form), lock_(*form.Engine(), *this) {}
+
+// Made when the panel is first shown: only a start with a PIN or the options' PIN box needs it.
+void TPinPanel::EnsurePanel() {
+    if (panel_) return;
     font_ = kgdi::CreateFontOfHeight(u"Tahoma", -12);
     editFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
     kf::PanelArgs p;
-    p.parent = form.Handle();
+    p.parent = form_.Handle();
     p.bounds = {kPanelLeft, kPanelTop, 100, 100};
     p.color = kPanelColor;
     p.visible = false;
@@ -68,6 +72,7 @@ bool TPinPanel::AskAtStart() {
 }
 
 void TPinPanel::ShowPinPanel() {
+    EnsurePanel();
     if (ShowOptions) ShowOptions(false);
     RECT rc;
     GetClientRect(form_.Handle(), &rc);
@@ -79,20 +84,24 @@ void TPinPanel::ShowPinPanel() {
 }
 
 void TPinPanel::HidePinPanel(bool backToOptions) {
-    panel_->SetVisible(false);
+    if (panel_) panel_->SetVisible(false);
     if (backToOptions && ShowOptions) ShowOptions(true);
 }
 
-std::u16string TPinPanel::PinText() { return edit_->Text(); }
+std::u16string TPinPanel::PinText() { return edit_ ? edit_->Text() : std::u16string(); }
 
-void TPinPanel::SetPinText(const std::u16string& text) { edit_->SetText(text); }
+void TPinPanel::SetPinText(const std::u16string& text) {
+    if (edit_) edit_->SetText(text);
+}
 
 void TPinPanel::FocusPin(bool caretAtEnd) {
+    if (!edit_) return;
     edit_->Focus();
     if (caretAtEnd) edit_->SetCaret(-1);
 }
 
 void TPinPanel::ShowSettingControls(bool shown) {
+    if (!panel_) return;
     content_->SetVisible(shown);
     for (auto& b : buttons_) b->SetVisible(shown);
 }

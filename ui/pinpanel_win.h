@@ -30,6 +30,7 @@ public:
     std::function<void(bool checked)> SetOptionsPinBox;
 
 private:
+    void EnsurePanel();
     void ShowPinPanel() override;
     void HidePinPanel(bool backToOptions) override;
     std::u16string PinText() override;

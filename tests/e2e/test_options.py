@@ -25,8 +25,10 @@ class Panels:
         kids = k.children()
         panels = [c for c in kids if c["class"] == "KPanel"]
         inside = lambda p: [c for c in kids if c["parent"] == p["hwnd"]]  # noqa: E731
-        self.pin = [p for p in panels if any(c["text"] == PIN_LABEL for c in inside(p))][0]
-        self.option = [p for p in panels if p is not self.pin][0]
+        # Each panel is made when it is first shown; until then it counts as hidden.
+        unmade = {"hwnd": None, "visible": False}
+        self.pin = ([p for p in panels if any(c["text"] == PIN_LABEL for c in inside(p))] + [unmade])[0]
+        self.option = ([p for p in panels if p is not self.pin] + [unmade])[0]
         self.pin_kids, self.option_kids = inside(self.pin), inside(self.option)
 
     def option_control(self, cls, index=0):

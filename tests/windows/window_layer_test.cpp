@@ -6,6 +6,7 @@
 
 #include "framework/controls.h"
 #include "framework/window.h"
+#include "generator/generatorwindow_win.h"
 #include "tests/windows/win_host.h"
 
 using wintest::Pump;
@@ -160,6 +161,32 @@ TEST(Controls, SortedComboKeepsItsTextApartFromItsList) {
     SendMessageW(parent.Handle(), WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo.Handle()));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(textAtChange, u"8");
+}
+
+// The generator keeps its lists without the window until the first opening: the order it
+// saves then must be the one the real box gives, ties of letter case included.
+TEST(Controls, SortedInsertPosPutsItemsWhereASortedComboDoes) {
+    Parent parent;
+    const std::vector<std::vector<std::u16string>> cases = {
+        {u"pear", u"apple", u"fig"},
+        {u"a", u"A", u"b", u"a", u"B", u"A"},
+        {u"0913", u"#", u"$", u"?", u"@", u"!", u"10", u"9", u"99"},
+        {u"いぬ", u"ネコ", u"犬", u"abc", u"ABC", u"ａｂｃ", u""},
+        {u"z", u"y", u"x", u"Y", u"Z", u"X", u"z", u"y"},
+    };
+    for (const auto& added : cases) {
+        kf::ComboBoxArgs cb;
+        cb.parent = parent.Handle();
+        cb.bounds = {0, 0, 100, 20};
+        cb.sorted = true;
+        kf::ComboBox combo(cb);
+        std::vector<std::u16string> replayed;
+        for (const auto& item : added) {
+            combo.AddItem(item);
+            replayed.insert(replayed.begin() + static_cast<std::ptrdiff_t>(SortedInsertPos(replayed, item)), item);
+        }
+        EXPECT_EQ(replayed, combo.Items()) << "items added: " << added.size();
+    }
 }
 
 TEST(Controls, LabelsOnAPanelTakeThePanelsColour) {
