@@ -485,6 +485,16 @@ TEST_F(DataFile, DamagedFilesAreReportedOnceKeptAsideAndLoadAsFarAsTheyGo) {
     EXPECT_EQ(ReadBytes("keyra.kr.damaged2"), cases[0]);
 }
 
+TEST_F(DataFile, AnUnkeepableDamagedFileIsNeverSavedOver) {
+    WriteDoc("keyra.kr", {u"Keyra=0.3", u"$Lines=9"});
+    const auto bad = ReadBytes("keyra.kr");
+    WriteBytes("keyra.kr.damaged", {1});
+    for (int i = 2; i <= 99; ++i) WriteBytes("keyra.kr.damaged" + std::to_string(i), {1});
+    ASSERT_TRUE(Load());
+    EXPECT_THROW(engine.SaveAll(table, host), KFileError);
+    EXPECT_EQ(ReadBytes("keyra.kr"), bad);
+}
+
 TEST_F(DataFile, TheBackupStandsInForAMissingDataFile) {
     table[2] = KIdData{1, u"v1", u"", u"", u"", u""};
     engine.SaveAll(table, host);
