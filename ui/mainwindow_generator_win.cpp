@@ -28,7 +28,7 @@ public:
         pass.Focus();
         if (form_.Ops()) form_.Ops()->StoreCurrent();
     }
-    void ShowHelp() override { form_.ShowHelp(); }
+    void ShowHelp() override { form_.ShowHelp(L"generator.html"); }
     void SnapToNeighbour(HWND window) override { snapper_.SnapToNeighbour(window); }
 
 private:

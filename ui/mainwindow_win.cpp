@@ -325,7 +325,8 @@ void TFKeyra::OnBankButton(int index) {
     if (ops_->OnBankButton(index)) return;
     switch (index) {
         case kHelp:
-            ShowHelp();
+            // The button sits in the options panel.
+            ShowHelp(L"options.html");
             return;
         case kMinimize:
             SendMessageW(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -349,11 +350,14 @@ void TFKeyra::CloseFromMenu() {
     PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
-void TFKeyra::ShowHelp() {
+void TFKeyra::ShowHelp(const wchar_t* page) {
     if (!engine_) return;
     // A missing help file is not an error.
     if (GetFileAttributesW(W(engine_->HelpPath)) == INVALID_FILE_ATTRIBUTES) return;
-    help_.ShowContents(Handle(), W(engine_->HelpPath));
+    if (page)
+        help_.ShowTopic(Handle(), W(engine_->HelpPath), page);
+    else
+        help_.ShowContents(Handle(), W(engine_->HelpPath));
 }
 
 bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -54,7 +54,8 @@ public:
     COLORREF PaintColor() const { return paintColor_; }
     void SetPaintColor(std::int32_t color) override;
     void ArrangeControls();
-    void ShowHelp();
+    // The page `page` of the help file ("options.html"), or its contents without one.
+    void ShowHelp(const wchar_t* page = nullptr);
     // While the PIN is asked: the list, the fields and the memo take no input and the
     // generator is hidden (mainwindow_entries_win.cpp).
     bool PinAsked() const;
