@@ -1,7 +1,12 @@
-"""The help menu item and the title row's minimize button."""
+"""The help menu item, the help file's pages as the built file holds them, and the title row's
+minimize button."""
 
 import os
+import shutil
+import struct
+import subprocess
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -17,6 +22,31 @@ def built_chm():
     check(os.path.isfile(path), "keyra.chm is built beside keyra.exe (%s)" % path)
     with open(path, "rb") as f:
         return f.read()
+
+
+def decompiled_chm():
+    """The files of the built keyra.chm, unpacked by 7-Zip: {name: bytes}."""
+    tool = shutil.which("7z") or shutil.which("7zz")
+    check(tool, "7-Zip (7z) is installed")
+    built_chm()
+    out = tempfile.mkdtemp()
+    try:
+        subprocess.run([tool, "x", "-y", "-o" + out, os.path.join(os.path.dirname(h.Env.exe), "keyra.chm")],
+                       check=True, stdout=subprocess.DEVNULL, timeout=60)
+        return {n: open(os.path.join(out, n), "rb").read() for n in os.listdir(out)
+                if os.path.isfile(os.path.join(out, n))}
+    finally:
+        shutil.rmtree(out, ignore_errors=True)
+
+
+def system_records(data):
+    """The #SYSTEM file's records after its version word: {code: value}."""
+    records, i = {}, 4
+    while i + 4 <= len(data):
+        code, length = struct.unpack_from("<HH", data, i)
+        records[code] = data[i + 4:i + 4 + length]
+        i += 4 + length
+    return records
 
 
 def choose_help(mw):
@@ -51,6 +81,30 @@ def test_help_shows_the_help_file_and_a_missing_one_is_no_error(fx):
     shown = h.wait_until(help_windows, 30, what="the help window")
     check("Keyra" in shown[0]["text"], "the help window's title: %r" % shown[0]["text"])
     check(not h.message_boxes(), "no message box")
+
+
+PAGES = {  # page: a phrase it must hold
+    "generator.html": "PASS3：名前 + 数字 + 記号 + グループ",
+    "options.html": "起動時に暗証番号を入力する",
+    "pin.html": "10 分たったとき",
+    "master.html": "データを取り戻す方法はありません",
+    "search.html": "パスワードは検索しません",
+    "clipboard.html": "約 12 秒後",
+}
+
+
+@test
+def test_built_help_file_holds_every_window_page_and_a_title_in_its_code_page(fx):
+    files = decompiled_chm()
+    toc = files["toc.hhc"].decode("cp932")
+    for page, phrase in PAGES.items():
+        check(page in files, "%s is in keyra.chm" % page)
+        check(phrase in files[page].decode("utf-8"), "%s says %r" % (page, phrase))
+        check('value="%s"' % page in toc, "the contents list %s" % page)
+    check("マスターパスワード" in toc, "the contents read in code page 932")
+    system = system_records(files["#SYSTEM"])
+    check_eq(system[3], "Keyra ヘルプ".encode("cp932") + b"\0", "the title in #SYSTEM")
+    check_eq(struct.unpack_from("<I", system[4])[0], 0x411, "the language of #SYSTEM")
 
 
 @test

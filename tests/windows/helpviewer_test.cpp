@@ -1,10 +1,10 @@
+#include "framework/helpviewer.h"
+
 #include <gtest/gtest.h>
 #include <htmlhelp.h>
 
 #include <string>
 #include <vector>
-
-#include "framework/helpviewer.h"
 
 namespace {
 
