@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev
           g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-          wine wine64 xvfb xdotool x11-utils openbox fonts-noto-cjk imagemagick fp-utils python3)
+          wine wine64 xvfb xdotool x11-utils openbox fonts-noto-cjk imagemagick fp-utils 7zip python3)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
