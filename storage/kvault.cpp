@@ -61,13 +61,19 @@ void KMasterKey::Clear() {
     active_ = false;
 }
 
-void KMasterKey::MoveFrom(KMasterKey& other) {
+KMasterKey& KMasterKey::operator=(const KMasterKey& other) {
+    if (this == &other) return *this;
     Clear();
     std::memcpy(key_, other.key_, sizeof key_);
     salt_ = other.salt_;
     iterations_ = other.iterations_;
     cipher_ = other.cipher_;
     active_ = other.active_;
+    return *this;
+}
+
+void KMasterKey::MoveFrom(KMasterKey& other) {
+    *this = other;
     other.Clear();
 }
 
@@ -184,6 +190,13 @@ bool UnpackBytes(std::u16string_view text, std::size_t size, std::vector<std::ui
 bool IsContainer(KIni& doc) { return Text(doc, kFormatKey) == kFormatName; }
 
 bool ReadHeader(KIni& doc, Header& header) {
+    // Exactly the lines Seal writes, in its order: a changed byte anywhere is refused, also in
+    // the lines that are not authenticated.
+    static const char16_t* const names[] = {u"Keyra", kFormatKey, kVersionKey, kIterationsKey,
+                                            kSaltKey,  kNonceKey,  kSizeKey,    kDataKey};
+    if (doc.LineCount() != 8 || doc.Line(0) != u"Keyra=0") return false;
+    for (int i = 0; i < 8; ++i)
+        if (doc.LineName(i) != names[i]) return false;
     std::uint64_t version = 0, iterations = 0, size = 0;
     if (!IsContainer(doc) || !ParseCount(Text(doc, kVersionKey), 1000, version) || version != kVersion) return false;
     if (!ParseCount(Text(doc, kIterationsKey), KMasterKey::kMaxIterations, iterations) || iterations == 0) return false;

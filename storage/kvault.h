@@ -48,8 +48,9 @@ public:
 
     KMasterKey() = default;
     ~KMasterKey() { Clear(); }
-    KMasterKey(const KMasterKey&) = delete;
-    KMasterKey& operator=(const KMasterKey&) = delete;
+    // Copies carry the key too; each wipes its own at the end.
+    KMasterKey(const KMasterKey& other) { *this = other; }
+    KMasterKey& operator=(const KMasterKey& other);
 
     bool Active() const { return active_; }
     std::uint32_t Iterations() const { return iterations_; }
