@@ -1016,16 +1016,3 @@ TEST(MasterPassword, RulesOfTheDialogs) {
     for (int m = 0; m < 6; ++m) EXPECT_EQ(kmaster::RetryDelayMs(m), waits[m]) << m;
     EXPECT_EQ(kmaster::RetryDelayMs(40), 30000);
 }
-
-TEST(Vault, PackedBytesRoundTripAndRefuseOtherUnits) {
-    for (std::size_t n : {0, 1, 2, 3, 4, 5, 300}) {
-        std::vector<std::uint8_t> bytes(n);
-        for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(i * 37 + 255);
-        const auto packed = kvault::PackBytes(bytes);
-        std::vector<std::uint8_t> back;
-        ASSERT_TRUE(kvault::UnpackBytes(packed, n, back)) << n;
-        EXPECT_EQ(back, bytes);
-        for (char16_t c : packed) EXPECT_TRUE(c >= 0x1000 && c <= 0x1FFF);
-        EXPECT_FALSE(kvault::UnpackBytes(packed + u"0", n, back));
-    }
-}
