@@ -9,6 +9,7 @@
 #include "storage/kini.h"
 #include "storage/kplatform.h"
 #include "storage/kvar.h"
+#include "storage/kvault.h"
 
 namespace {
 
@@ -57,6 +58,33 @@ std::u16string SetAside(const std::u16string& path) {
     return {};
 }
 
+// The sealed document's text into `doc`, once the user has given its password. False when the
+// container cannot be read or the user gave up; the file is not touched either way.
+bool OpenSealed(KEngine& engine, KIni& doc, KDataHost& host) {
+    kvault::Header header;
+    if (!kvault::ReadHeader(doc, header) || !engine.Cipher) {
+        host.ShowMessage(u"データファイルを読み込めません。壊れているか、新しい版の Keyra で保存されたファイルです。");
+        return false;
+    }
+    std::u16string plain;
+    KMasterKey key;
+    const bool opened = host.AskMasterPassword([&](const std::u16string& password) {
+        if (!kvault::Open(*engine.Cipher, header, password, key, plain)) return false;
+        // A file sealed with a lower count is sealed again at today's count.
+        if (key.Iterations() < KMasterKey::kIterations) key.Create(*engine.Cipher, password);
+        return true;
+    });
+    if (!opened) {
+        engine.StartCancelled = 1;
+        return false;
+    }
+    doc.LoadPlainText(plain);
+    kplat::Wipe(plain);
+    engine.Master.MoveFrom(key);
+    engine.FileSealed = 1;
+    return true;
+}
+
 }  // namespace
 
 bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
@@ -71,13 +99,15 @@ bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
         const std::u16string path = fromBackup ? BackupPath() : DataPath;
         bool whole = true;
         doc.Load(path, &whole);
+        const bool sealed = kvault::IsContainer(doc);
+        if (sealed && !OpenSealed(*this, doc, host)) return false;
         if (doc.ReadDef(KVar(0), KVar(u"Keyra")).AsReal() == 0) {
             host.ShowMessage(u"Keyra のデータファイルではありません");
             return false;
         }
         if (fromBackup) {
             host.ShowMessage(u"データファイルがないため、バックアップ " + FileNameOf(path) + u" を読み込みました。");
-        } else if (!whole || !LinesComplete(doc)) {
+        } else if (!sealed && (!whole || !LinesComplete(doc))) {
             // What could be read is used; the file's bytes are kept as they are.
             const std::u16string aside = SetAside(DataPath);
             KeepDataFile = aside.empty() ? 1 : 0;
@@ -151,5 +181,26 @@ void KEngine::SaveAll(const KIdTable& table, KDataHost& host) {
     doc.Write(KVar(lines), KVar(kLinesKey));
     doc.AppendLine(std::u16string(kEndKey) + u"=" + kstr::Decimal(lines));
     // Written to a temporary file and swapped in; on failure this throws and the old file stays.
-    doc.Save(DataPath, BackupPath());
+    if (!Master.Active()) {
+        doc.Save(DataPath, BackupPath());
+        FileSealed = 0;
+        return;
+    }
+    KIni sealed;
+    {
+        std::u16string plain = doc.PlainText();
+        doc.Clear();
+        try {
+            kvault::Seal(Master, plain, sealed);
+        } catch (...) {
+            kplat::Wipe(plain);
+            throw;
+        }
+        kplat::Wipe(plain);
+    }
+    sealed.Save(DataPath, BackupPath());
+    // The first sealed save would leave the readable file behind as the backup.
+    if (!FileSealed && kplat::FileExists(BackupPath()))
+        kplat::ReplaceFileContents(BackupPath(), kplat::ReadWholeFile(DataPath));
+    FileSealed = 1;
 }

@@ -3,10 +3,12 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/settings.h"
 #include "storage/kiddata.h"
+#include "storage/kvault.h"
 
 class KIni;
 
@@ -24,6 +26,9 @@ public:
     virtual void LoadGeneratorData(KIni& doc) = 0;
     virtual void SaveGeneratorData(KIni& doc) = 0;
     virtual void ShowMessage(const std::u16string& text) = 0;
+    // A data file under a master password: asks for it until `tryOpen` takes one (true) or
+    // the user gives up (false).
+    virtual bool AskMasterPassword(const std::function<bool(const std::u16string&)>& tryOpen) { return false; }
 };
 
 // The settings are its base: LoadAll replaces them all at once, SaveAll writes them.
@@ -70,12 +75,20 @@ struct KEngine : KSettings {
     // SaveAll must not replace it until one has been.
     std::int32_t KeepDataFile = 0;
 
+    // The master password's key while one is set (in memory only); the cryptography it uses.
+    KMasterKey Master;
+    KCipher* Cipher = nullptr;
+    // 1 when the file on disk is sealed under a master password.
+    std::int32_t FileSealed = 0;
+    // 1 when LoadAll returned false because the user gave up at the master password.
+    std::int32_t StartCancelled = 0;
+
     // Data file (datafile.cpp). LoadAll returns false after showing the refusal message;
     // throws KFileError when the file exists but cannot be read. A damaged file loads as far
     // as it can be read, is copied aside and reported in one message.
     bool LoadAll(KIdTable& table, KDataHost& host);
     // Throws KFileError when the file cannot be written; the old file then stays as it was.
-    // The file replaced stays as BackupPath().
+    // The file replaced stays as BackupPath(). With a master password the file is sealed.
     void SaveAll(const KIdTable& table, KDataHost& host);
     std::u16string BackupPath() const { return DataPath + u".bak"; }
 };

@@ -320,6 +320,10 @@ bool PlainIsWhole(const std::u16string& plain, std::size_t n) {
 
 void KIni::LoadScrambledText(std::u16string_view fileText) { ReplaceLines(SplitLines(Unscramble(*this, fileText))); }
 
+std::u16string KIni::PlainText() const { return JoinLines(lines_); }
+
+void KIni::LoadPlainText(std::u16string_view text) { ReplaceLines(SplitLines(text)); }
+
 bool KIni::Load(const std::u16string& path, bool* whole) {
     if (!kplat::FileExists(path)) return false;
     std::u16string plain;

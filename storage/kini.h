@@ -54,6 +54,9 @@ public:
     // The exact bytes Save writes / the plain text Load recovers, without touching a file.
     std::vector<std::uint8_t> ScrambledBytes();
     void LoadScrambledText(std::u16string_view fileText);
+    // The text the scrambled form carries (every line followed by CR LF), and its inverse.
+    std::u16string PlainText() const;
+    void LoadPlainText(std::u16string_view text);
 
 private:
     int FindLine(std::u16string_view name) const;

@@ -12,6 +12,7 @@
 #include "input/clipboard_win.h"
 #include "app/enginepaste.h"
 #include "ui/mainwindow_win.h"
+#include "ui/masterdialogs_win.h"
 #include "ui/optionsseam.h"
 #include "ui/pinpanel_win.h"
 
@@ -65,6 +66,10 @@ void TFKeyra::SaveGeneratorData(KIni& doc) {
 }
 
 void TFKeyra::ShowMessage(const std::u16string& text) { kf::ShowMessage(Handle(), W(text)); }
+
+bool TFKeyra::AskMasterPassword(const std::function<bool(const std::u16string&)>& tryOpen) {
+    return AskPassword(Handle(), u"Keyra - マスターパスワード", tryOpen);
+}
 
 // ---- KEntryView ----
 

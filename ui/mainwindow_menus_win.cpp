@@ -4,6 +4,7 @@
 #include "generator/generatorseam.h"
 #include "input/clipboard_win.h"
 #include "ui/mainwindow_win.h"
+#include "ui/masterdialogs_win.h"
 #include "ui/optionsseam.h"
 #include "ui/pinlock.h"
 
@@ -14,6 +15,8 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
     menu.items = {
         {kMenuGen, L"パスワード生成(&p)", L"", state.GeneratorEnabled, generator_->IsOpen(), state.Generator},
         {kMenuChangeGroup, L"グループの切り替え(&G)", L"", state.ChangeGroupEnabled, false, state.ChangeGroup},
+        // Not while the PIN is asked: the dialog would let anyone at the window replace the password.
+        {kMenuMaster, L"マスターパスワードの設定(&M)", L"", state.ChangeGroup, false, state.ChangeGroup},
         {0, L"-", L"", true, false, state.Generator || state.ChangeGroup},
         {kMenuHelp, L"ヘルプ(&H)", L"", true, false},
         {kMenuExit, L"終了(&X)", L"", true, false},
@@ -27,6 +30,9 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
             break;
         case kMenuChangeGroup:
             if (now.ChangeGroupEnabled) ops_->TogglePage();
+            break;
+        case kMenuMaster:
+            if (now.ChangeGroup && engine_) ChangeMasterPassword(Handle(), *engine_);
             break;
         case kMenuHelp:
             ShowHelp();

@@ -13,9 +13,11 @@
 #include "input/zdinput_win.h"
 #include "resources/resource.h"
 #include "storage/kini.h"
+#include "storage/kvault.h"
 #include "ui/optionspanel_win.h"
 #include "ui/optionsseam.h"
 #include "ui/pinpanel_win.h"
+#include "ui/masterdialogs_win.h"
 #include "ui/snap_win.h"
 #include "ui/winpos.h"
 
@@ -132,6 +134,7 @@ bool TFKeyra::FormCreate() {
                                        static_cast<KEntryServices&>(*this));
 
     bool loaded = false;
+    engine_->Cipher = &SystemCipher();
     try {
         loaded = engine_->LoadAll(*table_, *this);
     } catch (const std::exception& e) {
@@ -140,7 +143,8 @@ bool TFKeyra::FormCreate() {
         loaded = false;
     }
     if (!loaded) {
-        kf::ShowMessage(Handle(), L"Keyra を終了します");
+        // Giving up at the master password ends the program without a further word.
+        if (!engine_->StartCancelled) kf::ShowMessage(Handle(), L"Keyra を終了します");
         ReleaseAll();
         return false;
     }

@@ -8,6 +8,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,7 +35,7 @@ class TPinPanel;
 class TFKeyra : public kf::Window, private KDataHost, private KEntryView, private KEntryServices {
 public:
     // Tags of the main menu.
-    enum { kMenuGen = 1, kMenuChangeGroup = 2, kMenuHelp = 8, kMenuExit = 9 };
+    enum { kMenuGen = 1, kMenuChangeGroup = 2, kMenuMaster = 3, kMenuHelp = 8, kMenuExit = 9 };
 
     TFKeyra();
     ~TFKeyra() override;
@@ -105,6 +106,7 @@ private:
     void LoadGeneratorData(KIni& doc) override;
     void SaveGeneratorData(KIni& doc) override;
     void ShowMessage(const std::u16string& text) override;
+    bool AskMasterPassword(const std::function<bool(const std::u16string&)>& tryOpen) override;
 
     // KEntryView
     void ListSetRows(const std::vector<std::u16string>& rows) override;

@@ -10,7 +10,10 @@ bool IsValidPin(const std::u16string& pin) {
     return true;
 }
 
-bool PinAskedAtStart(const KEngine& engine) { return engine.PINMode == 1 && IsValidPin(engine.PINNo); }
+// With a master password that password was asked instead.
+bool PinAskedAtStart(const KEngine& engine) {
+    return engine.PINMode == 1 && IsValidPin(engine.PINNo) && !engine.Master.Active();
+}
 
 KMainMenuState MainMenuRules(bool optionsOpen, bool pinAsked) {
     KMainMenuState s;

@@ -22,7 +22,7 @@ LOWER, UPPER, DIGITS, SYMBOLS = "abcdefghijkmnpqrstuvwxyz", "ABCDEFGHJKLMNPQRSTU
 
 
 def main_menu(gen_open):
-    return [("C" if gen_open else "E", GEN_ITEM), ("E", "グループの切り替え(&G)"), "-", ("E", "ヘルプ(&H)"),
+    return [("C" if gen_open else "E", GEN_ITEM), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)"), "-", ("E", "ヘルプ(&H)"),
             ("E", "終了(&X)")]
 
 

@@ -14,7 +14,7 @@ BANK = ("銀行 ネット", "user01@example.jp", "Pw=\\x!1", "https://bank.examp
 MAIL = ("メール", "mail-id", "mail-pass", "", "")
 NOTE_TEXT = "AAAA\r\nBBBB"
 
-MAIN_MENU = [("E", "パスワード生成(&p)"), ("E", "グループの切り替え(&G)"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
+MAIN_MENU = [("E", "パスワード生成(&p)"), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
 
 
 def list_menu(copy, paste, delete, undo):

@@ -430,3 +430,84 @@ def test_a_damaged_file_with_300_groups_costs_one_message_of_each_kind_and_is_ke
 
 if __name__ == "__main__":
     sys.exit(h.run())
+
+
+# ---- the master password ---------------------------------------------------------------------------
+
+MASTER = "seikai-pass-9"
+MISS = "パスワードが違うか、データファイルが変更されています。"
+ES_PASSWORD = 0x20
+
+
+def dialog_with_boxes(count, timeout=30):
+    """Our visible dialog with `count` edit boxes, and those boxes in their order."""
+    def find():
+        for b in h.message_boxes():
+            boxes = [c for c in h.children(b["hwnd"]) if c["class"].lower() == "edit"]
+            if len(boxes) == count:
+                return b, boxes
+        return None
+    return h.wait_until(find, timeout, what="a dialog with %d boxes" % count)
+
+
+def answer(texts):
+    box, edits = dialog_with_boxes(len(texts))
+    for e, t in zip(edits, texts):
+        check(e["style"] & ES_PASSWORD, "the boxes are masked")
+        h.probe("settext", e["hwnd"], m.utf8_hex(t))
+    h.probe("pressok", box["hwnd"])
+    return box
+
+
+def master_menu(k):
+    mw = m.MainWindow(k)
+    x, y = mw.bare_point()
+    m.right_click_at(x, y)
+    m.wait_menu_open()
+    m.choose_menu_key("m")
+
+
+def gone(hwnd):
+    return lambda: all(b["hwnd"] != hwnd for b in h.message_boxes())
+
+
+@test
+def test_master_password_seals_the_file_and_is_asked_once_at_start(fx):
+    park_mouse()
+    k = fx.keyra()
+    k.start_and_wait()
+    master_menu(k)
+    box = answer([MASTER, MASTER])
+    h.wait_until(gone(box["hwnd"]), 30, what="the dialog to close")
+    mw = m.MainWindow(k)
+    h.probe("settext", mw.field(0)["hwnd"], m.utf8_hex("秘密の銀行"))
+    h.probe("settext", mw.field(2)["hwnd"], m.utf8_hex("pw-zzq-4711"))
+    check_eq(k.close(), 0, "exit code")
+
+    sealed = k.read("keyra.kr")
+    lines = h.read_data_file(k.file("keyra.kr"))
+    check_eq(lines[0], "Keyra=0", "the marker that older copies refuse")
+    text = "\n".join(lines)
+    for secret in ("秘密の銀行", "pw-zzq-4711"):
+        for form in (secret, h.hex_encode(secret)):
+            check(form not in text and form.encode("utf-16-le") not in sealed and form.encode() not in sealed,
+                  "%r appears in the file" % form)
+
+    # A wrong password asks again and leaves the file; the right one opens it, without the PIN.
+    k.start()
+    box = answer(["not-the-password"])
+    h.wait_until(lambda: any(MISS in t for b in h.message_boxes() for t in b["texts"]), 30, what="the miss text")
+    check_eq(k.read("keyra.kr"), sealed, "the file after a wrong password")
+    answer([MASTER])
+    k.window()
+    lb = find_child(k, "listbox")
+    check_eq(h.probe("listbox", lb["hwnd"])["items"][0], "秘密の銀行", "the entry is back")
+
+    # Removing it: the current password, then two empty boxes; the plain format comes back.
+    master_menu(k)
+    box = answer([MASTER, "", ""])
+    h.wait_until(gone(box["hwnd"]), 30, what="the dialog to close")
+    check_eq(k.close(), 0, "exit code")
+    lines = h.read_data_file(k.file("keyra.kr"))
+    check_eq(lines[0], "Keyra=0.3", "plain marker")
+    check(any(l.startswith("I0=") and h.split_parts(l[3:])[0] == "秘密の銀行" for l in lines), "entry line in plain")

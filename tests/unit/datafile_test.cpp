@@ -20,6 +20,8 @@
 #include "core/kerror.h"
 #include "storage/kini.h"
 #include "storage/kplatform.h"
+#include "storage/kvault.h"
+#include "app/masterpassword.h"
 #include "storage_temp_dir.h"
 
 namespace {
@@ -834,4 +836,183 @@ TEST(Settings, EachRowHasItsOwnFieldKeyAndRoundTrip) {
     KIni empty;
     const KSettings fromEmpty = ReadSettings(empty);
     for (std::size_t j = 0; j < kSettingCount; ++j) EXPECT_TRUE(SameRow(kSettingRows[j], fromEmpty, defaults));
+}
+
+namespace {
+
+// A stand-in for CNG: a keyed stream and a 16-byte checksum over key, nonce, header and
+// ciphertext. Weak, but any changed byte or another key is noticed as GCM would notice it.
+class StandInCipher : public KCipher {
+public:
+    int derivations = 0;
+    void Random(std::uint8_t* out, std::size_t size) override {
+        for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<std::uint8_t>(counter_ = counter_ * 1103515245u + 12345u);
+    }
+    void DeriveKey(std::string_view password, const std::vector<std::uint8_t>& salt, std::uint32_t iterations,
+                   std::uint8_t* key, std::size_t keySize) override {
+        ++derivations;
+        std::uint64_t h = 1469598103934665603ull ^ iterations;
+        for (char c : password) h = (h ^ static_cast<std::uint8_t>(c)) * 1099511628211ull;
+        for (auto b : salt) h = (h ^ b) * 1099511628211ull;
+        for (std::size_t i = 0; i < keySize; ++i) key[i] = static_cast<std::uint8_t>((h = h * 6364136223846793005ull + 1) >> 56);
+    }
+    std::vector<std::uint8_t> Seal(const std::uint8_t* key, const std::vector<std::uint8_t>& nonce,
+                                   const std::vector<std::uint8_t>& aad, const std::vector<std::uint8_t>& plain) override {
+        std::vector<std::uint8_t> out = plain;
+        for (std::size_t i = 0; i < out.size(); ++i) out[i] ^= static_cast<std::uint8_t>(key[i % kKeyBytes] + i);
+        const auto tag = Tag(key, nonce, aad, out);
+        out.insert(out.end(), tag.begin(), tag.end());
+        return out;
+    }
+    bool Open(const std::uint8_t* key, const std::vector<std::uint8_t>& nonce, const std::vector<std::uint8_t>& aad,
+              const std::vector<std::uint8_t>& sealed, std::vector<std::uint8_t>& plain) override {
+        plain.clear();
+        std::vector<std::uint8_t> body(sealed.begin(), sealed.end() - kTagBytes);
+        if (Tag(key, nonce, aad, body) != std::vector<std::uint8_t>(sealed.end() - kTagBytes, sealed.end())) return false;
+        for (std::size_t i = 0; i < body.size(); ++i) body[i] ^= static_cast<std::uint8_t>(key[i % kKeyBytes] + i);
+        plain = body;
+        return true;
+    }
+
+private:
+    static std::vector<std::uint8_t> Tag(const std::uint8_t* key, const std::vector<std::uint8_t>& nonce,
+                                         const std::vector<std::uint8_t>& aad, const std::vector<std::uint8_t>& body) {
+        std::uint64_t a = 14695981039346656037ull, b = 7;
+        auto mix = [&](std::uint8_t x) { a = (a ^ x) * 1099511628211ull; b = b * 31 + a; };
+        for (std::size_t i = 0; i < kKeyBytes; ++i) mix(key[i]);
+        for (auto x : nonce) mix(x);
+        for (auto x : aad) mix(x);
+        for (auto x : body) mix(x);
+        std::vector<std::uint8_t> t;
+        for (int i = 0; i < 8; ++i) t.push_back(static_cast<std::uint8_t>(a >> (8 * i)));
+        for (int i = 0; i < 8; ++i) t.push_back(static_cast<std::uint8_t>(b >> (8 * i)));
+        return t;
+    }
+    std::uint32_t counter_ = 99;
+};
+
+// Answers the master password prompt from a list, and gives up when the list ends.
+class PromptingHost : public RecordingHost {
+public:
+    std::vector<std::u16string> answers;
+    int tries = 0;
+    bool AskMasterPassword(const std::function<bool(const std::u16string&)>& tryOpen) override {
+        for (const auto& a : answers) {
+            ++tries;
+            if (tryOpen(a)) return true;
+        }
+        return false;
+    }
+};
+
+class SealedFile : public DataFile {
+protected:
+    void SetUp() override {
+        DataFile::SetUp();
+        engine.Cipher = &cipher;
+        table[3].InUse = 1;
+        table[3].Title = u"銀行ABC";
+        table[3].Password = u"hunter2pass";
+    }
+    bool LoadWith(std::vector<std::u16string> answers, KEngine& into, KIdTable& t) {
+        prompt.answers = std::move(answers);
+        prompt.tries = 0;
+        into.DataPath = engine.DataPath;
+        into.InitialPath = engine.InitialPath;
+        into.Cipher = &cipher;
+        return into.LoadAll(t, prompt);
+    }
+    StandInCipher cipher;
+    PromptingHost prompt;
+};
+
+std::u16string Utf16Hex(const std::u16string& t) { return KIni::HexEncode(t); }
+
+}  // namespace
+
+TEST_F(SealedFile, RoundTripAsksOnceAndTheFileHoldsNoText) {
+    engine.Master.Create(cipher, u"correct horse");
+    EXPECT_EQ(engine.Master.Iterations(), KMasterKey::kIterations);
+    engine.SaveAll(table, host);
+
+    // What the older loaders see: a scrambled document whose marker reads 0.
+    const auto lines = PlainLines("keyra.kr");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], u"Keyra=0");
+    const auto bytes = ReadBytes("keyra.kr");
+    std::u16string everything(reinterpret_cast<const char16_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    for (const auto& l : lines) everything += l;
+    for (const std::u16string t : {u"銀行ABC", u"hunter2pass"}) {
+        EXPECT_EQ(everything.find(t), std::u16string::npos);
+        EXPECT_EQ(everything.find(Utf16Hex(t)), std::u16string::npos);
+    }
+    KEngine old;
+    old.DataPath = engine.DataPath;
+    KIdTable oldTable;
+    RecordingHost oldHost;  // answers no prompt, as a copy without the master password would
+    EXPECT_FALSE(old.LoadAll(oldTable, oldHost));
+    EXPECT_EQ(ReadBytes("keyra.kr"), bytes);
+
+    KEngine back;
+    KIdTable t;
+    ASSERT_TRUE(LoadWith({u"wrong one", u"correct horse"}, back, t));
+    EXPECT_EQ(prompt.tries, 2);
+    EXPECT_EQ(t[3].Title, u"銀行ABC");
+    EXPECT_EQ(t[3].Password, u"hunter2pass");
+    EXPECT_TRUE(back.Master.Active());
+    EXPECT_TRUE(back.Master.Matches(u"correct horse"));
+    EXPECT_FALSE(back.Master.Matches(u"correct horsf"));
+    EXPECT_EQ(back.FileSealed, 1);
+}
+
+TEST_F(SealedFile, AnyChangedUnitIsRefusedAndTheFileIsLeftAlone) {
+    engine.Master.Create(cipher, u"correct horse");
+    engine.SaveAll(table, host);
+    const auto good = ReadBytes("keyra.kr");
+    // Each flipped unit is one of the file's hex digits turned into another digit.
+    for (std::size_t at = 2; at + 4 < good.size(); at += 2 * 37) {
+        auto bad = good;
+        bad[at] = bad[at] == '0' ? '1' : '0';
+        WriteBytes("keyra.kr", bad);
+        KEngine e;
+        KIdTable t;
+        EXPECT_FALSE(LoadWith({u"correct horse"}, e, t)) << at;
+        EXPECT_FALSE(e.Master.Active());
+        EXPECT_EQ(ReadBytes("keyra.kr"), bad);
+    }
+}
+
+TEST_F(SealedFile, RemovingThePasswordWritesThePlainFileByteForByte) {
+    engine.SaveAll(table, host);
+    const auto plain = ReadBytes("keyra.kr");
+    engine.Master.Create(cipher, u"correct horse");
+    engine.SaveAll(table, host);
+    EXPECT_NE(ReadBytes("keyra.kr"), plain);
+    // The first sealed save leaves no readable backup behind.
+    EXPECT_EQ(ReadBytes("keyra.kr.bak"), ReadBytes("keyra.kr"));
+    engine.Master.Clear();
+    engine.SaveAll(table, host);
+    EXPECT_EQ(ReadBytes("keyra.kr"), plain);
+}
+
+TEST_F(SealedFile, ALowCountIsReadAndSealedAgainAtTodaysCount) {
+    engine.Master.Derive(cipher, u"quick pass", std::vector<std::uint8_t>(16, 5), 1000);
+    engine.SaveAll(table, host);
+    KEngine back;
+    KIdTable t;
+    ASSERT_TRUE(LoadWith({u"quick pass"}, back, t));
+    EXPECT_EQ(back.Master.Iterations(), KMasterKey::kIterations);
+    EXPECT_TRUE(back.Master.Matches(u"quick pass"));
+}
+
+TEST(MasterPassword, RulesOfTheDialogs) {
+    EXPECT_EQ(kmaster::NewPasswordProblem(u"", u""), u"");
+    EXPECT_EQ(kmaster::NewPasswordProblem(u"12345678", u"12345678"), u"");
+    EXPECT_NE(kmaster::NewPasswordProblem(u"1234567", u"1234567"), u"");
+    EXPECT_NE(kmaster::NewPasswordProblem(u"12345678", u"12345679"), u"");
+    // Seven characters, one of them a surrogate pair: still too short.
+    EXPECT_NE(kmaster::NewPasswordProblem(u"123456\U0001F600", u"123456\U0001F600"), u"");
+    const int waits[] = {0, 0, 0, 1000, 2000, 4000};
+    for (int m = 0; m < 6; ++m) EXPECT_EQ(kmaster::RetryDelayMs(m), waits[m]) << m;
+    EXPECT_EQ(kmaster::RetryDelayMs(40), 30000);
 }
