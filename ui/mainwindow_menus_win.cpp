@@ -6,6 +6,8 @@
 #include "ui/mainwindow_win.h"
 #include "ui/optionsseam.h"
 #include "ui/pinlock.h"
+#include "ui/pinpanel_win.h"
+#include "ui/searchbox_win.h"
 
 void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
     if (!engine_) return;
@@ -14,7 +16,8 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
     menu.items = {
         {kMenuGen, L"パスワード生成(&p)", L"", state.GeneratorEnabled, generator_->IsOpen(), state.Generator},
         {kMenuChangeGroup, L"グループの切り替え(&G)", L"", state.ChangeGroupEnabled, false, state.ChangeGroup},
-        {0, L"-", L"", true, false, state.Generator || state.ChangeGroup},
+        {kMenuSearch, L"検索(&F)", L"Ctrl+F", state.SearchEnabled, false, state.Search},
+        {0, L"-", L"", true, false, state.Generator || state.ChangeGroup || state.Search},
         {kMenuHelp, L"ヘルプ(&H)", L"", true, false},
         {kMenuExit, L"終了(&X)", L"", true, false},
     };
@@ -27,6 +30,9 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
             break;
         case kMenuChangeGroup:
             if (now.ChangeGroupEnabled) ops_->TogglePage();
+            break;
+        case kMenuSearch:
+            if (now.SearchEnabled && search_) search_->Open();
             break;
         case kMenuHelp:
             ShowHelp();
@@ -72,6 +78,12 @@ bool TFKeyra::ListKey(UINT key) {
     ops_->PMenuListClick(tag);
     return true;
 }
+
+bool TFKeyra::SearchAllowed() const {
+    return engine_ && options_ && !options_->IsOpen() && pin_ && pin_->Lock().Mode == TPinLock::kHidden;
+}
+
+bool TFKeyra::SearchKey(UINT key) { return search_ && SearchAllowed() && search_->MainWindowKey(key); }
 
 void TFKeyra::FocusNext(HWND from, bool backwards) {
     if (PinAsked()) return;
