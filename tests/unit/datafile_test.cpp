@@ -365,6 +365,11 @@ TEST_F(DataFile, OutOfRangeSettingsAreBroughtIntoRange) {
         {{u"PasteMode=0"}, &KEngine::PasteMode, 0},
         {{u"DispPassMode=5"}, &KEngine::DispPassMode, 5},
         {{u"DispPassMode=0"}, &KEngine::DispPassMode, 0},
+        // The idle time before the window locks: shorter only, never none.
+        {{u"IdleLockSeconds=5"}, &KEngine::IdleLockSeconds, 5},
+        {{u"IdleLockSeconds=0"}, &KEngine::IdleLockSeconds, 600},
+        {{u"IdleLockSeconds=abc"}, &KEngine::IdleLockSeconds, 600},
+        {{u"IdleLockSeconds=86400"}, &KEngine::IdleLockSeconds, 600},
     };
     for (const auto& c : cases) {
         std::vector<std::u16string> lines{u"Keyra=0.3"};
@@ -377,6 +382,19 @@ TEST_F(DataFile, OutOfRangeSettingsAreBroughtIntoRange) {
         ASSERT_TRUE(e.LoadAll(t, h));
         EXPECT_EQ(e.*c.field, c.expected) << std::string(c.lines[0].begin(), c.lines[0].end());
     }
+}
+
+TEST_F(DataFile, TheIdleTimeIsKeptOnlyWhenItIsNotTheDefault) {
+    // The default writes no line (SaveWritesTheLinesInTheirOrder); a shorter time survives.
+    engine.IdleLockSeconds = 30;
+    engine.SaveAll(table, host);
+    const std::vector<std::u16string> lines = PlainLines("keyra.kr");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), u"IdleLockSeconds=30"), 1);
+    KEngine again;
+    again.DataPath = engine.DataPath;
+    KIdTable t;
+    ASSERT_TRUE(again.LoadAll(t, host));
+    EXPECT_EQ(again.IdleLockSeconds, 30);
 }
 
 TEST_F(DataFile, UnreadableDataFileThrowsAndChangesNothing) {

@@ -1,4 +1,5 @@
 #include "app/entryops.h"
+#include "app/entrysearch.h"
 
 #include <gtest/gtest.h>
 
@@ -598,3 +599,61 @@ TEST_F(EntryOpsTest, MaskPasswordFollowsDispPassMode) {
 }
 
 }  // namespace
+
+TEST_F(EntryOpsTest, SearchMatchesAllButThePasswordRegardlessOfCaseFromTheCurrentEntryRound) {
+    (*table)[650] = Entry(u"Ｓｈｏｐ", u"", u"secret-word", u"", u"Ünïcode MEMO text");
+    (*table)[900] = Entry(u"", u"", u"", u"", u"more memo");
+    (*table)[3].Memo = u"memo of a free slot";  // not in use
+    (*table)[1000] = Entry(u"memo beyond the groups");
+    struct Case {
+        const char16_t* text;
+        int from;
+        bool includeFrom;
+        int expected;
+    };
+    const Case cases[] = {
+        {u"MAIL", 0, true, 0},            // title, from the current entry itself
+        {u"MAIL", 0, false, 0},           // the only match again after a round
+        {u"ALICE", 500, true, 0},         // ID, round past the end
+        {u"example", 1, true, 0},         // URL
+        {u"LINE2", 0, true, 0},           // memo
+        {u"memo", 0, true, 650},          // letters beyond ASCII around it
+        {u"MEMO", 650, false, 900},       // next after the current
+        {u"memo", 900, false, 650},       // wraps, skipping the free slot and index 1000
+        {u"üNÏ", 0, true, 650},
+        {u"ｓＨＯＰ", 0, true, 650},       // full-width letters
+        {u"secret", 0, true, -1},         // the password is never searched
+        {u"pw0", 0, true, -1},
+        {u"", 0, true, -1},
+        {u"nowhere", 0, true, -1},
+    };
+    for (const Case& c : cases) {
+        const std::u16string t(c.text);
+        EXPECT_EQ(FindEntry(*table, t, c.from, c.includeFrom), c.expected)
+            << std::string(t.begin(), t.end()) << " from " << c.from;
+    }
+}
+
+TEST_F(EntryOpsTest, AFoundEntryIsShownAsARowClickInItsGroupAndPage) {
+    StartUp();
+    view.Type(1, u"mail typed");
+    ops.ShowFound(105);  // group 2, on the page shown
+    EXPECT_EQ((*table)[0].Title, u"mail typed") << "the entry being left is stored first";
+    EXPECT_EQ(engine.Group, 2);
+    EXPECT_EQ(engine.Current, 105);
+    EXPECT_EQ(view.selected, 5);
+    ExpectFieldsShow((*table)[105]);
+    EXPECT_TRUE(Selected(kmainbank::Group(2)));
+    ops.ShowFound(500);  // group 6: the other page of five buttons
+    EXPECT_EQ(engine.GroupOffset, 5);
+    EXPECT_EQ(view.captions[kmainbank::Group(1)], u"6");
+    EXPECT_TRUE(Selected(kmainbank::Group(1)));
+    EXPECT_EQ((std::pair{engine.Group, engine.ItemOfGroup(6)}), (std::pair{6, 0}));
+    ExpectFieldsShow((*table)[500]);
+    ops.ShowFound(501);  // the same group: only the row moves
+    EXPECT_EQ((std::pair{view.selected, engine.Current}), (std::pair{1, 501}));
+    EXPECT_EQ(OffsetShowing(7, 0, 7), 0);
+    EXPECT_EQ(OffsetShowing(8, 0, 7), 3);
+    EXPECT_EQ(OffsetShowing(4, 3, 7), 3);
+    EXPECT_EQ(OffsetShowing(2, 3, 7), 0);
+}

@@ -60,13 +60,41 @@ TEST(PinRules, WhileThePinIsAskedOnlyHelpMinimizeAndCloseAct) {
     const KMainMenuState open = MainMenuRules(false, false), panel = MainMenuRules(true, false);
     EXPECT_TRUE(open.Generator && open.GeneratorEnabled && open.ChangeGroup && open.ChangeGroupEnabled);
     EXPECT_TRUE(panel.Generator && !panel.GeneratorEnabled && panel.ChangeGroup && !panel.ChangeGroupEnabled);
+    EXPECT_TRUE(open.SearchEnabled && panel.Search && !panel.SearchEnabled);
     for (bool options : {false, true}) {
         const KMainMenuState s = MainMenuRules(options, true);
-        EXPECT_FALSE(s.Generator || s.GeneratorEnabled || s.ChangeGroup || s.ChangeGroupEnabled) << options;
+        EXPECT_FALSE(s.Generator || s.GeneratorEnabled || s.ChangeGroup || s.ChangeGroupEnabled || s.Search ||
+                     s.SearchEnabled)
+            << options;
     }
     for (int index : {kHelp, kMinimize, kClose}) EXPECT_TRUE(BankButtonActsWhileAsked(index)) << index;
     for (int index : {kPageSwitch, Group(1), Group(10), Options(5), Field(kTitleField), Field(kPassField), Field(kUrlField)})
         EXPECT_FALSE(BankButtonActsWhileAsked(index)) << index;
+}
+
+TEST(PinRules, TheWindowLocksAgainOnlyWithAUsablePinAndNotTwice) {
+    struct Case {
+        int mode;
+        const char16_t* pin;
+        bool covered;
+        KLockCover expected;
+    };
+    const Case cases[] = {
+        {1, u"0429", false, KLockCover::Pin},
+        {1, u"0429", true, KLockCover::None},  // the PIN is asked already
+        {0, u"0429", false, KLockCover::None},
+        {1, u"", false, KLockCover::None},      // a PIN that cannot be typed would shut the user out
+        {1, u"12a4", false, KLockCover::None},
+    };
+    for (const Case& c : cases) {
+        KEngine e;
+        e.PINMode = c.mode;
+        e.PINNo = c.pin;
+        EXPECT_EQ(LockCoverFor(e, c.covered), c.expected) << c.mode << " " << c.covered;
+    }
+    // Locked, remote or console switched away: lock. Logon, logoff, unlock and the rest: not.
+    for (unsigned code = 0; code <= 10; ++code)
+        EXPECT_EQ(SessionChangeLocks(code), code == 2 || code == 4 || code == 7) << code;
 }
 
 TEST_F(PinLockTest, AskPassesOnlyOnTheRightFourthDigitAndBeepsOnAWrongPin) {
