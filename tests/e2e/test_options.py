@@ -337,7 +337,7 @@ def test_the_pin_locks_the_window_again_when_restored_at_a_session_lock_and_when
     check(m.stays(lambda: not Panels(k).pin["visible"], 1), "an unlock notification locks nothing")
     h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
     unlock(k, mw, "after the session lock")
-    # Closed from the menu while locked: the text typed before the lock was kept then.
+    # Closed while locked: the text typed before the lock was kept then.
     h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
     h.wait_until(panel_visible(k, "pin"), 15, what="locked again")
     check_eq(k.close(), 0, "exit code")
@@ -347,8 +347,7 @@ def test_the_pin_locks_the_window_again_when_restored_at_a_session_lock_and_when
     lines = [l for l in h.read_data_file(k.file("keyra.kr")) if not l.startswith(("$Lines=", "$End="))]
     k = fx.keyra(folder=k.folder, files={"keyra.kr": lines + ["IdleLockSeconds=5"]})
     k.start_and_wait()
-    mw = m.MainWindow(k)
-    unlock(k, mw, "at the second start")
-    unlock(k, mw, "after five idle seconds")
+    unlock(k, m.MainWindow(k), "at the second start")
+    unlock(k, m.MainWindow(k), "after five idle seconds")
     check_eq(k.close(), 0, "exit code")
     check_eq(saved_settings(k)["idlelockseconds"], "5", "the idle time kept in the data file")

@@ -384,19 +384,6 @@ TEST_F(DataFile, OutOfRangeSettingsAreBroughtIntoRange) {
     }
 }
 
-TEST_F(DataFile, TheIdleTimeIsKeptOnlyWhenItIsNotTheDefault) {
-    // The default writes no line (SaveWritesTheLinesInTheirOrder); a shorter time survives.
-    engine.IdleLockSeconds = 30;
-    engine.SaveAll(table, host);
-    const std::vector<std::u16string> lines = PlainLines("keyra.kr");
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), u"IdleLockSeconds=30"), 1);
-    KEngine again;
-    again.DataPath = engine.DataPath;
-    KIdTable t;
-    ASSERT_TRUE(again.LoadAll(t, host));
-    EXPECT_EQ(again.IdleLockSeconds, 30);
-}
-
 TEST_F(DataFile, UnreadableDataFileThrowsAndChangesNothing) {
     std::filesystem::create_directories(Native("keyra.kr"));
     engine.FontName = u"before";

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/kengine.h"
 #include "app/mainbank.h"
 
@@ -73,24 +75,15 @@ TEST(PinRules, WhileThePinIsAskedOnlyHelpMinimizeAndCloseAct) {
 }
 
 TEST(PinRules, TheWindowLocksAgainOnlyWithAUsablePinAndNotTwice) {
-    struct Case {
-        int mode;
-        const char16_t* pin;
-        bool covered;
-        KLockCover expected;
-    };
-    const Case cases[] = {
-        {1, u"0429", false, KLockCover::Pin},
-        {1, u"0429", true, KLockCover::None},  // the PIN is asked already
-        {0, u"0429", false, KLockCover::None},
-        {1, u"", false, KLockCover::None},      // a PIN that cannot be typed would shut the user out
-        {1, u"12a4", false, KLockCover::None},
-    };
-    for (const Case& c : cases) {
+    // PINMode, PINNo, covered already: only a PIN that can be typed locks, and only once.
+    const std::tuple<int, const char16_t*, bool, KLockCover> cases[] = {
+        {1, u"0429", false, KLockCover::Pin}, {1, u"0429", true, KLockCover::None},
+        {0, u"0429", false, KLockCover::None}, {1, u"", false, KLockCover::None}, {1, u"12a4", false, KLockCover::None}};
+    for (const auto& [mode, pin, covered, expected] : cases) {
         KEngine e;
-        e.PINMode = c.mode;
-        e.PINNo = c.pin;
-        EXPECT_EQ(LockCoverFor(e, c.covered), c.expected) << c.mode << " " << c.covered;
+        e.PINMode = mode;
+        e.PINNo = pin;
+        EXPECT_EQ(LockCoverFor(e, covered), expected) << mode << " " << covered;
     }
     // Locked, remote or console switched away: lock. Logon, logoff, unlock and the rest: not.
     for (unsigned code = 0; code <= 10; ++code)
