@@ -97,7 +97,7 @@ void TFKeyra::LockWindow(KLockReason reason) {
         return;
     }
     // A minimized window is locked when it is restored, at its own size.
-    if (IsIconic(Handle()) && reason != KLockReason::Restored) return;
+    if (IsIconic(Handle())) return;
     const KLockCover cover = LockCoverFor(*engine_, pin_->Lock().Mode == TPinLock::kAsking);
     if (cover == KLockCover::None) return;
 

@@ -62,7 +62,8 @@ void TSearchBox::Close() {
     const bool hadFocus = edit_->HasFocus();
     edit_->SetVisible(false);
     InvalidateRect(form_.Handle(), nullptr, TRUE);
-    if (hadFocus && form_.SearchAllowed()) form_.FocusList();
+    // Never taken from another program's window when a lock closes the box.
+    if (hadFocus && form_.SearchAllowed() && GetActiveWindow() == form_.Handle()) form_.FocusList();
 }
 
 void TSearchBox::Next() {

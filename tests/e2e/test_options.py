@@ -116,9 +116,9 @@ def test_options_panel_changes_every_setting_the_layout_follows_and_the_file_kee
     check_eq([p.text(p.option_control("Edit", i)) for i in range(2)], ["40", "30"], "height boxes")
     check(p.by_text(PASS_BOX)["checked"] and not p.by_text(PIN_BOX)["checked"], "check boxes filled")
 
-    # While the panel is open the menu offers neither the generator nor the page switch.
-    m.open_menu_matching(*mw.bare_point(), [("G", "パスワード生成(&p)"), ("G", "グループの切り替え(&G)"), "-",
-                                            ("E", "ヘルプ(&H)"), ("E", "終了(&X)")],
+    # While the panel is open the menu offers neither the generator nor the page switch nor the search.
+    m.open_menu_matching(*mw.bare_point(), [("G", "パスワード生成(&p)"), ("G", "グループの切り替え(&G)"),
+                                            ("G", "検索(&F)\tCtrl+F"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")],
                          lambda: m.right_click_at(*mw.bare_point()))
     m.dismiss_menu()
 
