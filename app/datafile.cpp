@@ -25,6 +25,7 @@ KIdData ReadEntry(KIni& doc, const KVar& key) {
 }
 
 constexpr char16_t kEndKey[] = u"$End";
+constexpr char16_t kIdleLockKey[] = u"IdleLockSeconds";
 constexpr char16_t kLinesKey[] = u"$Lines";
 
 std::u16string FileNameOf(const std::u16string& path) {
@@ -123,6 +124,9 @@ bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
     // change only once the whole file has been understood.
     KSettings s = ReadSettings(doc);
     ClampSettings(s);
+    std::int32_t idle = doc.ReadDef(KVar(kIdleLockDefault), KVar(kIdleLockKey)).AsInt();
+    // No number means no value; a longer time than the default is not taken.
+    if (idle <= 0 || idle > kIdleLockDefault) idle = kIdleLockDefault;
     std::vector<std::pair<int, KIdData>> used;
     for (int n = 0; n < KIdTable::kSlots; ++n) {
         const KVar key(EntryName(n));
@@ -138,6 +142,7 @@ bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
     host.ScreenSize(width, height);
     ClampWindowPosition(s.Top, s.Left, width, height);
     static_cast<KSettings&>(*this) = std::move(s);
+    IdleLockSeconds = idle;
     host.SetWindowTopLeft(Top, Left);
 
     std::size_t next = 0;
@@ -169,6 +174,7 @@ void KEngine::SaveAll(const KIdTable& table, KDataHost& host) {
     s.Top = host.WindowTop();
     s.Left = host.WindowLeft();
     WriteSettings(doc, s);
+    if (IdleLockSeconds != kIdleLockDefault) doc.Write(KVar(IdleLockSeconds), KVar(kIdleLockKey));
     doc.Write(KVar(0), KVar(kLinesKey));  // the count is known at the end
     for (int n = 0; n < KIdTable::kSlots; ++n) {
         const KIdData& d = table[n];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/entrysearch.h"
 #include "core/kstr.h"
 
 using namespace kmainbank;
@@ -181,6 +182,31 @@ void KEntryOps::PasteEntry(int index) {
     ShowEntry(index);
     const int row = SelectedRow();
     if (row >= 0) view_.ListSetRow(row, view_.FieldText(1));
+}
+
+void KEntryOps::ShowFound(int index) {
+    if (index < 0 || index >= KIdTable::kGroups * KIdTable::kPerGroup) return;
+    const int group = index / KIdTable::kPerGroup + 1, row = index % KIdTable::kPerGroup;
+    StoreEntry(engine_.Current);
+    if (group == engine_.Group) {
+        view_.ListSelect(row);
+        ShowEntry(index);
+        engine_.ItemOfGroup(group) = row;
+        engine_.Current = index;
+        return;
+    }
+    const int count = GroupButtonCount();
+    const int offset = OffsetShowing(group, engine_.GroupOffset, count);
+    if (offset != engine_.GroupOffset) {
+        engine_.GroupOffset = offset;
+        for (int k = 1; k <= count; ++k) view_.SetButtonCaption(Group(k), kstr::Decimal(k + offset));
+    }
+    engine_.Group = group;
+    engine_.ItemOfGroup(group) = row;
+    view_.SetBankLastIndex(Group(group - offset));
+    MarkGroupButton();
+    FillList();
+    view_.Repaint();
 }
 
 bool KEntryOps::OnBankButton(int index) {

@@ -95,6 +95,11 @@ public:
     void OpenDocument(const std::u16string& text);
     // Replaces entry `index` by the one on the clipboard; nothing changes without one.
     void PasteEntry(int index);
+    // Shows entry `index` (0..999) as a click on its row would, first switching to its group
+    // and, when the group row does not show that group, to the other page.
+    void ShowFound(int index);
+    // A paste is under way (it lets messages run until it is done).
+    bool Sending() const { return sending_; }
 
     // Number of group buttons, kept to 5..10 whatever the settings hold.
     int GroupButtonCount() const;

@@ -58,6 +58,12 @@ struct KEngine : KSettings {
 
     std::u16string PendingText;
 
+    // Seconds without a key or click in the program's windows before the window locks again.
+    // Not one of the settings the options show: kept in the data file only when it is not the
+    // default, and never longer than the default.
+    static constexpr std::int32_t kIdleLockDefault = 600;
+    std::int32_t IdleLockSeconds = kIdleLockDefault;
+
     std::int32_t UndoPending = 0;
     std::int32_t UndoGroup = 0;
     std::int32_t UndoItem = 0;

@@ -18,6 +18,9 @@ struct KGeneratorLook {
 class KGeneratorHost {
 public:
     virtual ~KGeneratorHost() = default;
+    // The main window, the generator's owner: the generator then has no taskbar button of its
+    // own and is hidden with the main window while that is minimized.
+    virtual HWND OwnerWindow() = 0;
     // The user's colours and font, read at each layout.
     virtual KGeneratorLook Look() = 0;
     virtual int DispUsedMode() = 0;

@@ -133,7 +133,7 @@ void VIDodureza::EnsureWindow() {
     if (Handle()) return;
     kf::RegisterWindowClass(kClassName);
     HWND hwnd = Create(kClassName, L"Rirezedu", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOPMOST, position_.left,
-                       position_.top, 333, 371);
+                       position_.top, 333, 371, host_.OwnerWindow());
     if (!hwnd) throw std::runtime_error("the generator window could not be created");
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CAPTION));
     CreateControls();

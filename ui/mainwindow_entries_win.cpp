@@ -18,7 +18,7 @@
 
 // ---- the PIN lock ----
 
-bool TFKeyra::PinAsked() const { return pin_ && pin_->Asking(); }
+bool TFKeyra::PinAsked() const { return masterLocked_ || (pin_ && pin_->Asking()); }
 
 void TFKeyra::LockEntries(bool locked) {
     // Disabled controls take neither the focus nor a key, whatever path leads there.

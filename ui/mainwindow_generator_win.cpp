@@ -9,6 +9,7 @@ namespace {
 class MainGeneratorHost : public KGeneratorHost {
 public:
     explicit MainGeneratorHost(TFKeyra& form) : form_(form) {}
+    HWND OwnerWindow() override { return form_.Handle(); }
     KGeneratorLook Look() override {
         const KEngine& e = *form_.Engine();
         return {e.FormColor, e.ButtonColor, e.FontName, e.FontSize};

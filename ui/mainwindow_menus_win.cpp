@@ -7,6 +7,8 @@
 #include "ui/masterdialogs_win.h"
 #include "ui/optionsseam.h"
 #include "ui/pinlock.h"
+#include "ui/pinpanel_win.h"
+#include "ui/searchbox_win.h"
 
 void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
     if (!engine_) return;
@@ -17,7 +19,8 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
         {kMenuChangeGroup, L"グループの切り替え(&G)", L"", state.ChangeGroupEnabled, false, state.ChangeGroup},
         // Not while the PIN is asked: the dialog would let anyone at the window replace the password.
         {kMenuMaster, L"マスターパスワードの設定(&M)", L"", state.ChangeGroup, false, state.ChangeGroup},
-        {0, L"-", L"", true, false, state.Generator || state.ChangeGroup},
+        {kMenuSearch, L"検索(&F)", L"Ctrl+F", state.SearchEnabled, false, state.Search},
+        {0, L"-", L"", true, false, state.Generator || state.ChangeGroup || state.Search},
         {kMenuHelp, L"ヘルプ(&H)", L"", true, false},
         {kMenuExit, L"終了(&X)", L"", true, false},
     };
@@ -33,6 +36,9 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
             break;
         case kMenuMaster:
             if (now.ChangeGroup && engine_) ChangeMasterPassword(Handle(), *engine_);
+            break;
+        case kMenuSearch:
+            if (now.SearchEnabled && search_) search_->Open();
             break;
         case kMenuHelp:
             ShowHelp();
@@ -78,6 +84,12 @@ bool TFKeyra::ListKey(UINT key) {
     ops_->PMenuListClick(tag);
     return true;
 }
+
+bool TFKeyra::SearchAllowed() const {
+    return engine_ && options_ && !options_->IsOpen() && pin_ && pin_->Lock().Mode == TPinLock::kHidden;
+}
+
+bool TFKeyra::SearchKey(UINT key) { return search_ && SearchAllowed() && search_->MainWindowKey(key); }
 
 void TFKeyra::FocusNext(HWND from, bool backwards) {
     if (PinAsked()) return;

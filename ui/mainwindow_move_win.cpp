@@ -9,17 +9,20 @@
 void TFKeyra::CaptureClickTarget(POINT p, HWND window) {
     if (!engine_) return;
     HWND outer = window;
+    // The generator is owned by this window, so the walk from it goes on to this one.
+    bool inGenerator = generator_->Owns(outer);
     for (int i = 0; i < 16 && outer; ++i) {
         HWND parent = GetParent(outer);
         if (!parent) break;
         outer = parent;
+        inGenerator = inGenerator || generator_->Owns(outer);
     }
     DWORD pid = 0, tid = 0;
     if (outer) tid = GetWindowThreadProcessId(outer, &pid);
     KClickFacts facts;
     facts.window = outer != nullptr;
     facts.ours = outer && pid == GetCurrentProcessId();
-    facts.generator = facts.ours && generator_->Owns(outer);
+    facts.generator = facts.ours && inGenerator;
     switch (DecideClick(facts)) {
         case KClickMeaning::Target:
             engine_->TargetX = p.x;

@@ -7,6 +7,7 @@
 #include "controls/kbutton_win.h"
 #include "core/kstr.h"
 #include "framework/kstr.h"
+#include "framework/syslib.h"
 #include "generator/generatorhost.h"
 #include "generator/generatorseam.h"
 #include "input/clipboard_win.h"
@@ -18,6 +19,7 @@
 #include "ui/optionsseam.h"
 #include "ui/pinpanel_win.h"
 #include "ui/masterdialogs_win.h"
+#include "ui/searchbox_win.h"
 #include "ui/snap_win.h"
 #include "ui/winpos.h"
 
@@ -77,7 +79,7 @@ void TFKeyra::CreateControls() {
         FocusNext(GetFocus(), (GetKeyState(VK_SHIFT) & 0x8000) != 0);
         return true;
     };
-    auto noTabChar = [](wchar_t ch) { return ch != L'\t'; };
+    auto noTabChar = [](wchar_t ch) { return ch != L'\t' && ch != 6; };
 
     kf::ListBoxArgs list;
     list.parent = form;
@@ -87,8 +89,8 @@ void TFKeyra::CreateControls() {
         if (ops_) ops_->ListBoxIDClick();
     };
     // Ctrl+C, Ctrl+V and Del act on entries while the list has the focus.
-    list.onKeyDown = [this, tabKey](UINT vk) { return tabKey(vk) || ListKey(vk); };
-    list.onKeyTyped = [](wchar_t ch) { return ch != L'\t' && ch != 3 && ch != 22; };
+    list.onKeyDown = [this, tabKey](UINT vk) { return tabKey(vk) || ListKey(vk) || SearchKey(vk); };
+    list.onKeyTyped = [](wchar_t ch) { return ch != L'\t' && ch != 3 && ch != 22 && ch != 6; };
     list_ = std::make_unique<kf::ListBox>(list);
 
     for (int k = 0; k < kFields; ++k) {
@@ -96,7 +98,7 @@ void TFKeyra::CreateControls() {
         edit.parent = form;
         edit.bounds = {0, 0, 10, 10};
         edit.onKeyTyped = noTabChar;
-        edit.onKeyDown = tabKey;
+        edit.onKeyDown = [this, tabKey](UINT vk) { return tabKey(vk) || SearchKey(vk); };
         edit.maxLength = KIdData::kFieldMax;
         if (k == 0) edit.onTextChanged = [this] {
             if (ops_) ops_->EditTitleChange();
@@ -108,6 +110,8 @@ void TFKeyra::CreateControls() {
     memo.bounds = {0, 0, 10, 10};
     memo.multiline = true;
     memo.maxLength = KIdData::kMemoMax;
+    memo.onKeyDown = [this](UINT vk) { return SearchKey(vk); };
+    memo.onKeyTyped = [](wchar_t ch) { return ch != 6; };
     memo.onClicked = [this] {
         if (ops_) ops_->MemoIDClick();
     };
@@ -132,6 +136,7 @@ bool TFKeyra::FormCreate() {
     options_ = std::make_unique<TOptionsPanel>(*this, *pin_);
     ops_ = std::make_unique<KEntryOps>(*engine_, *table_, static_cast<KEntryView&>(*this),
                                        static_cast<KEntryServices&>(*this));
+    search_ = std::make_unique<TSearchBox>(*this);
 
     bool loaded = false;
     engine_->Cipher = &SystemCipher();
@@ -155,6 +160,7 @@ bool TFKeyra::FormCreate() {
     ops_->Start();
     generator_->LayoutControls();
     generator_->FillGroupBox();
+    StartLockWatch();
     return true;
 }
 
@@ -270,7 +276,8 @@ void TFKeyra::FormActivate() {
 bool TFKeyra::FormClose() {
     if (!engine_) return true;
     // Every close comes here (the buttons, the menu, Alt+F4, the taskbar, another program):
-    // what is being typed is kept. While the PIN is asked nothing can have been typed.
+    // what is being typed is kept. While the PIN is asked nothing can be typed, and what was
+    // typed before a lock was kept by the lock.
     if (ops_ && !(pin_ && pin_->Asking())) ops_->StoreCurrent();
     if (options_->IsOpen()) options_->CloseAndApply();
     try {
@@ -285,6 +292,8 @@ bool TFKeyra::FormClose() {
 }
 
 void TFKeyra::ReleaseAll() {
+    StopLockWatch();
+    search_.reset();
     generator_.reset();
     generatorHost_.reset();
     clickWatch_.reset();
@@ -326,7 +335,10 @@ void TFKeyra::SetPaintColor(std::int32_t color) {
 void TFKeyra::OnBankButton(int index) {
     if (!engine_) return;
     if (PinAsked() && !BankButtonActsWhileAsked(index)) return;
-    if (ops_->OnBankButton(index)) return;
+    if (ops_->OnBankButton(index)) {
+        RunPendingLock();
+        return;
+    }
     switch (index) {
         case kHelp:
             // The button sits in the options panel.
@@ -344,6 +356,7 @@ void TFKeyra::OnBankButton(int index) {
             break;
     }
     if (index == Options(ops_->GroupButtonCount()) && ops_->OptionsButton()) {
+        search_->Close();
         generator_->Hide();
         options_->Open();
     }
@@ -364,8 +377,17 @@ void TFKeyra::ShowHelp(const wchar_t* page) {
         help_.ShowContents(Handle(), W(engine_->HelpPath));
 }
 
+int TFKeyra::CaptionRight() const {
+    return caption_ ? static_cast<int>(caption_->BoundsInParent().right) : 0;
+}
+
 bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (LockMessage(msg, wParam, lParam, result)) return true;
     switch (msg) {
+        case WM_KEYDOWN:
+            if (!SearchKey(static_cast<UINT>(wParam))) return false;
+            result = 0;
+            return true;
         case WM_PAINT:
             FormPaint();
             result = 0;

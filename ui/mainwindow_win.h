@@ -5,10 +5,12 @@
 //   mainwindow_menus_win.cpp    the main, list and field-button menus
 //   mainwindow_move_win.cpp     moving by the bare surface, snapping, the click watch's reports
 //   mainwindow_generator_win.cpp  what the generator window sees of this one
+//   mainwindow_lock_win.cpp     locking again: restored, session change, idle
 #pragma once
 #include <windows.h>
 
 #include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "input/paste_win.h"
 #include "storage/kiddata.h"
 #include "ui/layout.h"
+#include "ui/pinlock.h"
 
 class TButtonBank;
 class TKButton;
@@ -31,11 +34,15 @@ class KGeneratorSeam;
 class KGeneratorHost;
 class KOptionsPanelSeam;
 class TPinPanel;
+class TSearchBox;
+namespace kf {
+class SystemLibrary;
+}
 
 class TFKeyra : public kf::Window, private KDataHost, private KEntryView, private KEntryServices {
 public:
     // Tags of the main menu.
-    enum { kMenuGen = 1, kMenuChangeGroup = 2, kMenuMaster = 3, kMenuHelp = 8, kMenuExit = 9 };
+    enum { kMenuGen = 1, kMenuChangeGroup = 2, kMenuMaster = 3, kMenuSearch = 4, kMenuHelp = 8, kMenuExit = 9 };
 
     TFKeyra();
     ~TFKeyra() override;
@@ -62,6 +69,12 @@ public:
     bool PinAsked() const;
     void LockEntries(bool locked);
     void FocusList();
+    // Covers the window again, as at start, when a lock is set (mainwindow_lock_win.cpp).
+    void LockWindow(KLockReason reason);
+    // The find box works while neither the options nor the PIN panel is shown.
+    bool SearchAllowed() const;
+    // Right edge of the caption label in the title row.
+    int CaptionRight() const;
 
 private:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -90,11 +103,22 @@ private:
     void KeepTitleRowOnScreen();
     bool NormalRect(RECT& rc);
 
+    // Locking again (mainwindow_lock_win.cpp).
+    void StartLockWatch();
+    void StopLockWatch();
+    void CheckIdle();
+    void SizeChanged(WPARAM kind);
+    void RunPendingLock();
+    void AskMasterToUnlock();
+    bool LockMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    static LRESULT CALLBACK InputHook(int code, WPARAM wParam, LPARAM lParam);
+
     // Menus (mainwindow_menus_win.cpp).
     void PMenuMainPopupAndRun(POINT screen);
     void PMenuListPopupAndRun(POINT screen);
     void PMenuButtonPopupAndRun(POINT screen);
     bool ListKey(UINT key);
+    bool SearchKey(UINT key);
     void FocusNext(HWND from, bool backwards);
 
     // KDataHost
@@ -143,6 +167,7 @@ private:
     std::unique_ptr<TWindowSnapper> snapper_;
     std::unique_ptr<KOptionsPanelSeam> options_;
     std::unique_ptr<TPinPanel> pin_;  // after options_: the options panel reaches it until freed
+    std::unique_ptr<TSearchBox> search_;
 
     std::unique_ptr<kf::Label> caption_;
     std::unique_ptr<kf::ListBox> list_;
@@ -158,5 +183,13 @@ private:
     int activated_ = 0;
     kf::SurfaceDrag drag_;
     int closing_ = 0;
+    // Locking again.
+    int minimized_ = 0;
+    int lockPending_ = 0;  // a lock waits for the paste under way to end
+    int masterLocked_ = 0;  // hidden behind the master password's prompt
+    KLockReason pendingReason_ = KLockReason::Idle;
+    std::uint64_t lastInput_ = 0;  // GetTickCount64 of the last key or click
+    std::unique_ptr<kf::SystemLibrary> wtsapi_;
+    int sessionNotified_ = 0;
     int top_ = 100, left_ = 600;
 };

@@ -15,10 +15,23 @@ bool PinAskedAtStart(const KEngine& engine) {
     return engine.PINMode == 1 && IsValidPin(engine.PINNo) && !engine.Master.Active();
 }
 
+KLockCover LockCoverFor(const KEngine& engine, bool covered) {
+    if (covered) return KLockCover::None;
+    // The same PIN that the start asks for; one that cannot be typed locks nothing.
+    if (PinAskedAtStart(engine)) return KLockCover::Pin;
+    if (engine.Master.Active()) return KLockCover::Master;
+    return KLockCover::None;
+}
+
+bool SessionChangeLocks(unsigned code) {
+    // WTS_CONSOLE_DISCONNECT 2, WTS_REMOTE_DISCONNECT 4, WTS_SESSION_LOCK 7.
+    return code == 2 || code == 4 || code == 7;
+}
+
 KMainMenuState MainMenuRules(bool optionsOpen, bool pinAsked) {
     KMainMenuState s;
-    s.Generator = s.ChangeGroup = !pinAsked;
-    s.GeneratorEnabled = s.ChangeGroupEnabled = !pinAsked && !optionsOpen;
+    s.Generator = s.ChangeGroup = s.Search = !pinAsked;
+    s.GeneratorEnabled = s.ChangeGroupEnabled = s.SearchEnabled = !pinAsked && !optionsOpen;
     return s;
 }
 

@@ -34,13 +34,25 @@ bool IsValidPin(const std::u16string& pin);
 // of every entry, so such a file asks for none.
 bool PinAskedAtStart(const KEngine& engine);
 
+// Why the open window locks again.
+enum class KLockReason { Restored, SessionChange, Idle };
+// What covers a window that locks: nothing (no usable lock is set, or it is covered already),
+// or the PIN panel.
+// Without a usable PIN, a master password locks the window with its prompt.
+enum class KLockCover { None, Pin, Master };
+KLockCover LockCoverFor(const KEngine& engine, bool covered);
+// The session notifications that lock the window: the session locked, or switched away from
+// this console or remote connection.
+bool SessionChangeLocks(unsigned code);
+
 // The main menu's items beside help and exit, as offered.
 struct KMainMenuState {
     bool Generator = true, GeneratorEnabled = true;
     bool ChangeGroup = true, ChangeGroupEnabled = true;
+    bool Search = true, SearchEnabled = true;
 };
 // While the PIN is asked the menu offers only help and exit: the generator's used-password
-// check reads the stored entries, and a group switch fills the fields.
+// check reads the stored entries, and a group switch or a search fills the fields.
 KMainMenuState MainMenuRules(bool optionsOpen, bool pinAsked);
 // Whether the main window's bank button `index` acts while the PIN is asked: only the title
 // row's help, minimize and close; no group, field or "OP" button and no page switch.

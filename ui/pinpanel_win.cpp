@@ -96,6 +96,9 @@ void TPinPanel::SetPinText(const std::u16string& text) {
 
 void TPinPanel::FocusPin(bool caretAtEnd) {
     if (!edit_) return;
+    // A lock while the user works elsewhere must not take the focus from there; the window's
+    // activation brings it here.
+    if (GetActiveWindow() != form_.Handle()) return;
     edit_->Focus();
     if (caretAtEnd) edit_->SetCaret(-1);
 }

@@ -221,6 +221,10 @@ class MainWindow:
         self.win = self.k.info()
         # The window's own controls; the panels' lie one level deeper.
         edits = [c for c in self.kids if c["class"].lower() == "edit" and c["parent"] == self.k.hwnd]
+        # The find box lies over the title row, above the group row at 22.
+        title_row = [c for c in edits if c["rect"]["top"] - self.win["rect"]["top"] < 22]
+        self.find_box = title_row[0] if title_row else None
+        edits = [c for c in edits if c not in title_row]
         self.fields = [c for c in edits if not c["style"] & ES_MULTILINE]
         memos = [c for c in edits if c["style"] & ES_MULTILINE]
         lists = [c for c in self.kids if c["class"].lower() == "listbox"]

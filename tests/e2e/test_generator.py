@@ -18,12 +18,13 @@ from harness import check, check_eq, test  # noqa: E402
 GEN_ITEM = "パスワード生成(&p)"
 TYPE_ALL = "大小英字 + 数字 + 記号"
 USED = ("社内 ポータル", "staff", "Kx7-portal#2024", "", "")
+WS_EX_APPWINDOW = 0x00040000
 LOWER, UPPER, DIGITS, SYMBOLS = "abcdefghijkmnpqrstuvwxyz", "ABCDEFGHJKLMNPQRSTUVWXYZ", "23456789", "#$-?@_"
 
 
 def main_menu(gen_open):
-    return [("C" if gen_open else "E", GEN_ITEM), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)"), "-", ("E", "ヘルプ(&H)"),
-            ("E", "終了(&X)")]
+    return [("C" if gen_open else "E", GEN_ITEM), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)"),
+            ("E", "検索(&F)\tCtrl+F"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
 
 
 class Generator:
@@ -143,6 +144,8 @@ def test_generator_window_random_passwords_used_state_and_hand_over(fx):
     check_eq(win["text"], "Rirezedu", "window text")
     check_eq(win["style"] & m.WS_CAPTION, 0, "no caption bits")
     check(win["exstyle"] & m.WS_EX_TOPMOST, "always on top")
+    # Owned by the main window: no taskbar button of its own, hidden with it when minimized.
+    check_eq((win["owner"], win["exstyle"] & WS_EX_APPWINDOW), (k.hwnd, 0), "owner and WS_EX_APPWINDOW")
     check("Keyra Generator" in [c["text"] for c in gen.kids], "the caption label")
     for caption in ("ランダム", "組み合わせ", "桁数：", "種類：", "PASS1：", "グループ：", "PASS2:", "PASS3："):
         check(caption in [c["text"] for c in gen.kids], "label %r" % caption)
@@ -298,8 +301,8 @@ def test_generator_import_docking_and_system_close(fx):
 
 # DLLs outside the KnownDLLs that the program uses; Windows would take such a file from the
 # program's own folder first. The override makes Wine search as Windows does.
-PLANTED = ("DINPUT8.dll", "bcrypt.dll", "hhctrl.ocx", "comctl32.dll")
-PLANT_OVERRIDES = "mscoree,mshtml=;dinput8,bcrypt,hhctrl.ocx,comctl32=n,b"
+PLANTED = ("DINPUT8.dll", "bcrypt.dll", "hhctrl.ocx", "comctl32.dll", "wtsapi32.dll")
+PLANT_OVERRIDES = "mscoree,mshtml=;dinput8,bcrypt,hhctrl.ocx,comctl32,wtsapi32=n,b"
 
 
 def markers(folder):

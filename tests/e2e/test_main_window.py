@@ -14,7 +14,8 @@ BANK = ("銀行 ネット", "user01@example.jp", "Pw=\\x!1", "https://bank.examp
 MAIL = ("メール", "mail-id", "mail-pass", "", "")
 NOTE_TEXT = "AAAA\r\nBBBB"
 
-MAIN_MENU = [("E", "パスワード生成(&p)"), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
+MAIN_MENU = [("E", "パスワード生成(&p)"), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)"),
+             ("E", "検索(&F)\tCtrl+F"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
 
 
 def list_menu(copy, paste, delete, undo):
@@ -275,6 +276,50 @@ def test_page_switch_by_a_click_on_the_window_and_by_the_main_menu(fx):
     m.choose_menu_key("g")
     h.wait_until(lambda: mw.refresh().group_captions()[0] == "6", 15, what="captions 6-10 again")
     wait_group_shown(mw, "g6-0", "group 6 again")
+
+
+def selected_group_button(mw):
+    """Caption of the group button drawn selected (its face in the text colour)."""
+    row = [c for c in mw.refresh().buttons() if c["text"].isdigit()]
+    return [c["text"] for c in row if m.pixel(c["rect"]["left"] + 3, c["rect"]["top"] + 3) == (128, 128, 128)]
+
+
+@test
+def test_find_box_goes_to_a_memo_word_in_another_group_then_to_the_next_and_closes(fx):
+    kiwi7 = ("果物", "fruit-id", "pw-kiwi-7", "", "合言葉は Kiwi です")
+    kiwi9 = ("KIWI ショップ", "shop", "pw9", "", "")
+    k, mw = m.start_keyra(fx, [m.entry_line(0, *BANK), m.entry_line(603, *kiwi7), m.entry_line(810, *kiwi9),
+                               m.entry_line(5, "pass only", "", "kiwi", "", "")])
+    mw.click_row(1)
+    h.keys("ctrl+f")
+    box = h.wait_until(lambda: (lambda b: b if b and b["visible"] else None)(mw.refresh().find_box), 15,
+                       what="the find box")
+    mw.wait_focus(box, "the find box")
+    h.type_text("kIWi")
+    # Group 7 lies on the other page of five buttons; row 3 of it is shown, as by a click.
+    h.wait_until(lambda: mw.memo_text() == kiwi7[4], 15, what="the group-7 entry shown")
+    check_eq((mw.refresh().group_captions()[0], selected_group_button(mw), mw.list_state()["selected"],
+              mw.shown_entry()), ("6", ["7"], 3, kiwi7), "first page button, group 7 current, its row and entry")
+    h.keys("F3")
+    h.wait_until(lambda: mw.field_texts()[0] == kiwi9[0], 15, what="the next match, in group 9")
+    check_eq((selected_group_button(mw), mw.list_state()["selected"]), (["9"], 10), "group 9, row 10")
+    h.keys("Return")  # round past the end, and never the password-only entry 5
+    h.wait_until(lambda: mw.memo_text() == kiwi7[4], 15, what="round to the first match")
+    h.type_text("zz")
+    inside = (box["rect"]["right"] - 6, box["rect"]["top"] + box["rect"]["height"] // 2)
+    h.wait_until(lambda: m.pixel(*inside) == (255, 192, 192), 15, what="the warning colour")
+    check(m.stays(lambda: mw.shown_entry() == kiwi7 and mw.list_state()["selected"] == 3, 1), "no match moves nothing")
+    h.keys("Escape")
+    h.wait_until(lambda: not mw.refresh().find_box["visible"], 15, what="the box closed")
+    mw.wait_focus(mw.list, "the list")
+
+    # The main menu opens it as well; the options panel closes it.
+    m.right_click_at(*mw.bare_point())
+    m.wait_menu_open()
+    m.choose_menu_key("f")
+    h.wait_until(lambda: mw.refresh().find_box["visible"], 15, what="the box from the menu")
+    mw.click_button("OP")
+    h.wait_until(lambda: not mw.refresh().find_box["visible"], 15, what="the box closed by the options")
 
 
 # ---- entry editing -----------------------------------------------------------------------------------

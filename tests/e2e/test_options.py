@@ -116,10 +116,10 @@ def test_options_panel_changes_every_setting_the_layout_follows_and_the_file_kee
     check_eq([p.text(p.option_control("Edit", i)) for i in range(2)], ["40", "30"], "height boxes")
     check(p.by_text(PASS_BOX)["checked"] and not p.by_text(PIN_BOX)["checked"], "check boxes filled")
 
-    # While the panel is open the menu offers neither the generator nor the page switch.
+    # While the panel is open the menu offers neither the generator nor the page switch nor the search.
     m.open_menu_matching(*mw.bare_point(), [("G", "パスワード生成(&p)"), ("G", "グループの切り替え(&G)"),
-                                            ("E", "マスターパスワードの設定(&M)"), "-",
-                                            ("E", "ヘルプ(&H)"), ("E", "終了(&X)")],
+                                            ("E", "マスターパスワードの設定(&M)"),
+                                            ("G", "検索(&F)\tCtrl+F"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")],
                          lambda: m.right_click_at(*mw.bare_point()))
     m.dismiss_menu()
 
@@ -294,3 +294,61 @@ def test_pin_remove_cancel_and_an_unusable_pin_never_lock_the_user_out(fx):
     k = fx.keyra(folder=k.folder)
     k.start_and_wait()
     check_eq(pin_button_round(k, m.MainWindow(k), "削除"), ("0", ""), "after remove")
+
+
+WM_SYSCOMMAND, SC_RESTORE = 0x0112, 0xF120
+WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x02B1, 7, 8
+
+
+def unlock(k, mw, what):
+    """The PIN panel covers the window; a wrong PIN keeps it, the right one opens it."""
+    p = h.wait_until(panel_visible(k, "pin"), 30, what="the PIN panel %s" % what)
+    mw.refresh()
+    check(all(c["style"] & WS_DISABLED for c in [mw.list, mw.memo] + mw.fields), "%s: entries disabled" % what)
+    check(not [w for w in h.windows_of_class("VIDodureza") if w["visible"]], "%s: no generator" % what)
+    mw.wait_focus(p.pin_edit(), "the PIN box %s" % what)
+    h.click_child(p.pin_edit())  # the display's keyboard focus too
+    h.type_text("111")
+    h.wait_until(lambda: p.text(p.pin_edit()) == "111", 15, what="%s: three digits typed" % what)
+    h.type_text("1")
+    h.wait_until(lambda: p.text(p.pin_edit()) == "", 15, what="%s: a wrong PIN emptied" % what)
+    check(Panels(k).pin["visible"], "%s: a wrong PIN keeps the lock" % what)
+    h.type_text("1234")
+    h.wait_until(lambda: not Panels(k).pin["visible"], 15, what="%s: the right PIN to open" % what)
+    mw.refresh().wait_focus(mw.list, "the list %s" % what)
+
+
+@test
+def test_the_pin_locks_the_window_again_when_restored_at_a_session_lock_and_when_idle(fx):
+    import test_generator  # noqa: E402
+    k, mw = m.start_keyra(fx, [m.entry_line(0, "銀行", "id", "pw", "", "")], PINMode="1", PINNo="1234")
+    unlock(k, mw, "at start")
+    test_generator.open_generator(k, mw)
+    h.click_child(mw.field(1))
+    h.keys("End")
+    h.type_text("XY")
+    h.click_child(mw.title_buttons()[0])
+    h.wait_until(lambda: k.info()["style"] & 0x20000000, 15, what="the window minimized")
+    h.probe("post", k.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0)
+    h.wait_until(lambda: not k.info()["style"] & 0x20000000, 15, what="the window restored")
+    unlock(k, mw, "after the restore")
+    check_eq(mw.field_texts()[1], "idXY", "the typed text is still there")
+
+    h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0)
+    check(m.stays(lambda: not Panels(k).pin["visible"], 1), "an unlock notification locks nothing")
+    h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
+    unlock(k, mw, "after the session lock")
+    # Closed while locked: the text typed before the lock was kept then.
+    h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
+    h.wait_until(panel_visible(k, "pin"), 15, what="locked again")
+    check_eq(k.close(), 0, "exit code")
+    check_eq(m.saved_entries(k)[0][:2], ("銀行", "idXY"), "the entry saved with what was typed")
+
+    # Idle: a short time from the data file (without its line count, which would not fit); it is kept there.
+    lines = [l for l in h.read_data_file(k.file("keyra.kr")) if not l.startswith(("$Lines=", "$End="))]
+    k = fx.keyra(folder=k.folder, files={"keyra.kr": lines + ["IdleLockSeconds=5"]})
+    k.start_and_wait()
+    unlock(k, m.MainWindow(k), "at the second start")
+    unlock(k, m.MainWindow(k), "after five idle seconds")
+    check_eq(k.close(), 0, "exit code")
+    check_eq(saved_settings(k)["idlelockseconds"], "5", "the idle time kept in the data file")

@@ -503,6 +503,16 @@ def test_master_password_seals_the_file_and_is_asked_once_at_start(fx):
     lb = find_child(k, "listbox")
     check_eq(h.probe("listbox", lb["hwnd"])["items"][0], "秘密の銀行", "the entry is back")
 
+    # Without a PIN a session lock hides the window behind the master password's prompt; the key in
+    # memory is asked, not the file.
+    h.probe("post", k.hwnd, 0x02B1, 7, 0)  # WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK
+    h.wait_until(lambda: not k.info()["visible"], 30, what="the window hidden by the lock")
+    answer(["not-the-password"])
+    h.wait_until(lambda: any("違います" in t for b in h.message_boxes() for t in b["texts"]), 30, what="the miss text")
+    check(not k.info()["visible"], "a wrong password keeps the window hidden")
+    answer([MASTER])
+    h.wait_until(lambda: k.info()["visible"], 30, what="the window back after the right password")
+
     # Removing it: the current password, then two empty boxes; the plain format comes back.
     master_menu(k)
     box = answer([MASTER, "", ""])

@@ -367,6 +367,11 @@ TEST_F(DataFile, OutOfRangeSettingsAreBroughtIntoRange) {
         {{u"PasteMode=0"}, &KEngine::PasteMode, 0},
         {{u"DispPassMode=5"}, &KEngine::DispPassMode, 5},
         {{u"DispPassMode=0"}, &KEngine::DispPassMode, 0},
+        // The idle time before the window locks: shorter only, never none.
+        {{u"IdleLockSeconds=5"}, &KEngine::IdleLockSeconds, 5},
+        {{u"IdleLockSeconds=0"}, &KEngine::IdleLockSeconds, 600},
+        {{u"IdleLockSeconds=abc"}, &KEngine::IdleLockSeconds, 600},
+        {{u"IdleLockSeconds=86400"}, &KEngine::IdleLockSeconds, 600},
     };
     for (const auto& c : cases) {
         std::vector<std::u16string> lines{u"Keyra=0.3"};

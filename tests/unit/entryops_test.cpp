@@ -1,4 +1,5 @@
 #include "app/entryops.h"
+#include "app/entrysearch.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -598,3 +600,39 @@ TEST_F(EntryOpsTest, MaskPasswordFollowsDispPassMode) {
 }
 
 }  // namespace
+
+TEST_F(EntryOpsTest, SearchMatchesAllButThePasswordRegardlessOfCaseFromTheCurrentEntryRound) {
+    (*table)[650] = Entry(u"Ｓｈｏｐ", u"", u"secret-word", u"", u"Ünïcode MEMO text");
+    (*table)[900] = Entry(u"", u"", u"", u"", u"more memo");
+    (*table)[3].Memo = u"memo of a free slot";  // not in use
+    (*table)[1000] = Entry(u"memo beyond the groups");
+    // Text, from, the entry `from` itself first, the match expected.
+    const std::tuple<const char16_t*, int, bool, int> cases[] = {
+        {u"MAIL", 0, false, 0},           // the only match again after a round
+        {u"ALICE", 500, true, 0},         // ID, round past the end
+        {u"example", 1, true, 0},         // URL
+        {u"memo", 0, true, 650},          // letters beyond ASCII around it
+        {u"MEMO", 650, false, 900},       // next after the current
+        {u"memo", 900, false, 650},       // wraps, skipping the free slot and index 1000
+        {u"üNÏ", 0, true, 650},
+        {u"ｓＨＯＰ", 0, true, 650},       // full-width letters
+        {u"secret", 0, true, -1},         // the password is never searched
+        {u"", 0, true, -1},
+    };
+    for (const auto& [text, from, includeFrom, expected] : cases)
+        EXPECT_EQ(FindEntry(*table, text, from, includeFrom), expected) << from << " " << includeFrom;
+}
+
+TEST_F(EntryOpsTest, AFoundEntryIsShownAsARowClickInItsGroupAndPage) {
+    StartUp();
+    view.Type(1, u"mail typed");
+    ops.ShowFound(500);  // group 6: the other page of five buttons
+    EXPECT_EQ((*table)[0].Title, u"mail typed") << "the entry being left is stored first";
+    EXPECT_EQ((std::vector{engine.Group, engine.GroupOffset, engine.Current, view.selected}), (std::vector{6, 5, 500, 0}));
+    EXPECT_TRUE(view.captions[kmainbank::Group(1)] == u"6" && Selected(kmainbank::Group(1)));
+    ExpectFieldsShow((*table)[500]);
+    ops.ShowFound(501);  // the same group: only the row moves
+    EXPECT_EQ((std::vector{engine.ItemOfGroup(6), engine.Current, view.selected}), (std::vector{1, 501, 1}));
+    EXPECT_EQ((std::vector{OffsetShowing(8, 0, 7), OffsetShowing(4, 3, 7), OffsetShowing(2, 3, 7)}),
+              (std::vector{3, 3, 0}));
+}

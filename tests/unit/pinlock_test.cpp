@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/kengine.h"
 #include "app/mainbank.h"
 
@@ -60,13 +62,32 @@ TEST(PinRules, WhileThePinIsAskedOnlyHelpMinimizeAndCloseAct) {
     const KMainMenuState open = MainMenuRules(false, false), panel = MainMenuRules(true, false);
     EXPECT_TRUE(open.Generator && open.GeneratorEnabled && open.ChangeGroup && open.ChangeGroupEnabled);
     EXPECT_TRUE(panel.Generator && !panel.GeneratorEnabled && panel.ChangeGroup && !panel.ChangeGroupEnabled);
+    EXPECT_TRUE(open.SearchEnabled && panel.Search && !panel.SearchEnabled);
     for (bool options : {false, true}) {
         const KMainMenuState s = MainMenuRules(options, true);
-        EXPECT_FALSE(s.Generator || s.GeneratorEnabled || s.ChangeGroup || s.ChangeGroupEnabled) << options;
+        EXPECT_FALSE(s.Generator || s.GeneratorEnabled || s.ChangeGroup || s.ChangeGroupEnabled || s.Search ||
+                     s.SearchEnabled)
+            << options;
     }
     for (int index : {kHelp, kMinimize, kClose}) EXPECT_TRUE(BankButtonActsWhileAsked(index)) << index;
     for (int index : {kPageSwitch, Group(1), Group(10), Options(5), Field(kTitleField), Field(kPassField), Field(kUrlField)})
         EXPECT_FALSE(BankButtonActsWhileAsked(index)) << index;
+}
+
+TEST(PinRules, TheWindowLocksAgainOnlyWithAUsablePinAndNotTwice) {
+    // PINMode, PINNo, covered already: only a PIN that can be typed locks, and only once.
+    const std::tuple<int, const char16_t*, bool, KLockCover> cases[] = {
+        {1, u"0429", false, KLockCover::Pin}, {1, u"0429", true, KLockCover::None},
+        {0, u"0429", false, KLockCover::None}, {1, u"", false, KLockCover::None}, {1, u"12a4", false, KLockCover::None}};
+    for (const auto& [mode, pin, covered, expected] : cases) {
+        KEngine e;
+        e.PINMode = mode;
+        e.PINNo = pin;
+        EXPECT_EQ(LockCoverFor(e, covered), expected) << mode << " " << covered;
+    }
+    // Locked, remote or console switched away: lock. Logon, logoff, unlock and the rest: not.
+    for (unsigned code = 0; code <= 10; ++code)
+        EXPECT_EQ(SessionChangeLocks(code), code == 2 || code == 4 || code == 7) << code;
 }
 
 TEST_F(PinLockTest, AskPassesOnlyOnTheRightFourthDigitAndBeepsOnAWrongPin) {

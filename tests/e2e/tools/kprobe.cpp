@@ -4,13 +4,14 @@
 //   kprobe find <class> [wait_ms [visible]] first top-level window of a class (only shown ones), and
 //                                          the age of its process
 //   kprobe windows [class]                 all top-level windows (optionally of one class)
-//   kprobe info <hwnd>                     rect, style, exstyle, text, pid of one window
+//   kprobe info <hwnd>                     rect, style, exstyle, text, pid, owner of one window
 //   kprobe children <hwnd>                 every descendant: class, text, rect, visible, enabled, id,
 //                                          parent (and checked for a check box)
 //   kprobe listbox <hwnd>                  items and selection of a list box
 //   kprobe gettext <hwnd>                  WM_GETTEXT of a window (an edit's text)
 //   kprobe settext <hwnd> <utf8-hex>       WM_SETTEXT; the text is given as hex of its UTF-8 bytes
 //   kprobe close <hwnd>                    posts WM_CLOSE
+//   kprobe post <hwnd> <msg> <wp> <lp>     posts a message (numbers in decimal)
 //   kprobe endsession <hwnd>               sends WM_ENDSESSION (TRUE, 0) and returns its result
 //   kprobe waitgone <hwnd> <wait_ms>       waits until the window no longer exists
 //   kprobe clipboard                       formats, Unicode text, the "KEYRA" format as hex
@@ -87,7 +88,8 @@ std::string WindowJson(HWND h) {
            ",\"visible\":" + (IsWindowVisible(h) ? "true" : "false") +
            ",\"enabled\":" + (IsWindowEnabled(h) ? "true" : "false") + ",\"id\":" +
            Num(static_cast<long long>(GetWindowLongPtrW(h, GWLP_ID))) + ",\"pid\":" + Num(pid) +
-           ",\"parent\":" + Handle(GetParent(h)) + CheckJson(h) + "}";
+           ",\"parent\":" + Handle(GetParent(h)) + ",\"owner\":" + Handle(GetWindow(h, GW_OWNER)) + CheckJson(h) +
+           "}";
 }
 
 // Milliseconds since the process of a window was created; -1 when that cannot be read.
@@ -385,6 +387,17 @@ int CmdMsgBoxes(int argc, wchar_t** argv) {
     return Emit("{\"ok\":true,\"boxes\":" + s + "]}");
 }
 
+int CmdPost(int argc, wchar_t** argv) {
+    if (argc < 6) return Fail("usage: post <hwnd> <msg> <wparam> <lparam>");
+    HWND w = ParseHandle(argv[2]);
+    if (!IsWindow(w)) return Fail("no such window");
+    const UINT msg = static_cast<UINT>(std::wcstoul(argv[3], nullptr, 10));
+    const WPARAM wp = static_cast<WPARAM>(std::wcstoull(argv[4], nullptr, 10));
+    const LPARAM lp = static_cast<LPARAM>(std::wcstoll(argv[5], nullptr, 10));
+    if (!PostMessageW(w, msg, wp, lp)) return Fail("PostMessage failed");
+    return Emit("{\"ok\":true}");
+}
+
 int CmdPressOk(int argc, wchar_t** argv) {
     if (argc < 3) return Fail("usage: pressok <hwnd>");
     HWND d = ParseHandle(argv[2]);
@@ -426,6 +439,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"gettext") return CmdGetText(argc, argv);
     if (cmd == L"settext") return CmdSetText(argc, argv);
     if (cmd == L"close") return CmdClose(argc, argv);
+    if (cmd == L"post") return CmdPost(argc, argv);
     if (cmd == L"endsession") return CmdEndSession(argc, argv);
     if (cmd == L"waitgone") return CmdWaitGone(argc, argv);
     if (cmd == L"clipboard") return CmdClipboard();

@@ -1,0 +1,111 @@
+#include "ui/searchbox_win.h"
+
+#include "app/entrysearch.h"
+#include "ui/mainwindow_win.h"
+
+namespace {
+constexpr COLORREF kMissColor = RGB(0xFF, 0xC0, 0xC0);
+// Over the title row, between the caption and the minimize button, which stay reachable.
+constexpr int kTop = 2, kHeight = 19, kRightGap = 42;
+}  // namespace
+
+TSearchBox::TSearchBox(TFKeyra& form) : form_(form) {}
+
+TSearchBox::~TSearchBox() = default;
+
+void TSearchBox::EnsureBox() {
+    if (edit_) return;
+    font_ = kgdi::CreateFontOfHeight(u"Tahoma", -12);
+    kf::EditArgs a;
+    a.parent = form_.Handle();
+    a.bounds = {40, kTop, 100, kHeight};
+    a.font = font_.Get();
+    a.visible = false;
+    a.maxLength = KIdData::kFieldMax;
+    a.onTextChanged = [this] { Find(true); };
+    a.onKeyDown = [this](UINT vk) {
+        if (vk == VK_ESCAPE) {
+            Close();
+            return true;
+        }
+        if (vk == VK_RETURN || vk == VK_F3) {
+            Next();
+            return true;
+        }
+        return MainWindowKey(vk);
+    };
+    // Return, Escape and Ctrl+F arrive as characters too; none of them is text.
+    a.onKeyTyped = [](wchar_t ch) { return ch != L'\r' && ch != L'\n' && ch != 27 && ch != 6; };
+    edit_ = std::make_unique<kf::Edit>(a);
+}
+
+void TSearchBox::Place() {
+    RECT rc;
+    GetClientRect(form_.Handle(), &rc);
+    const int left = form_.CaptionRight() + 4;
+    edit_->SetBounds(left, kTop, std::max<int>(40, rc.right - left - kRightGap), kHeight);
+}
+
+void TSearchBox::Open() {
+    if (!form_.SearchAllowed()) return;
+    EnsureBox();
+    Place();
+    edit_->SetVisible(true);
+    edit_->BringToFront();
+    edit_->Focus();
+    edit_->SetCaret(-1);
+    SendMessageW(edit_->Handle(), EM_SETSEL, 0, -1);
+}
+
+void TSearchBox::Close() {
+    if (!IsOpen()) return;
+    const bool hadFocus = edit_->HasFocus();
+    edit_->SetVisible(false);
+    InvalidateRect(form_.Handle(), nullptr, TRUE);
+    // Never taken from another program's window when a lock closes the box.
+    if (hadFocus && form_.SearchAllowed() && GetActiveWindow() == form_.Handle()) form_.FocusList();
+}
+
+void TSearchBox::Next() {
+    if (IsOpen()) Find(false);
+}
+
+bool TSearchBox::MainWindowKey(UINT vk) {
+    const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (ctrl && vk == 'F') {
+        Open();
+        return true;
+    }
+    if (vk == VK_F3 && !ctrl) {
+        if (IsOpen()) Next();
+        else Open();
+        return true;
+    }
+    return false;
+}
+
+void TSearchBox::Find(bool includeCurrent) {
+    if (!IsOpen()) return;
+    // The panels may have been shown since the box opened.
+    if (!form_.SearchAllowed()) {
+        Close();
+        return;
+    }
+    const std::u16string text = edit_->Text();
+    if (text.empty()) {
+        SetMissed(false);
+        return;
+    }
+    // What is being typed into the entry counts: it is stored before the search reads the table.
+    form_.Ops()->StoreCurrent();
+    const int found = FindEntry(*form_.Table(), text, form_.Engine()->Current, includeCurrent);
+    SetMissed(found < 0);
+    if (found >= 0) form_.Ops()->ShowFound(found);
+}
+
+void TSearchBox::SetMissed(bool missed) {
+    const COLORREF want = missed ? kMissColor : kf::kNoColor;
+    if (edit_->BackColor() == want) return;
+    edit_->SetBackColor(want);
+    InvalidateRect(edit_->Handle(), nullptr, TRUE);
+}
