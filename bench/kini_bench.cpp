@@ -153,16 +153,15 @@ void BM_LoadAll(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
-void BM_LoadAllHuge(benchmark::State& state) {
-    // A 200 MB data file: one entry with an enormous memo, written by a child process so that
-    // the peak memory figure below is that of the load alone.
-    const std::u16string path = BenchPath("keyra-bench-huge.kr");
+// Loads the file that `fill`'s table saves to `name`. The file is written by a child process,
+// so that the peak memory figure is that of the load alone; `whole` checks what was read.
+template <class Fill, class Whole>
+void LoadWrittenFile(benchmark::State& state, const char* name, Fill fill, Whole whole) {
+    const std::u16string path = BenchPath(name);
     const pid_t child = fork();
     if (child == 0) {
         KIdTable table;
-        table[0].InUse = 1;
-        table[0].Title = u"huge";
-        table[0].Memo.assign(6250000, u'm');
+        fill(table);
         KEngine e = EngineAt(path);
         NullHost host;
         e.SaveAll(table, host);
@@ -175,50 +174,42 @@ void BM_LoadAllHuge(benchmark::State& state) {
         KEngine other = EngineAt(path);
         NullHost host;
         benchmark::DoNotOptimize(other.LoadAll(fresh, host));
-        if (fresh[0].Memo.size() != 6250000) state.SkipWithError("memo not read back");
+        if (!whole(fresh)) state.SkipWithError("not read back whole");
     }
-    const double fileMB = static_cast<double>(std::filesystem::file_size(
-                              std::filesystem::temp_directory_path() / "keyra-bench-huge.kr")) / 1e6;
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    state.counters["file_MB"] = fileMB;
-    state.counters["peak_MB"] = static_cast<double>(ru.ru_maxrss) / 1024.0;
-}
-
-void BM_LoadAllFullest(benchmark::State& state) {
-    // The largest file the typing limits allow: every slot with each text at its limit
-    // (about 1.3 GB), written by a child process as above.
-    const std::u16string path = BenchPath("keyra-bench-fullest.kr");
-    const pid_t child = fork();
-    if (child == 0) {
-        KIdTable table;
-        for (int n = 0; n < KIdTable::kSlots; ++n) {
-            KIdData& d = table[n];
-            d.InUse = 1;
-            for (int k = 1; k <= 4; ++k) d.Text(k) = Filler(u"f", n, KIdData::kFieldMax);
-            d.Memo = Filler(u"memo", n, KIdData::kMemoMax);
-        }
-        KEngine e = EngineAt(path);
-        NullHost host;
-        e.SaveAll(table, host);
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    for (auto _ : state) {
-        KIdTable fresh;
-        KEngine other = EngineAt(path);
-        NullHost host;
-        benchmark::DoNotOptimize(other.LoadAll(fresh, host));
-        if (fresh[1000].Memo.size() != static_cast<std::size_t>(KIdData::kMemoMax)) state.SkipWithError("memo lost");
-    }
-    const auto file = std::filesystem::temp_directory_path() / "keyra-bench-fullest.kr";
+    const auto file = std::filesystem::temp_directory_path() / name;
     state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     state.counters["peak_MB"] = static_cast<double>(ru.ru_maxrss) / 1024.0;
     std::filesystem::remove(file);
     std::filesystem::remove(file.string() + ".bak");
+}
+
+void BM_LoadAllHuge(benchmark::State& state) {
+    // A 200 MB data file: one entry with an enormous memo.
+    LoadWrittenFile(
+        state, "keyra-bench-huge.kr",
+        [](KIdTable& table) {
+            table[0].InUse = 1;
+            table[0].Title = u"huge";
+            table[0].Memo.assign(6250000, u'm');
+        },
+        [](const KIdTable& t) { return t[0].Memo.size() == 6250000; });
+}
+
+void BM_LoadAllFullest(benchmark::State& state) {
+    // The largest file the typing limits allow: every slot with each text at its limit (about 1.3 GB).
+    LoadWrittenFile(
+        state, "keyra-bench-fullest.kr",
+        [](KIdTable& table) {
+            for (int n = 0; n < KIdTable::kSlots; ++n) {
+                KIdData& d = table[n];
+                d.InUse = 1;
+                for (int k = 1; k <= 4; ++k) d.Text(k) = Filler(u"f", n, KIdData::kFieldMax);
+                d.Memo = Filler(u"memo", n, KIdData::kMemoMax);
+            }
+        },
+        [](const KIdTable& t) { return t[1000].Memo.size() == static_cast<std::size_t>(KIdData::kMemoMax); });
 }
 
 }  // namespace

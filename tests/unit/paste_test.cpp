@@ -158,45 +158,36 @@ TEST(PastePlan, ZeroWaitEmitsNoWaitAtAll) {
     }
 }
 
-// Every shape of plan: the modes, PasteWait 0 and not, with and without clear and Enter, and the memo.
-std::vector<KPasteInput> AllShapes() {
-    std::vector<KPasteInput> all;
+TEST(PasteInto, AWindowTakingTheFrontMidwayGetsNothingMoreAndTheCursorComesBack) {
+    // Every shape of plan: the modes, PasteWait 0 and not, with and without clear and Enter, the memo.
     for (int shape = 0; shape < 3 * 2 * 4 * 2; ++shape) {
         auto in = Aimed(1 + shape % 3);
         in.PasteWait = (shape / 3) % 2 ? 0 : 1500;
         in.ClearMode = (shape / 6) % 2;
         in.EnterMode = (shape / 12) % 2;
         in.MemoTarget = shape / 24;
-        all.push_back(in);
-    }
-    return all;
-}
-
-TEST(PasteInto, AWindowTakingTheFrontMidwayGetsNothingMoreAndTheCursorComesBack) {
-    for (const auto& in : AllShapes()) {
         const auto plan = BuildPastePlan(in);
         for (std::size_t lostAt = 0; lostAt < plan.size(); ++lostAt) {
             KRecordingExecutor rec;
             rec.frontLostAt = lostAt;
             const bool done = PasteInto(in, rec);
             // The first look at the front at or after the change fails, and stops the paste.
-            std::size_t failed = plan.size();
-            for (std::size_t i = lostAt; i < plan.size() && failed == plan.size(); ++i) {
-                if (plan[i].action == A::AwaitForeground || plan[i].action == A::CheckForeground) failed = i;
-            }
-            SCOPED_TRACE(testing::Message() << "mode " << in.PasteMode << " wait " << in.PasteWait << " lost at "
-                                            << lostAt);
+            std::size_t failed = lostAt;
+            while (failed < plan.size() && plan[failed].action != A::AwaitForeground &&
+                   plan[failed].action != A::CheckForeground)
+                ++failed;
+            SCOPED_TRACE(testing::Message() << "shape " << shape << " lost at " << lostAt);
             ASSERT_EQ(done, failed == plan.size());
             EXPECT_EQ(rec.refusals, done ? 0 : 1);
             if (done) continue;
             ASSERT_GT(rec.steps.size(), failed);
             EXPECT_TRUE(std::equal(plan.begin(), plan.begin() + static_cast<std::ptrdiff_t>(failed) + 1, rec.steps.begin()));
-            for (std::size_t i = failed + 1; i < rec.steps.size(); ++i) {
-                const A a = rec.steps[i].action;
-                EXPECT_TRUE(a == A::MoveAbsolute || a == A::ShowCursor) << "step " << i << " after the failure";
-            }
             CursorModel cursor;
-            for (const auto& s : rec.steps) cursor.Execute(s);
+            for (std::size_t i = 0; i < rec.steps.size(); ++i) {
+                const A a = rec.steps[i].action;
+                EXPECT_TRUE(i <= failed || a == A::MoveAbsolute || a == A::ShowCursor) << "step " << i;
+                cursor.Execute(rec.steps[i]);
+            }
             EXPECT_EQ(cursor.counter, 0);
         }
     }
@@ -395,28 +386,20 @@ TEST(PasteToTarget, ARefusedPasteLeavesTheAimAsItWas) {
 }
 
 TEST(ClipboardClaim, ClearsOnlyWhatIsStillOursAndOnlyWhenDue) {
-    struct Case {
-        const char* what;
-        std::uint32_t claimed;   // sequence after our write (0: the system could not tell)
-        std::uint32_t now;       // sequence when we look
-        std::int64_t after;      // ms since the write
-        bool closing;
-        KClipboardVerdict verdict;
-        bool stillHeld;
-    };
+    // Sequence after our write (0: the system could not tell), sequence when we look, ms since.
+    struct Case { std::uint32_t claimed, now; std::int64_t after; bool closing; KClipboardVerdict verdict; bool held; };
     const Case cases[] = {
-        {"not due yet", 5, 5, kClipboardKeepMs - 1, false, KClipboardVerdict::Keep, true},
-        {"due", 5, 5, kClipboardKeepMs, false, KClipboardVerdict::Clear, false},
-        {"closing clears at once", 5, 5, 10, true, KClipboardVerdict::Clear, false},
-        {"another program wrote since", 5, 6, kClipboardKeepMs + 1, false, KClipboardVerdict::Forget, false},
-        {"nothing claimed", 0, 0, kClipboardKeepMs, true, KClipboardVerdict::Keep, false},
+        {5, 5, kClipboardKeepMs - 1, false, KClipboardVerdict::Keep, true},     // not due yet
+        {5, 5, kClipboardKeepMs, false, KClipboardVerdict::Clear, false},       // due
+        {5, 5, 10, true, KClipboardVerdict::Clear, false},                      // closing clears at once
+        {5, 6, kClipboardKeepMs + 1, false, KClipboardVerdict::Forget, false},  // another program wrote
+        {0, 0, kClipboardKeepMs, true, KClipboardVerdict::Keep, false},         // nothing claimed
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
         KClipboardClaim claim;
         claim.Claim(c.claimed, 1000);
-        EXPECT_EQ(claim.Decide(c.now, 1000 + c.after, c.closing), c.verdict);
-        EXPECT_EQ(claim.Held(), c.stillHeld);
+        EXPECT_EQ(claim.Decide(c.now, 1000 + c.after, c.closing), c.verdict) << c.claimed << " " << c.after;
+        EXPECT_EQ(claim.Held(), c.held);
     }
 }
 

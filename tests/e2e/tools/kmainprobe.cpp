@@ -167,8 +167,17 @@ int CmdForeground() {
 int CmdFront(int argc, wchar_t** argv) {
     HWND h = argc > 2 ? ParseHandle(argv[2]) : nullptr;
     if (!IsWindow(h)) return Fail("no such window");
-    SetForegroundWindow(h);
-    for (int i = 0; i < 200 && GetForegroundWindow() != h; ++i) Sleep(10);
+    // Asked again now and then, sharing the window's input state: a busy system may refuse once.
+    for (int i = 0; i < 300 && GetForegroundWindow() != h; ++i) {
+        if (i % 10 == 0) {
+            const DWORD theirs = GetWindowThreadProcessId(h, nullptr);
+            const bool attach = AttachThreadInput(GetCurrentThreadId(), theirs, TRUE) != FALSE;
+            SetForegroundWindow(h);
+            BringWindowToTop(h);
+            if (attach) AttachThreadInput(GetCurrentThreadId(), theirs, FALSE);
+        }
+        Sleep(10);
+    }
     return GetForegroundWindow() == h ? Emit("{\"ok\":true}") : Fail("the window did not come to the front");
 }
 
