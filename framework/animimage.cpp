@@ -132,7 +132,10 @@ bool AnimatedImage::Load(const void* data, std::size_t size) {
     Release();
     const Gdiplus* g = Gdip();
     if (!g || !data || size == 0) return false;
-    IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(data), static_cast<UINT>(size));
+    // Loaded with the first picture, like GDI+ itself.
+    static const kf::SystemLibrary shlwapi{L"shlwapi.dll"};
+    auto* memStream = shlwapi.Proc<decltype(SHCreateMemStream)>("SHCreateMemStream");
+    IStream* stream = memStream ? memStream(static_cast<const BYTE*>(data), static_cast<UINT>(size)) : nullptr;
     if (!stream) return false;
     KGpImage* image = nullptr;
     const int status = g->createBitmapFromStream(stream, &image);
