@@ -7,7 +7,10 @@
 #include <memory>
 #include <new>
 
-// GDI+ flat API (gdiplus.dll); the C++ wrapper headers are not needed for a few calls.
+#include "framework/syslib.h"
+
+// GDI+ flat API; the C++ wrapper headers are not needed for a few calls. gdiplus.dll is loaded
+// when the first picture is, not at start: only the options panel shows one.
 extern "C" {
 struct KGpImage;
 struct KGpGraphics;
@@ -23,19 +26,59 @@ struct KPropertyItem {
     WORD type;
     void* value;
 };
-int WINAPI GdiplusStartup(ULONG_PTR* token, const KGdiplusStartupInput* input, void* output);
-int WINAPI GdipCreateBitmapFromStream(IStream* stream, KGpImage** bitmap);
-int WINAPI GdipDisposeImage(KGpImage* image);
-int WINAPI GdipGetImageWidth(KGpImage* image, UINT* width);
-int WINAPI GdipGetImageHeight(KGpImage* image, UINT* height);
-int WINAPI GdipImageGetFrameCount(KGpImage* image, const GUID* dimension, UINT* count);
-int WINAPI GdipImageSelectActiveFrame(KGpImage* image, const GUID* dimension, UINT index);
-int WINAPI GdipGetPropertyItemSize(KGpImage* image, ULONG id, UINT* size);
-int WINAPI GdipGetPropertyItem(KGpImage* image, ULONG id, UINT size, KPropertyItem* buffer);
-int WINAPI GdipCreateFromHDC(HDC dc, KGpGraphics** graphics);
-int WINAPI GdipDeleteGraphics(KGpGraphics* graphics);
-int WINAPI GdipDrawImageRectI(KGpGraphics* graphics, KGpImage* image, INT x, INT y, INT width, INT height);
 }
+
+namespace {
+struct Gdiplus {
+    using Startup = int WINAPI(ULONG_PTR*, const KGdiplusStartupInput*, void*);
+    using CreateBitmapFromStream = int WINAPI(IStream*, KGpImage**);
+    using DisposeImage = int WINAPI(KGpImage*);
+    using GetImageDim = int WINAPI(KGpImage*, UINT*);
+    using ImageGetFrameCount = int WINAPI(KGpImage*, const GUID*, UINT*);
+    using ImageSelectActiveFrame = int WINAPI(KGpImage*, const GUID*, UINT);
+    using GetPropertyItemSize = int WINAPI(KGpImage*, ULONG, UINT*);
+    using GetPropertyItem = int WINAPI(KGpImage*, ULONG, UINT, KPropertyItem*);
+    using CreateFromHDC = int WINAPI(HDC, KGpGraphics**);
+    using DeleteGraphics = int WINAPI(KGpGraphics*);
+    using DrawImageRectI = int WINAPI(KGpGraphics*, KGpImage*, INT, INT, INT, INT);
+
+    kf::SystemLibrary lib{L"gdiplus.dll"};
+    Startup* startup = lib.Proc<Startup>("GdiplusStartup");
+    CreateBitmapFromStream* createBitmapFromStream = lib.Proc<CreateBitmapFromStream>("GdipCreateBitmapFromStream");
+    DisposeImage* disposeImage = lib.Proc<DisposeImage>("GdipDisposeImage");
+    GetImageDim* getImageWidth = lib.Proc<GetImageDim>("GdipGetImageWidth");
+    GetImageDim* getImageHeight = lib.Proc<GetImageDim>("GdipGetImageHeight");
+    ImageGetFrameCount* imageGetFrameCount = lib.Proc<ImageGetFrameCount>("GdipImageGetFrameCount");
+    ImageSelectActiveFrame* imageSelectActiveFrame = lib.Proc<ImageSelectActiveFrame>("GdipImageSelectActiveFrame");
+    GetPropertyItemSize* getPropertyItemSize = lib.Proc<GetPropertyItemSize>("GdipGetPropertyItemSize");
+    GetPropertyItem* getPropertyItem = lib.Proc<GetPropertyItem>("GdipGetPropertyItem");
+    CreateFromHDC* createFromHDC = lib.Proc<CreateFromHDC>("GdipCreateFromHDC");
+    DeleteGraphics* deleteGraphics = lib.Proc<DeleteGraphics>("GdipDeleteGraphics");
+    DrawImageRectI* drawImageRectI = lib.Proc<DrawImageRectI>("GdipDrawImageRectI");
+
+    bool Complete() const {
+        return startup && createBitmapFromStream && disposeImage && getImageWidth && getImageHeight &&
+               imageGetFrameCount && imageSelectActiveFrame && getPropertyItemSize && getPropertyItem &&
+               createFromHDC && deleteGraphics && drawImageRectI;
+    }
+};
+
+// Loaded and started on first use and kept for the life of the process; null when unavailable.
+const Gdiplus* Gdip() {
+    static Gdiplus* const api = [] () -> Gdiplus* {
+        auto* g = new (std::nothrow) Gdiplus;
+        if (!g) return nullptr;
+        ULONG_PTR token = 0;
+        KGdiplusStartupInput in{1, nullptr, FALSE, FALSE};
+        if (!g->Complete() || g->startup(&token, &in, nullptr) != 0) {
+            delete g;
+            return nullptr;
+        }
+        return g;
+    }();
+    return api;
+}
+}  // namespace
 
 namespace kf {
 
@@ -49,23 +92,15 @@ constexpr UINT_PTR kTimerId = 1;
 // A GIF delay of 0 or 1 hundredths is shown as 10 by browsers and by the framework alike.
 constexpr int kMinDelayMs = 100;
 
-bool StartGdiplus() {
-    static const bool started = [] {
-        ULONG_PTR token = 0;
-        KGdiplusStartupInput in{1, nullptr, FALSE, FALSE};
-        return GdiplusStartup(&token, &in, nullptr) == kOk;
-    }();
-    return started;
-}
-
 KGpImage* AsImage(void* p) { return static_cast<KGpImage*>(p); }
 
 std::vector<unsigned char> PropertyBytes(KGpImage* image, ULONG id, WORD& type) {
+    const Gdiplus* g = Gdip();
     UINT size = 0;
-    if (GdipGetPropertyItemSize(image, id, &size) != kOk || size < sizeof(KPropertyItem)) return {};
+    if (g->getPropertyItemSize(image, id, &size) != kOk || size < sizeof(KPropertyItem)) return {};
     std::vector<unsigned char> buf(size);
     auto* item = reinterpret_cast<KPropertyItem*>(buf.data());
-    if (GdipGetPropertyItem(image, id, size, item) != kOk || !item->value) return {};
+    if (g->getPropertyItem(image, id, size, item) != kOk || !item->value) return {};
     type = item->type;
     const auto* v = static_cast<const unsigned char*>(item->value);
     return std::vector<unsigned char>(v, v + item->length);
@@ -86,7 +121,7 @@ AnimatedImage::~AnimatedImage() {
 }
 
 void AnimatedImage::Release() {
-    if (image_) GdipDisposeImage(AsImage(image_));
+    if (image_) Gdip()->disposeImage(AsImage(image_));
     image_ = nullptr;
     delays_.clear();
     frame_ = 0;
@@ -95,19 +130,23 @@ void AnimatedImage::Release() {
 bool AnimatedImage::Load(const void* data, std::size_t size) {
     Stop();
     Release();
-    if (!StartGdiplus() || !data || size == 0) return false;
-    IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(data), static_cast<UINT>(size));
+    const Gdiplus* g = Gdip();
+    if (!g || !data || size == 0) return false;
+    // Loaded with the first picture, like GDI+ itself.
+    static const kf::SystemLibrary shlwapi{L"shlwapi.dll"};
+    auto* memStream = shlwapi.Proc<decltype(SHCreateMemStream)>("SHCreateMemStream");
+    IStream* stream = memStream ? memStream(static_cast<const BYTE*>(data), static_cast<UINT>(size)) : nullptr;
     if (!stream) return false;
     KGpImage* image = nullptr;
-    const int status = GdipCreateBitmapFromStream(stream, &image);
+    const int status = g->createBitmapFromStream(stream, &image);
     stream->Release();
     if (status != kOk || !image) return false;
     image_ = image;
     UINT w = 0, h = 0, frames = 0;
-    GdipGetImageWidth(image, &w);
-    GdipGetImageHeight(image, &h);
+    g->getImageWidth(image, &w);
+    g->getImageHeight(image, &h);
     size_ = {static_cast<LONG>(w), static_cast<LONG>(h)};
-    if (GdipImageGetFrameCount(image, &kTimeDimension, &frames) != kOk || frames == 0) frames = 1;
+    if (g->imageGetFrameCount(image, &kTimeDimension, &frames) != kOk || frames == 0) frames = 1;
     WORD type = 0;
     // Delays in hundredths of a second, one 32-bit value a frame.
     const std::vector<unsigned char> d = PropertyBytes(image, kFrameDelayTag, type);
@@ -133,7 +172,7 @@ bool AnimatedImage::LoadResource(int id) {
 void AnimatedImage::ShowFrame(int frame) {
     if (!image_ || delays_.empty()) return;
     frame_ = frame % FrameCount();
-    GdipImageSelectActiveFrame(AsImage(image_), &kTimeDimension, static_cast<UINT>(frame_));
+    Gdip()->imageSelectActiveFrame(AsImage(image_), &kTimeDimension, static_cast<UINT>(frame_));
     if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -164,10 +203,11 @@ void AnimatedImage::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(Handle(), &ps);
     if (image_) {
+        const Gdiplus* api = Gdip();
         KGpGraphics* g = nullptr;
-        if (GdipCreateFromHDC(dc, &g) == kOk && g) {
-            GdipDrawImageRectI(g, AsImage(image_), 0, 0, size_.cx, size_.cy);
-            GdipDeleteGraphics(g);
+        if (api->createFromHDC(dc, &g) == kOk && g) {
+            api->drawImageRectI(g, AsImage(image_), 0, 0, size_.cx, size_.cy);
+            api->deleteGraphics(g);
         }
     }
     EndPaint(Handle(), &ps);

@@ -611,7 +611,10 @@ bool PickColor(HWND owner, COLORREF& color, COLORREF (&custom)[16]) {
     cc.rgbResult = color;
     cc.lpCustColors = custom;
     cc.Flags = CC_RGBINIT;
-    if (!ChooseColorW(&cc)) return false;
+    // The dialogs' library is loaded at the first dialog, not at start.
+    static const SystemLibrary dialogs{L"comdlg32.dll"};
+    auto* choose = dialogs.Proc<decltype(ChooseColorW)>("ChooseColorW");
+    if (!choose || !choose(&cc)) return false;
     color = cc.rgbResult;
     return true;
 }
@@ -632,7 +635,9 @@ std::u16string PickFileToOpen(HWND owner, const std::u16string& filter) {
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     // The dialog must not move the current folder: a later load could be searched there.
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&ofn)) return {};
+    static const SystemLibrary dialogs{L"comdlg32.dll"};
+    auto* open = dialogs.Proc<decltype(GetOpenFileNameW)>("GetOpenFileNameW");
+    if (!open || !open(&ofn)) return {};
     return U(file.c_str());
 }
 

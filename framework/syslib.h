@@ -1,6 +1,7 @@
-// System libraries that are not KnownDLLs (DirectInput, HTML Help, CNG, the common controls):
-// Windows would take a file of the same name from the program's own folder first, so they are
-// never imported. They are loaded at run time from System32 only, through SystemLibrary.
+// System libraries loaded at run time from System32 only, through SystemLibrary. Those that are
+// not KnownDLLs (DirectInput, HTML Help, CNG, the common controls) are never imported: Windows
+// would take a file of the same name from the program's own folder first. The dialogs, the shell
+// and GDI+ are loaded when first used, so that the start does not pay for them.
 #pragma once
 #include <windows.h>
 

@@ -8,6 +8,7 @@
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
 #include "framework/kstr.h"
+#include "framework/syslib.h"
 #include "generator/generatorseam.h"
 #include "input/clipboard_win.h"
 #include "app/enginepaste.h"
@@ -121,7 +122,10 @@ void TFKeyra::PasteToTarget() {
 void TFKeyra::RefusePaste() { pasteExecutor_.Refuse(); }
 
 void TFKeyra::OpenDocument(const std::u16string& text) {
-    ShellExecuteW(Handle(), L"open", W(text), nullptr, nullptr, SW_SHOWDEFAULT);
+    // The shell is loaded at the first address opened: at start it would cost more than the window.
+    static const kf::SystemLibrary shell{L"shell32.dll"};
+    if (auto* execute = shell.Proc<decltype(ShellExecuteW)>("ShellExecuteW"))
+        execute(Handle(), L"open", W(text), nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
 bool TFKeyra::OptionsPanelOpen() { return options_ && options_->IsOpen(); }

@@ -354,7 +354,7 @@ def timed_notepad():
 
 
 @test
-def test_full_file_start_costs_at_most_a_quarter_more_than_none(fx):
+def test_full_file_start_keeps_near_the_empty_start_and_notepads(fx):
     park_mouse()
     full = h.scramble_lines(full_file_lines())
     check(9_000_000 < len(full) < 12_000_000, "test file size %d" % len(full))
