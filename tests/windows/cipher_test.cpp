@@ -34,7 +34,7 @@ TEST(SystemCipher, Pbkdf2Sha256GivesThePublishedKeys) {
 }
 
 TEST(SystemCipher, AesGcmMatchesTheGcmTestCaseAndRefusesAnyChange) {
-    // Test case 16 of the GCM specification: AES-256, 96-bit IV, with associated data.
+    // The published AES-256 GCM test vector with a 96-bit IV and associated data.
     const auto key = Bytes("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
     const auto plain = Bytes(
         "d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532fcf0e2449a6b525b16aedf5aa0de657ba637b39");
