@@ -161,13 +161,25 @@ class ProbeError(Exception):
     pass
 
 
+def run_tool(exe, args, timeout):
+    """The stdout lines of one of the probe tools. A tool answers on every path, so a run with no
+    output is Wine failing to start it; that is tried once more, then told with Wine's words."""
+    cmd = ["wine", exe] + [str(a) for a in args]
+    for attempt in (1, 2):
+        # Wine's stderr goes to a file: a pipe would be held open by the wineserver it may start.
+        with tempfile.TemporaryFile() as errf:
+            proc = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=errf, timeout=timeout)
+            out = proc.stdout.decode("utf-8", "replace").strip().splitlines()
+            if out:
+                return out
+            errf.seek(0)
+            err = errf.read().decode("utf-8", "replace").strip().splitlines()[-3:]
+    raise ProbeError("%s %s: no output (exit %d) %r" % (os.path.basename(exe), args[0], proc.returncode, err))
+
+
 def probe(*args, timeout=60):
     """Runs kprobe under wine and returns its JSON answer; ProbeError when it reports a failure."""
-    cmd = ["wine", Env.kprobe] + [str(a) for a in args]
-    proc = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
-    out = proc.stdout.decode("utf-8", "replace").strip().splitlines()
-    if not out:
-        raise ProbeError("kprobe %s: no output (exit %d)" % (args[0], proc.returncode))
+    out = run_tool(Env.kprobe, args, timeout)
     answer = json.loads(out[-1])
     if not answer.get("ok"):
         raise ProbeError("kprobe %s: %s" % (" ".join(map(str, args)), answer.get("error")))
@@ -249,6 +261,9 @@ def press_ok_until_gone(hwnd, gone, timeout=20):
 
 # ---- the program under test ----------------------------------------------------------------------
 
+INSTANCE_MUTEX = "KeyraInstance0913"
+
+
 class Keyra:
     """One copy of keyra.exe in its own temporary folder, started under wine."""
 
@@ -290,9 +305,17 @@ class Keyra:
         return subprocess.Popen(["wine", self.path], cwd=self.folder, env=self.env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def start(self):
+    def start(self, await_free=True):
+        if await_free:
+            self.await_free()
         self.proc = self.spawn()
         return self.proc
+
+    @staticmethod
+    def await_free():
+        """An earlier Keyra's instance mutex can outlive the end of its process by a moment
+        under Wine; a start in that moment would be refused as a second copy."""
+        probe("mutexfree", INSTANCE_MUTEX, 30000)
 
     def window(self, timeout=START_TIMEOUT):
         """Waits for this process's TFKeyra window and returns its kprobe description."""
@@ -314,8 +337,8 @@ class Keyra:
         self.hwnd = win["hwnd"]
         return win
 
-    def start_and_wait(self):
-        self.start()
+    def start_and_wait(self, await_free=True):
+        self.start(await_free)
         return self.window()
 
     def info(self):

@@ -24,11 +24,7 @@ def mprobe(*args, timeout=60):
     exe = kmainprobe_exe()
     if not os.path.isfile(exe):
         raise h.ProbeError("missing %s" % exe)
-    proc = subprocess.run(["wine", exe] + [str(a) for a in args], stdout=subprocess.PIPE,
-                          stderr=subprocess.DEVNULL, timeout=timeout)
-    out = proc.stdout.decode("utf-8", "replace").strip().splitlines()
-    if not out:
-        raise h.ProbeError("kmainprobe %s: no output (exit %d)" % (args[0], proc.returncode))
+    out = h.run_tool(exe, args, timeout)
     answer = json.loads(out[-1])
     if not answer.get("ok"):
         raise h.ProbeError("kmainprobe %s: %s" % (" ".join(map(str, args)), answer.get("error")))

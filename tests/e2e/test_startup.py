@@ -325,8 +325,9 @@ def timed_cycle(fx, files):
     # The file just written (and the last run's save) goes to disk first, not during the start:
     # a user's data file has long been on disk when Keyra starts.
     os.sync()
+    k.await_free()
     t0 = time.monotonic()
-    k.start_and_wait()
+    k.start_and_wait(await_free=False)
     t1 = time.monotonic()
     shown = k.shown_after if k.shown_after > 0 else t1 - t0
     h.probe("close", k.hwnd)

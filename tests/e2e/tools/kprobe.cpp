@@ -14,6 +14,7 @@
 //   kprobe post <hwnd> <msg> <wp> <lp>     posts a message (numbers in decimal)
 //   kprobe endsession <hwnd>               sends WM_ENDSESSION (TRUE, 0) and returns its result
 //   kprobe waitgone <hwnd> <wait_ms>       waits until the window no longer exists
+//   kprobe mutexfree <name> <wait_ms>      waits until no process holds the named mutex
 //   kprobe clipboard                       formats, Unicode text, the "KEYRA" format as hex
 //   kprobe pixels <x> <y> <w> <h>          screen pixels as rows of "rrggbb"
 //   kprobe msgboxes [wait_ms]              dialog boxes (class #32770) with caption, texts, buttons
@@ -277,6 +278,20 @@ int CmdWaitGone(int argc, wchar_t** argv) {
     return Emit("{\"ok\":true}");
 }
 
+// An ended process's mutex can outlive the end the parent sees by a moment under Wine, and a
+// start in that moment is refused as a second copy.
+int CmdMutexFree(int argc, wchar_t** argv) {
+    if (argc < 4) return Fail("usage: mutexfree <name> <wait_ms>");
+    ULONGLONG deadline = GetTickCount64() + std::wcstoul(argv[3], nullptr, 10);
+    for (;;) {
+        HANDLE m = OpenMutexW(SYNCHRONIZE, FALSE, argv[2]);
+        if (!m) return Emit("{\"ok\":true}");
+        CloseHandle(m);
+        if (GetTickCount64() >= deadline) return Fail("mutex still held");
+        Sleep(20);
+    }
+}
+
 std::string HexBytes(const unsigned char* p, SIZE_T n) {
     static const char digits[] = "0123456789abcdef";
     std::string s;
@@ -442,6 +457,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"post") return CmdPost(argc, argv);
     if (cmd == L"endsession") return CmdEndSession(argc, argv);
     if (cmd == L"waitgone") return CmdWaitGone(argc, argv);
+    if (cmd == L"mutexfree") return CmdMutexFree(argc, argv);
     if (cmd == L"clipboard") return CmdClipboard();
     if (cmd == L"pixels") return CmdPixels(argc, argv);
     if (cmd == L"msgboxes") return CmdMsgBoxes(argc, argv);
