@@ -2,11 +2,12 @@
 
 #include <stdexcept>
 
-TButtonBank::TButtonBank(int count, HWND owner) : owner_(owner) {
+TButtonBank::TButtonBank(int count, HWND owner, bool deferWindows) : owner_(owner) {
     if (count < 1) count = 1;
     buttons_.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        auto b = std::make_unique<TKButton>(owner, false);
+        auto b = deferWindows ? std::make_unique<TKButton>(owner, TKButton::Deferred{})
+                              : std::make_unique<TKButton>(owner, false);
         b->Index = i + 1;
         const int index = i + 1;
         b->OnClick = [this, index] { ButtonClicked(index); };

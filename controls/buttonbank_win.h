@@ -13,7 +13,8 @@
 class TButtonBank {
 public:
     // count below 1 makes one button. All buttons start hidden, "MS UI Gothic" 10, zsSingle.
-    TButtonBank(int count, HWND owner);
+    // With `deferWindows` a button's window is made when it is first shown (TKButton::Deferred).
+    TButtonBank(int count, HWND owner, bool deferWindows = false);
     TButtonBank(const TButtonBank&) = delete;
     TButtonBank& operator=(const TButtonBank&) = delete;
     ~TButtonBank();

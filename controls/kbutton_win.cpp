@@ -11,9 +11,14 @@
 namespace {
 
 void RegisterButtonClass() {
-    // No CS_DBLCLKS: a quick second press is another press.
-    kf::RegisterWindowClass(TKButton::ClassName(), CS_HREDRAW | CS_VREDRAW);
-    kgdi::InstallSysColorResolver();
+    // Once per process: a window has dozens of buttons.
+    static const bool registered = [] {
+        // No CS_DBLCLKS: a quick second press is another press.
+        kf::RegisterWindowClass(TKButton::ClassName(), CS_HREDRAW | CS_VREDRAW);
+        kgdi::InstallSysColorResolver();
+        return true;
+    }();
+    (void)registered;
 }
 
 // Draws the caption with GDI on the face's DIB section.
@@ -38,13 +43,21 @@ private:
 
 }  // namespace
 
-TKButton::TKButton(HWND parent, bool visible) {
+TKButton::TKButton(HWND parent, bool visible) : TKButton(parent, Deferred{}) { MakeWindow(visible); }
+
+TKButton::TKButton(HWND parent, Deferred) : pendingParent_(parent) {
     RegisterButtonClass();
     parentColor_ = static_cast<kdraw::KColor>(GetSysColor(COLOR_BTNFACE));
     fontHeight_ = -kgdi::PointsToPixels(fontSize_);
-    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
-    if (!Create(ClassName(), L"", style, 0, 0, 0, 100, 22, parent)) throw std::bad_alloc();
-    if (!IsWindowEnabled(Handle())) state_ = ksDisabled;
+}
+
+void TKButton::MakeWindow(bool visible) {
+    const RECT& r = pendingBounds_;
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0) | (pendingEnabled_ ? 0 : WS_DISABLED);
+    if (!Create(ClassName(), W(look_.caption), style, 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                pendingParent_))
+        throw std::bad_alloc();
+    state_ = IsWindowEnabled(Handle()) ? ksNormal : ksDisabled;
 }
 
 TKButton::~TKButton() {
@@ -145,17 +158,28 @@ HFONT TKButton::FontHandle() {
     return font_.Get();
 }
 
-bool TKButton::Enabled() const { return Handle() && IsWindowEnabled(Handle()); }
+bool TKButton::Enabled() const { return Handle() ? IsWindowEnabled(Handle()) != FALSE : pendingEnabled_; }
 void TKButton::SetEnabled(bool enabled) {
-    if (Handle()) EnableWindow(Handle(), enabled ? TRUE : FALSE);  // WM_ENABLE updates the state
+    if (Handle()) {
+        EnableWindow(Handle(), enabled ? TRUE : FALSE);  // WM_ENABLE updates the state
+    } else {
+        pendingEnabled_ = enabled;
+        state_ = enabled ? ksNormal : ksDisabled;
+    }
 }
 bool TKButton::Visible() const { return Handle() && (GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_VISIBLE); }
 void TKButton::SetVisible(bool visible) {
-    if (Handle()) ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
+    if (Handle())
+        ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
+    else if (visible)
+        MakeWindow(true);  // in place and shown in one step
 }
 
 void TKButton::SetBounds(int left, int top, int width, int height) {
-    if (Handle()) MoveWindow(Handle(), left, top, width, height, TRUE);
+    if (Handle())
+        MoveWindow(Handle(), left, top, width, height, TRUE);
+    else
+        pendingBounds_ = {left, top, left + width, top + height};
 }
 
 namespace {
@@ -167,23 +191,28 @@ RECT BoundsInParent(HWND hwnd) {
 }
 }  // namespace
 
-int TKButton::Left() const { return Handle() ? BoundsInParent(Handle()).left : 0; }
-int TKButton::Top() const { return Handle() ? BoundsInParent(Handle()).top : 0; }
+int TKButton::Left() const { return Handle() ? BoundsInParent(Handle()).left : pendingBounds_.left; }
+int TKButton::Top() const { return Handle() ? BoundsInParent(Handle()).top : pendingBounds_.top; }
 int TKButton::Width() const {
     RECT r{};
-    if (Handle()) GetClientRect(Handle(), &r);
+    if (!Handle()) return pendingBounds_.right - pendingBounds_.left;
+    GetClientRect(Handle(), &r);
     return r.right;
 }
 int TKButton::Height() const {
     RECT r{};
-    if (Handle()) GetClientRect(Handle(), &r);
+    if (!Handle()) return pendingBounds_.bottom - pendingBounds_.top;
+    GetClientRect(Handle(), &r);
     return r.bottom;
 }
 
 void TKButton::SetParent(HWND parent) {
     if (Handle()) ::SetParent(Handle(), parent);
+    else pendingParent_ = parent;
     Repaint();
 }
+
+HWND TKButton::Parent() const { return Handle() ? GetParent(Handle()) : pendingParent_; }
 
 void TKButton::Repaint() {
     if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);

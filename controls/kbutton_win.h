@@ -20,6 +20,11 @@ public:
 
     // Created as a child of `parent` at 100 x 22, hidden unless `visible`.
     explicit TKButton(HWND parent, bool visible = true);
+    // A hidden button whose window is made when it is first shown. Until then it keeps its
+    // bounds, parent, caption and enabled state, and has no Handle(): a bank with many
+    // positions that a window never shows then costs no windows for them.
+    struct Deferred {};
+    TKButton(HWND parent, Deferred);
     TKButton(const TKButton&) = delete;
     TKButton& operator=(const TKButton&) = delete;
     ~TKButton() override;
@@ -92,6 +97,7 @@ public:
     int Width() const;
     int Height() const;
     void SetParent(HWND parent);
+    HWND Parent() const;
 
     // 0 normal, 1 pressed, 2 entered, 3 disabled.
     int State() const { return state_; }
@@ -128,6 +134,7 @@ private:
     bool InsideClient(int x, int y) const;
     void FontChanged();
     void Call(const std::function<void()>& handler);
+    void MakeWindow(bool visible);
 
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     KButtonLook look_;
@@ -148,4 +155,8 @@ private:
     int fontSize_ = 8;
     int fontHeight_ = 0;  // lfHeight, negative: character height
     kgdi::Font font_;
+    // The window to be, while a deferred button has none.
+    HWND pendingParent_ = nullptr;
+    RECT pendingBounds_{0, 0, 100, 22};
+    bool pendingEnabled_ = true;
 };

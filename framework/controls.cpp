@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 
 #include "framework/kstr.h"
 #include "framework/syslib.h"
@@ -13,13 +15,10 @@ namespace kf {
 
 namespace {
 
-// The common controls (subclassing, the tooltip class), loaded once from System32.
+// The common controls (the tooltip class and the standard classes), loaded once from System32.
 struct CommonControlsLibrary {
     SystemLibrary library{L"comctl32.dll"};
     decltype(InitCommonControlsEx)* init = library.Proc<decltype(InitCommonControlsEx)>("InitCommonControlsEx");
-    decltype(SetWindowSubclass)* subclass = library.Proc<decltype(SetWindowSubclass)>("SetWindowSubclass");
-    decltype(RemoveWindowSubclass)* unsubclass = library.Proc<decltype(RemoveWindowSubclass)>("RemoveWindowSubclass");
-    decltype(DefSubclassProc)* defProc = library.Proc<decltype(DefSubclassProc)>("DefSubclassProc");
 };
 
 const CommonControlsLibrary& ComCtl() {
@@ -27,18 +26,32 @@ const CommonControlsLibrary& ComCtl() {
     return lib;
 }
 
-void RemoveSubclass(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id) {
-    if (ComCtl().unsubclass) ComCtl().unsubclass(hwnd, proc, id);
+// Which object a subclassed window belongs to, and the procedure it had before. Kept here
+// rather than in a window property: under Wine every property read is a server round trip,
+// and the common controls' subclassing reads one for every message (a tenfold cost for a
+// list filled with a hundred rows).
+struct Bound {
+    Control* control;
+    WNDPROC previous;
+};
+
+std::mutex& BindingLock() {
+    static std::mutex m;
+    return m;
 }
 
-LRESULT DefSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    // Only a subclassed window gets here, and only with the library loaded.
-    return ComCtl().defProc ? ComCtl().defProc(hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+std::unordered_map<HWND, Bound>& Bindings() {
+    static std::unordered_map<HWND, Bound> map;
+    return map;
 }
 
-constexpr UINT_PTR kSubclassId = 0x4B43;  // one id for every control of ours
-// The object behind a subclassed window, for the parent's forwarding.
-constexpr wchar_t kControlProp[] = L"KeyraControl";
+bool FindBinding(HWND hwnd, Bound& out) {
+    std::lock_guard<std::mutex> lock(BindingLock());
+    auto it = Bindings().find(hwnd);
+    if (it == Bindings().end()) return false;
+    out = it->second;
+    return true;
+}
 
 std::u16string WindowTextOf(HWND hwnd) {
     if (!hwnd) return {};
@@ -83,17 +96,22 @@ bool ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
 // ---- Control ----
 
 Control::~Control() {
-    for (HWND h : attached_) {
-        if (!IsWindow(h)) continue;
-        RemoveSubclass(h, SubclassProc, kSubclassId);
-        RemovePropW(h, kControlProp);
+    {
+        // The windows keep our procedure, which from now on only passes messages on: taking it
+        // out could cut out a tooltip's subclass installed over it.
+        std::lock_guard<std::mutex> lock(BindingLock());
+        for (HWND h : attached_) {
+            auto it = Bindings().find(h);
+            if (it != Bindings().end()) it->second.control = nullptr;
+        }
     }
     if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
     if (brush_) DeleteObject(brush_);
 }
 
 Control* Control::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr;
+    Bound b{};
+    return hwnd && FindBinding(hwnd, b) ? b.control : nullptr;
 }
 
 HWND Control::CreateControl(const wchar_t* className, const std::u16string& text, DWORD style, DWORD exStyle,
@@ -108,21 +126,40 @@ HWND Control::CreateControl(const wchar_t* className, const std::u16string& text
 
 void Control::Attach(HWND hwnd) {
     if (!hwnd) return;
-    if (ComCtl().subclass) ComCtl().subclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-    SetPropW(hwnd, kControlProp, this);
+    {
+        std::lock_guard<std::mutex> lock(BindingLock());
+        auto it = Bindings().find(hwnd);
+        if (it != Bindings().end()) {
+            it->second.control = this;
+        } else {
+            // Entered before the procedure is swapped, so that no message finds it unbound.
+            Bound& b = Bindings()[hwnd];
+            b.control = this;
+            b.previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc));
+        }
+    }
     attached_.push_back(hwnd);
 }
 
-LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
-    auto* self = reinterpret_cast<Control*>(ref);
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Bound bound{};
+    if (!FindBinding(hwnd, bound)) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    const WNDPROC previous = bound.previous;
+    Control* self = bound.control;
     if (msg == WM_NCDESTROY) {
-        RemoveSubclass(hwnd, SubclassProc, kSubclassId);
-        RemovePropW(hwnd, kControlProp);
-        auto& a = self->attached_;
-        a.erase(std::remove(a.begin(), a.end(), hwnd), a.end());
-        if (hwnd == self->hwnd_) self->hwnd_ = nullptr;
-        return DefSubclass(hwnd, msg, wParam, lParam);
+        {
+            std::lock_guard<std::mutex> lock(BindingLock());
+            Bindings().erase(hwnd);
+        }
+        if (self) {
+            auto& a = self->attached_;
+            a.erase(std::remove(a.begin(), a.end(), hwnd), a.end());
+            if (hwnd == self->hwnd_) self->hwnd_ = nullptr;
+        }
+        return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
     }
+    if (!self) return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
     try {
         switch (msg) {
             case WM_CHAR:
@@ -143,7 +180,7 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         ShowError(GetAncestor(hwnd, GA_ROOT), e);
         return 0;
     }
-    return DefSubclass(hwnd, msg, wParam, lParam);
+    return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
 }
 
 void Control::SetBounds(int x, int y, int width, int height) {

@@ -76,8 +76,7 @@ protected:
     std::function<bool(UINT vk)> keyDown_;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR ref);
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
     std::vector<HWND> attached_;
     HFONT font_ = nullptr;

@@ -50,9 +50,14 @@ void DibSection::Resize(int width, int height) {
 }
 
 int PointsToPixels(int points) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    // The system DPI is fixed for the life of a process that is not DPI-aware; asked once,
+    // since each screen DC costs a server round trip under Wine and every button asks.
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int d = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+        if (screen) ReleaseDC(nullptr, screen);
+        return d > 0 ? d : 96;
+    }();
     return MulDiv(points, dpi, 72);
 }
 

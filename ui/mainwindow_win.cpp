@@ -28,6 +28,7 @@ using namespace kmainbank;
 namespace {
 constexpr wchar_t kClassName[] = L"TFKeyra";
 constexpr int kListItemHeight = 16;
+constexpr UINT kWatchMessage = WM_APP + 3;
 const char16_t* const kFieldCaptions[kFields] = {u"title", u"id", u"pass", u"url"};
 
 }  // namespace
@@ -129,7 +130,8 @@ bool TFKeyra::FormCreate() {
     engine_->ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
     if (engine_->CaptionFromBaseName()) caption_->SetText(engine_->BaseName);
     snapper_ = std::make_unique<TWindowSnapper>();
-    bank_ = std::make_unique<TButtonBank>(kCount, Handle());
+    // Most of the forty positions are never shown: their windows are made only when they are.
+    bank_ = std::make_unique<TButtonBank>(kCount, Handle(), true);
     generator_ = CreateGenerator();
     table_ = std::make_unique<KIdTable>();
     pin_ = std::make_unique<TPinPanel>(*this);
@@ -214,7 +216,7 @@ void TFKeyra::ArrangeControls() {
         bank.Place(pos, r.left, r.top, r.width, r.height, face, text);
     };
     // The options panel takes the help button at its first opening and keeps it.
-    const bool helpInPanel = GetParent(bank.Button(kHelpPos).Handle()) != Handle();
+    const bool helpInPanel = bank.Button(kHelpPos).Parent() != Handle();
     for (int pos = 0; pos < kCount; ++pos)
         if (pos != kHelpPos || !helpInPanel) bank.Button(pos).SetParentColor(static_cast<kdraw::KColor>(paintColor_));
 
@@ -268,9 +270,16 @@ void TFKeyra::ArrangeControls() {
 void TFKeyra::FormActivate() {
     if (activated_ || !engine_) return;
     activated_ = 1;
+    // The watch (DirectInput) takes a while to set up: it is made right after the first
+    // paint, not before it.
+    PostMessageW(Handle(), kWatchMessage, 0, 0);
+    pin_->AskAtStart();
+}
+
+void TFKeyra::StartClickWatch() {
+    if (clickWatch_ || !engine_) return;
     clickWatch_ = std::make_unique<KMouseWatch>(kf::Instance(), Handle());
     clickWatch_->Start();
-    pin_->AskAtStart();
 }
 
 bool TFKeyra::FormClose() {
@@ -390,6 +399,10 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
             return true;
         case WM_PAINT:
             FormPaint();
+            result = 0;
+            return true;
+        case kWatchMessage:
+            StartClickWatch();
             result = 0;
             return true;
         case WM_ERASEBKGND:

@@ -84,6 +84,7 @@ private:
     bool FormCreate();
     void BindBank();
     void FormActivate();
+    void StartClickWatch();
     bool FormClose();
     void FormPaint();
     void EndSession();

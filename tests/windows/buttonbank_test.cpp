@@ -49,6 +49,46 @@ TEST_F(BankTest, CreatesNumberedHiddenButtons) {
     EXPECT_EQ(neg.Count(), 1);
 }
 
+TEST_F(BankTest, DeferredButtonsGetTheirWindowWhenFirstShownWithWhatWasSetBefore) {
+    TButtonBank bank(40, hostHandle, true);
+    HWND other = wintest::Persistent(L"KeyraTestOther", 60, 60, 200, 100);
+    TKButton& plain = bank.Button(3);
+    TKButton& moved = bank.Button(4);
+    plain.SetCaption(u"title");
+    plain.SetEnabled(false);
+    moved.SetParent(other);
+    moved.SetBounds(7, 8, 30, 12);
+    for (int i = 0; i < bank.Count(); ++i) EXPECT_EQ(bank.Button(i).Handle(), nullptr) << i;
+    EXPECT_EQ(plain.Parent(), hostHandle);
+    EXPECT_FALSE(plain.Enabled());
+    EXPECT_EQ(moved.Left(), 7);
+    EXPECT_EQ(moved.Width(), 30);
+
+    bank.Place(3, 10, 20, 40, 16, 0x111111, 0x222222);
+    moved.SetVisible(true);
+    ASSERT_NE(plain.Handle(), nullptr);
+    EXPECT_TRUE(plain.Visible());
+    EXPECT_EQ(GetParent(plain.Handle()), hostHandle);
+    EXPECT_EQ(plain.Caption(), u"title");
+    EXPECT_FALSE(IsWindowEnabled(plain.Handle()));
+    EXPECT_EQ(plain.State(), ksDisabled);
+    EXPECT_EQ(plain.Left(), 10);
+    EXPECT_EQ(plain.Height(), 16);
+    EXPECT_EQ(GetParent(moved.Handle()), other);
+    EXPECT_EQ(moved.Top(), 8);
+    EXPECT_EQ(bank.Button(5).Handle(), nullptr);  // hiding an unmade button makes nothing
+    bank.Button(5).SetVisible(false);
+    EXPECT_EQ(bank.Button(5).Handle(), nullptr);
+
+    // A made button is a bank button like any other.
+    std::vector<int> got;
+    bank.OnButton = [&](int i) { got.push_back(i); };
+    moved.SetEnabled(true);
+    ClickButton(moved);
+    EXPECT_EQ(got, std::vector<int>{5});
+    wintest::Park(other);
+}
+
 TEST_F(BankTest, ClicksAndPressesReportTheIndex) {
     TButtonBank bank(40, hostHandle);
     std::vector<int> got;
