@@ -316,6 +316,46 @@ bool PlainIsWhole(const std::u16string& plain, std::size_t n) {
     return n == 0 || (n >= 2 && plain[n - 2] == u'\r' && plain[n - 1] == u'\n');
 }
 
+// The lines of a file in exactly the form Save writes (n units of four hex digits), unscrambled
+// and split as they are decoded, so that no full-size plain text is made on the way (fresh
+// memory is what a large file's start pays for most). Read as the general path reads: zero
+// units are dropped, and CR, LF and CR LF each end a line. `whole` as PlainIsWhole tells it.
+std::vector<std::u16string> SplitSavedUnits(KIni& doc, const std::uint8_t* hex, std::size_t n, bool& whole) {
+    std::vector<std::u16string> lines;
+    std::u16string line;
+    bool zero = false, afterCr = false;
+    char16_t last[2] = {0, 0};
+    // Every unit is an ASCII hex digit: SavedUnits has checked them.
+    const auto digit = [hex](std::size_t k) { return HexDigit(static_cast<char16_t>(hex[2 * k])); };
+    doc.SetSeed(KIni::kScrambleSeed);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t k = 4 * i;
+        const int packed = (digit(k) << 4 | digit(k + 1)) | (digit(k + 2) << 4 | digit(k + 3)) << 8;
+        const char16_t c = static_cast<char16_t>((packed - doc.RandRange(0, 9)) & 0xFFFF);
+        if (i + 2 >= n) last[i + 2 - n] = c;
+        if (c == 0) {
+            zero = true;
+            continue;
+        }
+        if (c == u'\n' && afterCr) {
+            afterCr = false;
+            continue;
+        }
+        afterCr = c == u'\r';
+        if (c == u'\r' || c == u'\n') {
+            lines.emplace_back(line);
+            line.clear();
+        } else {
+            line.push_back(c);
+        }
+    }
+    if (!line.empty()) lines.emplace_back(line);
+    line.assign(line.capacity(), u'\0');
+    kplat::Wipe(line);
+    whole = !zero && last[0] == u'\r' && last[1] == u'\n';
+    return lines;
+}
+
 }  // namespace
 
 void KIni::LoadScrambledText(std::u16string_view fileText) { ReplaceLines(SplitLines(Unscramble(*this, fileText))); }
@@ -332,15 +372,22 @@ bool KIni::Load(const std::u16string& path, bool* whole) {
         const kplat::FileView file(path);
         const std::uint8_t* bytes = file.data();
         const std::size_t size = file.size();
+        const std::size_t saved = SavedUnits(bytes, size);
+        if (saved != std::u16string::npos && saved >= 2) {
+            bool complete = false;
+            ReplaceLines(SplitSavedUnits(*this, bytes + 2, saved, complete));
+            if (whole) *whole = complete && !file.cutShort();
+            return true;
+        }
         if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-            // The form Save writes: read in place.
+            // Little-endian but not the saved form (cut short, changed by hand): read in place.
             plain = Unscramble(*this, LittleEndianUnits{bytes + 2, (size - 2) / 2}, false);
         } else {
             std::u16string text = DecodeFileText({bytes, bytes + size});
             plain = Unscramble(*this, std::u16string_view(text), false);
             kplat::Wipe(text);
         }
-        intact = !file.cutShort() && PlainIsWhole(plain, SavedUnits(bytes, size));
+        intact = !file.cutShort() && PlainIsWhole(plain, saved);
     }
     // Zero units are dropped rather than ending the text: nothing after one is lost. A whole
     // file has just the one its closing CR LF gives.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -391,3 +392,37 @@ TEST_F(KIniFile, PlainTextOrBrokenHexLoadsWithoutError) {
 }
 
 }  // namespace
+
+// A saved-form file of any plain text is read as the general path reads text: zero units
+// dropped, then split at CR, LF and CR LF; whole only with no zero unit and a closing CR LF.
+TEST_F(KIniFile, SavedFormReadsLikeTheGeneralPathForAnyUnits) {
+    using namespace std::string_literals;
+    std::vector<std::u16string> texts = {
+        u"a=1\r\nb=2\r\n"s, u"a\r\0\nb\r\n"s, u"\r\r\n\n\r\n"s, u"a\0\r\n"s, u"tail"s, u"x\r"s,
+        u"\n"s, u"ア\xFFFF\r\n"s, u"\r\n\r\n"s,
+    };
+    // And random runs over the units that matter.
+    const char16_t alphabet[] = {u'a', u'\0', u'\r', u'\n', u'\xE9', u'\x30A2', u'\xFFF6'};
+    KIni pick;
+    pick.SetSeed(5);
+    for (int t = 0; t < 300; ++t) {
+        std::u16string s(static_cast<std::size_t>(pick.RandRange(2, 40)), u'a');
+        for (auto& c : s) c = alphabet[pick.RandRange(0, 6)];
+        texts.push_back(s);
+    }
+    for (const auto& text : texts) {
+        std::u16string scrambled = text;
+        KIni seq;
+        seq.SetSeed(KIni::kScrambleSeed);
+        for (auto& c : scrambled) c = static_cast<char16_t>((c + seq.RandRange(0, 9)) & 0xFFFF);
+        WriteBytes("any.kr", Utf16LeWithBom(KIni::HexEncode(scrambled) + u"\r\n"));
+        std::u16string kept = text;
+        kept.erase(std::remove(kept.begin(), kept.end(), u'\0'), kept.end());
+        KIni doc;
+        bool whole = false;
+        ASSERT_TRUE(doc.Load(Path("any.kr"), &whole));
+        const bool closed = text.size() >= 2 && text.substr(text.size() - 2) == u"\r\n";
+        EXPECT_EQ(Lines(doc), KIni::SplitLines(kept)) << kplat::ToUtf8(text);
+        EXPECT_EQ(whole, closed && kept.size() == text.size()) << kplat::ToUtf8(text);
+    }
+}
