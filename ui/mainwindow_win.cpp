@@ -29,6 +29,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"TFKeyra";
 constexpr int kListItemHeight = 16;
 constexpr UINT kWatchMessage = WM_APP + 3;
+constexpr UINT kLockWatchMessage = WM_APP + 4;
 const char16_t* const kFieldCaptions[kFields] = {u"title", u"id", u"pass", u"url"};
 
 }  // namespace
@@ -55,6 +56,8 @@ bool TFKeyra::Start() {
     }
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
+    // The session and idle watch (a hook, wtsapi32) once the window is on the screen.
+    PostMessageW(hwnd, kLockWatchMessage, 0, 0);
     if (pin_ && pin_->Asking())
         pin_->FocusEdit();
     else
@@ -162,7 +165,6 @@ bool TFKeyra::FormCreate() {
     ops_->Start();
     generator_->LayoutControls();
     generator_->FillGroupBox();
-    StartLockWatch();
     return true;
 }
 
@@ -403,6 +405,10 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
             return true;
         case kWatchMessage:
             StartClickWatch();
+            result = 0;
+            return true;
+        case kLockWatchMessage:
+            if (engine_) StartLockWatch();
             result = 0;
             return true;
         case WM_ERASEBKGND:
