@@ -58,27 +58,18 @@ TEST_F(BankTest, DeferredButtonsGetTheirWindowWhenFirstShownWithWhatWasSetBefore
     plain.SetEnabled(false);
     moved.SetParent(other);
     moved.SetBounds(7, 8, 30, 12);
+    bank.Button(5).SetVisible(false);  // hiding an unmade button makes nothing
     for (int i = 0; i < bank.Count(); ++i) EXPECT_EQ(bank.Button(i).Handle(), nullptr) << i;
-    EXPECT_EQ(plain.Parent(), hostHandle);
-    EXPECT_FALSE(plain.Enabled());
-    EXPECT_EQ(moved.Left(), 7);
-    EXPECT_EQ(moved.Width(), 30);
+    EXPECT_EQ((std::vector{plain.Enabled(), plain.Parent() == hostHandle}), (std::vector{false, true}));
+    EXPECT_EQ((std::vector{moved.Left(), moved.Width()}), (std::vector{7, 30}));
 
     bank.Place(3, 10, 20, 40, 16, 0x111111, 0x222222);
     moved.SetVisible(true);
-    ASSERT_NE(plain.Handle(), nullptr);
-    EXPECT_TRUE(plain.Visible());
-    EXPECT_EQ(GetParent(plain.Handle()), hostHandle);
+    ASSERT_TRUE(plain.Handle() && moved.Handle());
+    EXPECT_TRUE(plain.Visible() && GetParent(plain.Handle()) == hostHandle && GetParent(moved.Handle()) == other);
     EXPECT_EQ(plain.Caption(), u"title");
-    EXPECT_FALSE(IsWindowEnabled(plain.Handle()));
-    EXPECT_EQ(plain.State(), ksDisabled);
-    EXPECT_EQ(plain.Left(), 10);
-    EXPECT_EQ(plain.Height(), 16);
-    EXPECT_EQ(GetParent(moved.Handle()), other);
-    EXPECT_EQ(moved.Top(), 8);
-    EXPECT_EQ(bank.Button(5).Handle(), nullptr);  // hiding an unmade button makes nothing
-    bank.Button(5).SetVisible(false);
-    EXPECT_EQ(bank.Button(5).Handle(), nullptr);
+    EXPECT_TRUE(!IsWindowEnabled(plain.Handle()) && plain.State() == ksDisabled);
+    EXPECT_EQ((std::vector{plain.Left(), plain.Height(), moved.Top()}), (std::vector{10, 16, 8}));
 
     // A made button is a bank button like any other.
     std::vector<int> got;
