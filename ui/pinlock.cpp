@@ -17,8 +17,9 @@ bool PinAskedAtStart(const KEngine& engine) {
 
 KLockCover LockCoverFor(const KEngine& engine, bool covered) {
     if (covered) return KLockCover::None;
-    // The same PIN that the start asks for; one that cannot be typed locks nothing.
-    if (PinAskedAtStart(engine)) return KLockCover::Pin;
+    // A PIN that can be typed guards the window, with a master password too (the start asked
+    // that one instead); one that cannot be typed locks nothing.
+    if (engine.PINMode == 1 && IsValidPin(engine.PINNo)) return KLockCover::Pin;
     if (engine.Master.Active()) return KLockCover::Master;
     return KLockCover::None;
 }

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "app/kengine.h"
 #include "app/mainbank.h"
+#include "storage/kvault.h"
 
 namespace {
 
@@ -74,16 +76,32 @@ TEST(PinRules, WhileThePinIsAskedOnlyHelpMinimizeAndCloseAct) {
         EXPECT_FALSE(BankButtonActsWhileAsked(index)) << index;
 }
 
+// Enough of a cipher to make a key; nothing is sealed here.
+struct NoCipher : KCipher {
+    void Random(std::uint8_t* out, std::size_t size) override { std::fill(out, out + size, std::uint8_t{7}); }
+    void DeriveKey(std::string_view, const std::vector<std::uint8_t>&, std::uint32_t, std::uint8_t* key,
+                   std::size_t size) override { std::fill(key, key + size, std::uint8_t{1}); }
+    std::vector<std::uint8_t> Seal(const std::uint8_t*, const std::vector<std::uint8_t>&,
+                                   const std::vector<std::uint8_t>&, const std::vector<std::uint8_t>&) override { return {}; }
+    bool Open(const std::uint8_t*, const std::vector<std::uint8_t>&, const std::vector<std::uint8_t>&,
+              const std::vector<std::uint8_t>&, std::vector<std::uint8_t>&) override { return false; }
+};
+
 TEST(PinRules, TheWindowLocksAgainOnlyWithAUsablePinAndNotTwice) {
-    // PINMode, PINNo, covered already: only a PIN that can be typed locks, and only once.
-    const std::tuple<int, const char16_t*, bool, KLockCover> cases[] = {
-        {1, u"0429", false, KLockCover::Pin}, {1, u"0429", true, KLockCover::None},
-        {0, u"0429", false, KLockCover::None}, {1, u"", false, KLockCover::None}, {1, u"12a4", false, KLockCover::None}};
-    for (const auto& [mode, pin, covered, expected] : cases) {
+    // PINMode, PINNo, covered already, a master password: a PIN that can be typed covers the
+    // window, with a master password too; without one the master password's prompt does.
+    const std::tuple<int, const char16_t*, bool, bool, KLockCover> cases[] = {
+        {1, u"0429", false, false, KLockCover::Pin}, {1, u"0429", true, false, KLockCover::None},
+        {0, u"0429", false, false, KLockCover::None}, {1, u"", false, false, KLockCover::None},
+        {1, u"12a4", false, false, KLockCover::None}, {1, u"0429", false, true, KLockCover::Pin},
+        {0, u"0429", false, true, KLockCover::Master}, {1, u"0429", true, true, KLockCover::None}};
+    for (const auto& [mode, pin, covered, master, expected] : cases) {
         KEngine e;
         e.PINMode = mode;
         e.PINNo = pin;
-        EXPECT_EQ(LockCoverFor(e, covered), expected) << mode << " " << covered;
+        NoCipher cipher;
+        if (master) e.Master.Create(cipher, u"master-pass");
+        EXPECT_EQ(LockCoverFor(e, covered), expected) << mode << " " << covered << " " << master;
     }
     // Locked, remote or console switched away: lock. Logon, logoff, unlock and the rest: not.
     for (unsigned code = 0; code <= 10; ++code)
