@@ -53,6 +53,12 @@ bool FindBinding(HWND hwnd, Bound& out) {
     return true;
 }
 
+// The common dialogs, loaded at the first dialog rather than at start.
+const SystemLibrary& CommonDialogs() {
+    static const SystemLibrary lib{L"comdlg32.dll"};
+    return lib;
+}
+
 std::u16string WindowTextOf(HWND hwnd) {
     if (!hwnd) return {};
     const int n = GetWindowTextLengthW(hwnd);
@@ -648,9 +654,7 @@ bool PickColor(HWND owner, COLORREF& color, COLORREF (&custom)[16]) {
     cc.rgbResult = color;
     cc.lpCustColors = custom;
     cc.Flags = CC_RGBINIT;
-    // The dialogs' library is loaded at the first dialog, not at start.
-    static const SystemLibrary dialogs{L"comdlg32.dll"};
-    auto* choose = dialogs.Proc<decltype(ChooseColorW)>("ChooseColorW");
+    auto* choose = CommonDialogs().Proc<decltype(ChooseColorW)>("ChooseColorW");
     if (!choose || !choose(&cc)) return false;
     color = cc.rgbResult;
     return true;
@@ -672,8 +676,7 @@ std::u16string PickFileToOpen(HWND owner, const std::u16string& filter) {
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     // The dialog must not move the current folder: a later load could be searched there.
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    static const SystemLibrary dialogs{L"comdlg32.dll"};
-    auto* open = dialogs.Proc<decltype(GetOpenFileNameW)>("GetOpenFileNameW");
+    auto* open = CommonDialogs().Proc<decltype(GetOpenFileNameW)>("GetOpenFileNameW");
     if (!open || !open(&ofn)) return {};
     return U(file.c_str());
 }
