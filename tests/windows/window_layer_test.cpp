@@ -1,13 +1,19 @@
-// The window layer: binding and freeing window objects, and the control wrappers reached
-// through their parent's forwarding.
+// The window layer: binding and freeing window objects, the control wrappers reached
+// through their parent's forwarding, and the help viewer.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/controls.h"
+#include "framework/helpviewer.h"
 #include "framework/window.h"
 #include "generator/generatorwindow_win.h"
 #include "tests/windows/win_host.h"
+
+#include <htmlhelp.h>
 
 using wintest::Pump;
 
@@ -252,3 +258,26 @@ TEST(SystemLibrary, AMissingLibraryOrExportIsNullNeverACrash) {
 }
 
 }  // namespace
+
+namespace {
+std::vector<std::pair<UINT, std::wstring>> g_helpCalls;
+HWND WINAPI FakeHtmlHelp(HWND, LPCWSTR file, UINT command, DWORD_PTR) {
+    g_helpCalls.emplace_back(command, file ? file : L"");
+    return nullptr;
+}
+}  // namespace
+
+// A window's help opens its own page inside the file, the menu's the contents; the viewer's
+// end closes what it opened.
+TEST(HelpViewer, PagesAreTopicsOfTheFileAndTheMenuShowsTheContents) {
+    g_helpCalls.clear();
+    {
+        kf::HelpViewer viewer(&FakeHtmlHelp);
+        EXPECT_TRUE(viewer.ShowTopic(nullptr, L"C:\\Keyra 2\\keyra.chm", L"options.html"));
+        EXPECT_TRUE(viewer.ShowContents(nullptr, L"C:\\Keyra 2\\keyra.chm"));
+    }
+    const decltype(g_helpCalls) expected = {{HH_DISPLAY_TOPIC, L"C:\\Keyra 2\\keyra.chm::/options.html"},
+                                            {HH_DISPLAY_TOC, L"C:\\Keyra 2\\keyra.chm"},
+                                            {HH_CLOSE_ALL, L""}};
+    EXPECT_EQ(g_helpCalls, expected);
+}
