@@ -293,20 +293,26 @@ std::u16string Unscramble(KIni& doc, const Text& fileText, bool stopAtZero = tru
     return u;
 }
 
-// n when the bytes are exactly what Save writes for a text of n units: the byte-order mark,
-// 4n hex digits and CR LF. npos for anything else (a file cut short at any byte among them).
-std::size_t SavedUnits(const std::uint8_t* bytes, std::size_t size) {
+// n when the bytes have the shape Save writes for a text of n units: the byte-order mark, 4n
+// units and CR LF. npos for anything else (a file cut short at any byte among them). Whether
+// the 4n units are all hex digits is seen while they are decoded.
+std::size_t SavedShape(const std::uint8_t* bytes, std::size_t size) {
     constexpr std::size_t kNone = std::u16string::npos;
     if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE || size % 2 != 0) return kNone;
     if (size == 2) return 0;
     const std::size_t units = (size - 2) / 2;
     const auto unit = [&](std::size_t i) { return static_cast<unsigned>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8)); };
     if (units < 2 || unit(units - 2) != u'\r' || unit(units - 1) != u'\n' || (units - 2) % 4 != 0) return kNone;
-    for (std::size_t i = 0; i + 2 < units; ++i) {
-        const unsigned c = unit(i);
-        if (c >= 128 || HexDigit(static_cast<char16_t>(c)) < 0) return kNone;
-    }
     return (units - 2) / 4;
+}
+
+// True when all of the first n units are ASCII hex digits.
+bool HexUnits(const std::uint8_t* bytes, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned c = static_cast<unsigned>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        if (c >= 128 || HexDigit(static_cast<char16_t>(c)) < 0) return false;
+    }
+    return true;
 }
 
 // The unscrambled text of a file of n units, read past zero units, is whole when its first
@@ -316,21 +322,35 @@ bool PlainIsWhole(const std::u16string& plain, std::size_t n) {
     return n == 0 || (n >= 2 && plain[n - 2] == u'\r' && plain[n - 1] == u'\n');
 }
 
+// The value of each byte as a hex digit; 16 for any other byte.
+struct ByteDigits {
+    std::uint8_t value[256];
+    constexpr ByteDigits() : value() {
+        for (int c = 0; c < 256; ++c) value[c] = static_cast<std::uint8_t>(c < 128 && kHexTable.value[c] >= 0 ? kHexTable.value[c] : 16);
+    }
+};
+constexpr ByteDigits kByteDigits;
+
 // The lines of a file in exactly the form Save writes (n units of four hex digits), unscrambled
 // and split as they are decoded, so that no full-size plain text is made on the way (fresh
 // memory is what a large file's start pays for most). Read as the general path reads: zero
 // units are dropped, and CR, LF and CR LF each end a line. `whole` as PlainIsWhole tells it.
-std::vector<std::u16string> SplitSavedUnits(KIni& doc, const std::uint8_t* hex, std::size_t n, bool& whole) {
+// False, with nothing in `out`, when a unit is not a hex digit: the file is not in that form.
+bool SplitSavedUnits(KIni& doc, const std::uint8_t* hex, std::size_t n, std::vector<std::u16string>& out, bool& whole) {
     std::vector<std::u16string> lines;
     std::u16string line;
     bool zero = false, afterCr = false;
     char16_t last[2] = {0, 0};
-    // Every unit is an ASCII hex digit: SavedUnits has checked them.
-    const auto digit = [hex](std::size_t k) { return HexDigit(static_cast<char16_t>(hex[2 * k])); };
+    // Checked once at the end rather than unit by unit: any digit's 16 and any high byte.
+    unsigned bad = 0;
     doc.SetSeed(KIni::kScrambleSeed);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t k = 4 * i;
-        const int packed = (digit(k) << 4 | digit(k + 1)) | (digit(k + 2) << 4 | digit(k + 3)) << 8;
+        const std::uint8_t* u = hex + 8 * i;
+        const unsigned d0 = kByteDigits.value[u[0]], d1 = kByteDigits.value[u[2]];
+        const unsigned d2 = kByteDigits.value[u[4]], d3 = kByteDigits.value[u[6]];
+        bad |= (d0 | d1 | d2 | d3) & 16u;
+        bad |= u[1] | u[3] | u[5] | u[7];
+        const int packed = static_cast<int>((d0 << 4 | d1) | (d2 << 4 | d3) << 8);
         const char16_t c = static_cast<char16_t>((packed - doc.RandRange(0, 9)) & 0xFFFF);
         if (i + 2 >= n) last[i + 2 - n] = c;
         if (c == 0) {
@@ -352,8 +372,13 @@ std::vector<std::u16string> SplitSavedUnits(KIni& doc, const std::uint8_t* hex, 
     if (!line.empty()) lines.emplace_back(line);
     line.assign(line.capacity(), u'\0');
     kplat::Wipe(line);
+    if (bad != 0) {
+        for (auto& l : lines) kplat::Wipe(l);
+        return false;
+    }
     whole = !zero && last[0] == u'\r' && last[1] == u'\n';
-    return lines;
+    out = std::move(lines);
+    return true;
 }
 
 }  // namespace
@@ -372,13 +397,17 @@ bool KIni::Load(const std::u16string& path, bool* whole) {
         const kplat::FileView file(path);
         const std::uint8_t* bytes = file.data();
         const std::size_t size = file.size();
-        const std::size_t saved = SavedUnits(bytes, size);
+        std::size_t saved = SavedShape(bytes, size);
         if (saved != std::u16string::npos && saved >= 2) {
             bool complete = false;
-            ReplaceLines(SplitSavedUnits(*this, bytes + 2, saved, complete));
-            if (whole) *whole = complete && !file.cutShort();
-            return true;
+            std::vector<std::u16string> lines;
+            if (SplitSavedUnits(*this, bytes + 2, saved, lines, complete)) {
+                ReplaceLines(std::move(lines));
+                if (whole) *whole = complete && !file.cutShort();
+                return true;
+            }
         }
+        if (saved != std::u16string::npos && !HexUnits(bytes + 2, 4 * saved)) saved = std::u16string::npos;
         if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
             // Little-endian but not the saved form (cut short, changed by hand): read in place.
             plain = Unscramble(*this, LittleEndianUnits{bytes + 2, (size - 2) / 2}, false);

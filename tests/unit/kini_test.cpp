@@ -389,6 +389,15 @@ TEST_F(KIniFile, PlainTextOrBrokenHexLoadsWithoutError) {
     WriteBytes("upper.kr", Utf16LeWithBom(u"64003E00620012000F00\r\n"));
     EXPECT_TRUE(doc.Load(Path("upper.kr")));
     EXPECT_EQ(Lines(doc), (std::vector<std::u16string>{u"a=b"}));
+    // The saved form's shape with one unit that is no hex digit is not the saved form, also
+    // when its low byte is one ('6' in U+0136).
+    for (const char16_t* text : {u"g4003e00620012000f00\r\n", u"\x0136" u"4003e00620012000f00\r\n"}) {
+        WriteBytes("near.kr", Utf16LeWithBom(text));
+        bool whole = true;
+        EXPECT_TRUE(doc.Load(Path("near.kr"), &whole));
+        EXPECT_FALSE(whole) << kplat::ToUtf8(text);
+        EXPECT_NE(Lines(doc), (std::vector<std::u16string>{u"a=b"})) << kplat::ToUtf8(text);
+    }
 }
 
 }  // namespace
