@@ -16,11 +16,12 @@ namespace {
 std::u16string EntryName(int n) { return u"I" + kstr::Decimal(n); }
 
 // The five texts of one entry line. The same as ReadPart(k, key) for k = 1 to 5, but the
-// line is looked up and split once: ReadPart(1) leaves parts 2 to 5 split and still encoded.
-KIdData ReadEntry(KIni& doc, const KVar& key) {
+// line is looked up and split once, in place.
+KIdData ReadEntry(const KIni& doc, const std::u16string& name) {
+    std::u16string_view parts[KIni::kParts];
+    KIni::PartViews(doc.ValueView(name), parts);
     KIdData d;
-    d.Text(1) = doc.ReadPart(1, key).View();
-    for (int k = 2; k <= 5; ++k) d.Text(k) = KIni::HexDecode(doc.Slot(k).View());
+    for (int k = 1; k <= 5; ++k) d.Text(k) = KIni::HexDecode(parts[k - 1]);
     return d;
 }
 
@@ -129,8 +130,7 @@ bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
     if (idle <= 0 || idle > kIdleLockDefault) idle = kIdleLockDefault;
     std::vector<std::pair<int, KIdData>> used;
     for (int n = 0; n < KIdTable::kSlots; ++n) {
-        const KVar key(EntryName(n));
-        KIdData d = ReadEntry(doc, key);
+        KIdData d = ReadEntry(doc, EntryName(n));
         // In use when any text is there, so an entry without a title keeps its ID and password.
         if (!d.AllEmpty()) {
             d.InUse = 1;

@@ -65,33 +65,13 @@ std::uint8_t ParseHexByte(std::u16string_view s) {
     return static_cast<std::uint8_t>(value & 0xFFu);
 }
 
-std::vector<std::uint8_t> HexBytes(std::u16string_view hex) {
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(hex.size() / 2 + 1);
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const std::size_t n = hex.size() - i < 2 ? 1 : 2;
-        const char16_t a = hex[i];
-        const int hi = HexDigit(a);
-        const int lo = n == 2 ? HexDigit(hex[i + 1]) : -1;
-        if (n == 2 && hi >= 0 && lo >= 0) {
-            bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));  // the common case, quickly
-        } else {
-            bytes.push_back(ParseHexByte(hex.substr(i, n)));
-        }
-    }
-    return bytes;
-}
-
-// Little-endian units from bytes; a last odd byte is a unit with a zero high byte.
-std::u16string UnitsOf(const std::vector<std::uint8_t>& bytes) {
-    std::u16string units;
-    units.reserve(bytes.size() / 2 + 1);
-    for (std::size_t i = 0; i < bytes.size(); i += 2) {
-        const unsigned lo = bytes[i];
-        const unsigned hi = i + 1 < bytes.size() ? bytes[i + 1] : 0u;
-        units.push_back(static_cast<char16_t>(lo | (hi << 8)));
-    }
-    return units;
+// The byte the pair of digits at `i` gives (a last lone digit alone).
+std::uint8_t HexByteAt(std::u16string_view hex, std::size_t i) {
+    const std::size_t n = hex.size() - i < 2 ? 1 : 2;
+    const int hi = HexDigit(hex[i]);
+    const int lo = n == 2 ? HexDigit(hex[i + 1]) : -1;
+    if (n == 2 && hi >= 0 && lo >= 0) return static_cast<std::uint8_t>(hi * 16 + lo);  // the common case, quickly
+    return ParseHexByte(hex.substr(i, n));
 }
 
 std::u16string JoinLines(const std::vector<std::u16string>& lines) {
@@ -471,16 +451,17 @@ std::vector<std::u16string> KIni::SplitLines(std::u16string_view text) {
 
 // ---- values ----
 
+std::u16string_view KIni::ValueView(std::u16string_view name) const {
+    const int i = FindLine(name);
+    if (i < 0) return {};
+    const std::u16string& line = lines_[static_cast<std::size_t>(i)];
+    return std::u16string_view(line).substr(line.find(u'=') + 1);
+}
+
 KVar& KIni::Read(const KVar& key) {
     const std::u16string name(key.AsText());
-    const int i = FindLine(name);
     KVar& slot = parts_[0];
-    if (i < 0) {
-        slot.SetText(std::u16string_view());
-    } else {
-        const std::u16string& line = lines_[static_cast<std::size_t>(i)];
-        slot.SetText(std::u16string_view(line).substr(line.find(u'=') + 1));
-    }
+    slot.SetText(ValueView(name));
     return slot;
 }
 
@@ -540,7 +521,13 @@ void KIni::WritePart(int n, const KVar& value, const KVar& key) {
 }
 
 void KIni::SplitParts(std::u16string_view text) {
-    for (auto& p : parts_) p.SetText(std::u16string_view());
+    std::u16string_view views[kParts];
+    PartViews(text, views);
+    for (int k = 0; k < kParts; ++k) parts_[k].SetText(views[k]);
+}
+
+void KIni::PartViews(std::u16string_view text, std::u16string_view (&parts)[kParts]) {
+    for (auto& p : parts) p = {};
     const std::size_t len = text.size();
     int part = 0;  // part of the marker seen last, 0 before the first
     std::size_t contentStart = 0;
@@ -554,7 +541,7 @@ void KIni::SplitParts(std::u16string_view text) {
                 continue;
             }
         }
-        if (part && i > contentStart) parts_[part - 1].SetText(text.substr(contentStart, i - contentStart));
+        if (part && i > contentStart) parts[part - 1] = text.substr(contentStart, i - contentStart);
         if (i == len) break;
         part = found;
         contentStart = i + 2;
@@ -576,9 +563,18 @@ std::u16string KIni::HexEncode(std::u16string_view text) {
 }
 
 std::u16string KIni::HexDecode(std::u16string_view hex) {
-    std::u16string units = UnitsOf(HexBytes(hex));
-    const auto zero = units.find(char16_t{0});
-    if (zero != std::u16string::npos) units.resize(zero);
+    // Each pair of digits is a byte (a last lone digit alone), each two bytes a unit, low byte
+    // first (a last odd byte a unit of its own); the text ends at its first zero unit.
+    const std::size_t bytes = (hex.size() + 1) / 2;
+    std::u16string units;
+    units.reserve(bytes / 2 + 1);
+    for (std::size_t b = 0; b < bytes; b += 2) {
+        const unsigned lo = HexByteAt(hex, 2 * b);
+        const unsigned hi = b + 1 < bytes ? HexByteAt(hex, 2 * b + 2) : 0u;
+        const char16_t unit = static_cast<char16_t>(lo | (hi << 8));
+        if (unit == 0) break;
+        units.push_back(unit);
+    }
     return units;
 }
 

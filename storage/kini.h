@@ -44,7 +44,13 @@ public:
     std::int32_t RandRange(std::int32_t a, std::int32_t b);
 
     // The pieces of the file format, public so that the clipboard and tests can use them.
+    static constexpr int kParts = 15;
     void SplitParts(std::u16string_view text);
+    // The parts SplitParts finds, as views into `text`; empty where a part is absent.
+    static void PartViews(std::u16string_view text, std::u16string_view (&parts)[kParts]);
+    // The value of the line named `name` as Read gives it, without a copy: valid until the
+    // lines change. Empty when there is no such line.
+    std::u16string_view ValueView(std::u16string_view name) const;
     KVar& Slot(int n) { return parts_[n - 1]; }
     static std::u16string HexEncode(std::u16string_view text);
     static std::u16string HexDecode(std::u16string_view hex);
@@ -65,7 +71,7 @@ private:
     void ReplaceLines(std::vector<std::u16string> lines);
 
     std::vector<std::u16string> lines_;
-    KVar parts_[15];
+    KVar parts_[kParts];
     std::int32_t seed_ = 1;
     struct Index;
     std::unique_ptr<Index> index_;
