@@ -311,54 +311,96 @@ struct ByteDigits {
 };
 constexpr ByteDigits kByteDigits;
 
-// The lines of a file in exactly the form Save writes (n units of four hex digits), unscrambled
-// and split as they are decoded, so that no full-size plain text is made on the way (fresh
-// memory is what a large file's start pays for most). Read as the general path reads: zero
-// units are dropped, and CR, LF and CR LF each end a line. `whole` as PlainIsWhole tells it.
-// False, with nothing in `out`, when a unit is not a hex digit: the file is not in that form.
-bool SplitSavedUnits(KIni& doc, const std::uint8_t* hex, std::size_t n, std::vector<std::u16string>& out, bool& whole) {
-    std::vector<std::u16string> lines;
-    std::u16string line;
-    bool zero = false, afterCr = false;
-    char16_t last[2] = {0, 0};
-    // Checked once at the end rather than unit by unit: any digit's 16 and any high byte.
-    unsigned bad = 0;
-    doc.SetSeed(KIni::kScrambleSeed);
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint8_t* u = hex + 8 * i;
-        const unsigned d0 = kByteDigits.value[u[0]], d1 = kByteDigits.value[u[2]];
-        const unsigned d2 = kByteDigits.value[u[4]], d3 = kByteDigits.value[u[6]];
-        bad |= (d0 | d1 | d2 | d3) & 16u;
-        bad |= u[1] | u[3] | u[5] | u[7];
-        const int packed = static_cast<int>((d0 << 4 | d1) | (d2 << 4 | d3) << 8);
-        const char16_t c = static_cast<char16_t>((packed - doc.RandRange(0, 9)) & 0xFFFF);
-        if (i + 2 >= n) last[i + 2 - n] = c;
+// The lines of a file in exactly the form Save writes (units of four hex digits), unscrambled
+// and split as they are decoded, a piece at a time, so that no full-size plain text is made
+// on the way (fresh memory is what a large file's start pays for most). Read as the general
+// path reads: zero units are dropped, and CR, LF and CR LF each end a line. `whole` as
+// PlainIsWhole tells it.
+class SavedDecoder {
+public:
+    explicit SavedDecoder(KIni& doc) : doc_(doc) { doc_.SetSeed(KIni::kScrambleSeed); }
+    ~SavedDecoder() {
+        line_.assign(line_.capacity(), u'\0');
+        kplat::Wipe(line_);
+        for (auto& l : lines_) kplat::Wipe(l);
+    }
+
+    // `count` units of the text: 8 bytes each, four hex digits as UTF-16.
+    void Feed(const std::uint8_t* hex, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t* u = hex + 8 * i;
+            const unsigned d0 = kByteDigits.value[u[0]], d1 = kByteDigits.value[u[2]];
+            const unsigned d2 = kByteDigits.value[u[4]], d3 = kByteDigits.value[u[6]];
+            // Checked once at the end rather than unit by unit: any digit's 16 and any high byte.
+            bad_ |= (d0 | d1 | d2 | d3) & 16u;
+            bad_ |= u[1] | u[3] | u[5] | u[7];
+            const int packed = static_cast<int>((d0 << 4 | d1) | (d2 << 4 | d3) << 8);
+            Take(static_cast<char16_t>((packed - doc_.RandRange(0, 9)) & 0xFFFF));
+        }
+    }
+
+    // False when a unit was not a hex digit: the file is not in the saved form.
+    bool Finish(std::vector<std::u16string>& out, bool& whole) {
+        if (bad_ != 0) return false;
+        if (!line_.empty()) lines_.emplace_back(line_);
+        whole = !zero_ && last_[0] == u'\r' && last_[1] == u'\n';
+        out = std::move(lines_);
+        lines_.clear();
+        return true;
+    }
+
+private:
+    void Take(char16_t c) {
+        last_[0] = last_[1];
+        last_[1] = c;
         if (c == 0) {
-            zero = true;
-            continue;
+            zero_ = true;
+            return;
         }
-        if (c == u'\n' && afterCr) {
-            afterCr = false;
-            continue;
+        if (c == u'\n' && afterCr_) {
+            afterCr_ = false;
+            return;
         }
-        afterCr = c == u'\r';
+        afterCr_ = c == u'\r';
         if (c == u'\r' || c == u'\n') {
-            lines.emplace_back(line);
-            line.clear();
+            lines_.emplace_back(line_);
+            line_.clear();
         } else {
-            line.push_back(c);
+            line_.push_back(c);
         }
     }
-    if (!line.empty()) lines.emplace_back(line);
-    line.assign(line.capacity(), u'\0');
-    kplat::Wipe(line);
-    if (bad != 0) {
-        for (auto& l : lines) kplat::Wipe(l);
-        return false;
+
+    KIni& doc_;
+    std::vector<std::u16string> lines_;
+    std::u16string line_;
+    bool zero_ = false, afterCr_ = false;
+    char16_t last_[2] = {0, 0};
+    unsigned bad_ = 0;
+};
+
+// A file in the saved form, read through a small buffer: a large file costs neither memory of
+// its size nor, under Wine, the page faults of a mapped view. False when the file is not in
+// that form or changed size while it was read.
+bool LoadSavedForm(KIni& doc, const std::u16string& path, std::vector<std::u16string>& lines, bool& whole) {
+    kplat::FileReader file(path);
+    const std::uint64_t size = file.size();
+    // The byte-order mark, at least two units of eight bytes and CR LF.
+    if (size < 2 + 16 + 4 || (size - 6) % 8 != 0 || size > kplat::kMaxFileBytes) return false;
+    std::uint64_t units = (size - 6) / 8;
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    if (file.Read(buffer.data(), 2) != 2 || buffer[0] != 0xFF || buffer[1] != 0xFE) return false;
+    SavedDecoder decoder(doc);
+    while (units > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(units, buffer.size() / 8));
+        if (file.Read(buffer.data(), 8 * want) != 8 * want) return false;
+        decoder.Feed(buffer.data(), want);
+        units -= want;
     }
-    whole = !zero && last[0] == u'\r' && last[1] == u'\n';
-    out = std::move(lines);
-    return true;
+    // CR LF, and nothing after it.
+    const bool closed = file.Read(buffer.data(), 5) == 4 && buffer[0] == u'\r' && buffer[1] == 0 &&
+                        buffer[2] == u'\n' && buffer[3] == 0;
+    kplat::Wipe(buffer);
+    return closed && decoder.Finish(lines, whole);
 }
 
 }  // namespace
@@ -371,6 +413,15 @@ void KIni::LoadPlainText(std::u16string_view text) { ReplaceLines(SplitLines(tex
 
 bool KIni::Load(const std::u16string& path, bool* whole) {
     if (!kplat::FileExists(path)) return false;
+    {
+        std::vector<std::u16string> lines;
+        bool complete = false;
+        if (LoadSavedForm(*this, path, lines, complete)) {
+            ReplaceLines(std::move(lines));
+            if (whole) *whole = complete;
+            return true;
+        }
+    }
     std::u16string plain;
     bool intact = false;
     {
@@ -378,15 +429,6 @@ bool KIni::Load(const std::u16string& path, bool* whole) {
         const std::uint8_t* bytes = file.data();
         const std::size_t size = file.size();
         std::size_t saved = SavedShape(bytes, size);
-        if (saved != std::u16string::npos && saved >= 2) {
-            bool complete = false;
-            std::vector<std::u16string> lines;
-            if (SplitSavedUnits(*this, bytes + 2, saved, lines, complete)) {
-                ReplaceLines(std::move(lines));
-                if (whole) *whole = complete && !file.cutShort();
-                return true;
-            }
-        }
         if (saved != std::u16string::npos && !HexUnits(bytes + 2, 4 * saved)) saved = std::u16string::npos;
         if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
             // Little-endian but not the saved form (cut short, changed by hand): read in place.

@@ -2,6 +2,7 @@
 // fills them with the platform's calls (kplatform_win.cpp); the native build with
 // stand-ins good enough for tests (kplatform_posix.cpp).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,6 +44,24 @@ private:
     const std::uint8_t* view_ = nullptr;
     std::size_t size_ = 0;
     bool cutShort_ = false;
+};
+// A file read from start to end in pieces of the caller's choosing. Throws KFileError when it
+// cannot be opened or read, as ReadWholeFile does.
+class FileReader {
+public:
+    explicit FileReader(const std::u16string& path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    // The size when the file was opened.
+    std::uint64_t size() const { return size_; }
+    // Up to n bytes; fewer only at the end of the file (0 there).
+    std::size_t Read(std::uint8_t* into, std::size_t n);
+
+private:
+    std::u16string path_;
+    std::intptr_t file_ = -1;
+    std::uint64_t size_ = 0;
 };
 // Writes to a temporary file in the same folder, flushes it and replaces `path` with it.
 // An existing file keeps its attributes and access rights, and its previous contents stay

@@ -205,6 +205,35 @@ void SecureWipe(void* data, std::size_t size) {
 
 std::u16string SystemErrorText(std::uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
 
+FileReader::FileReader(const std::u16string& path) : path_(path) {
+    const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail(u"Cannot open file ", path, errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        Fail(u"Cannot read file ", path, err);
+    }
+    file_ = fd;
+    size_ = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+FileReader::~FileReader() { ::close(static_cast<int>(file_)); }
+
+std::size_t FileReader::Read(std::uint8_t* into, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::read(static_cast<int>(file_), into + done, n - done);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            Fail(u"Cannot read file ", path_, errno);
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 FileView::FileView(const std::u16string& path) : copy_(ReadWholeFile(path, &cutShort_)) {}
 FileView::~FileView() { Wipe(copy_); }
 

@@ -4,6 +4,7 @@
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -224,6 +225,34 @@ bool CopyToNewFile(const std::u16string& from, const std::u16string& to) {
 }
 
 void SecureWipe(void* data, std::size_t size) { SecureZeroMemory(data, size); }
+
+FileReader::FileReader(const std::u16string& path) : path_(path) {
+    HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) Fail(path, GetLastError());
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(h, &size)) {
+        const DWORD err = GetLastError();
+        CloseHandle(h);
+        Fail(path, err);
+    }
+    file_ = reinterpret_cast<std::intptr_t>(h);
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+FileReader::~FileReader() { CloseHandle(reinterpret_cast<HANDLE>(file_)); }
+
+std::size_t FileReader::Read(std::uint8_t* into, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
+        if (!ReadFile(reinterpret_cast<HANDLE>(file_), into + done, want, &got, nullptr)) Fail(path_, GetLastError());
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
 
 FileView::FileView(const std::u16string& path) {
     {
