@@ -280,6 +280,7 @@ class Keyra:
         for fname, content in (files or {}).items():
             self.put(fname, content)
         self.proc = None
+        self.errf = None
         self.hwnd = None
         self.shown_after = -1.0  # seconds from process creation to the visible window
 
@@ -300,16 +301,25 @@ class Keyra:
         with open(self.file(fname), "rb") as f:
             return f.read()
 
-    def spawn(self):
+    def spawn(self, stderr=subprocess.DEVNULL):
         """Another start of the same executable file."""
         return subprocess.Popen(["wine", self.path], cwd=self.folder, env=self.env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                stdout=subprocess.DEVNULL, stderr=stderr)
 
     def start(self, await_free=True):
         if await_free:
             self.await_free()
-        self.proc = self.spawn()
+        # Wine's stderr to a file (a pipe would be held open by the wineserver it may start),
+        # so that a start that fails can say why.
+        self.errf = tempfile.TemporaryFile()
+        self.proc = self.spawn(stderr=self.errf)
         return self.proc
+
+    def wine_said(self):
+        if not self.errf:
+            return []
+        self.errf.seek(0)
+        return self.errf.read().decode("utf-8", "replace").strip().splitlines()[-3:]
 
     @staticmethod
     def await_free():
@@ -321,7 +331,8 @@ class Keyra:
         """Waits for this process's TFKeyra window and returns its kprobe description."""
         def mine():
             if self.proc.poll() is not None:
-                raise AssertionError("keyra ended (exit %s) before its window appeared" % self.proc.returncode)
+                raise AssertionError("keyra ended (exit %s) before its window appeared; wine said %r"
+                                     % (self.proc.returncode, self.wine_said()))
             # The window exists before it is laid out and placed; it is ready once shown.
             ans = try_probe("find", "TFKeyra", 2000, "visible")
             if ans:
@@ -338,8 +349,16 @@ class Keyra:
         return win
 
     def start_and_wait(self, await_free=True):
-        self.start(await_free)
-        return self.window()
+        """The program ends with exit code 0 on every path of its own; an exit code of 1 before
+        its window is Wine failing to start it, which is tried once more."""
+        for attempt in (1, 2):
+            self.start(await_free or attempt == 2)
+            try:
+                return self.window()
+            except AssertionError:
+                if attempt == 2 or self.proc.returncode != 1:
+                    raise
+                print("    wine did not start keyra (exit 1; %r); once more" % self.wine_said(), flush=True)
 
     def info(self):
         return probe("info", self.hwnd)["window"]
