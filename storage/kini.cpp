@@ -610,7 +610,18 @@ std::u16string KIni::HexDecode(std::u16string_view hex) {
     const std::size_t bytes = (hex.size() + 1) / 2;
     std::u16string units;
     units.reserve(bytes / 2 + 1);
-    for (std::size_t b = 0; b < bytes; b += 2) {
+    std::size_t b = 0;
+    // Four digits to a unit, quickly, as long as they are digits; the rest pair by pair.
+    const auto digit = [](char16_t c) -> unsigned { return c < 256 ? kByteDigits.value[c] : 16u; };
+    for (; 2 * b + 4 <= hex.size(); b += 2) {
+        const unsigned d0 = digit(hex[2 * b]), d1 = digit(hex[2 * b + 1]);
+        const unsigned d2 = digit(hex[2 * b + 2]), d3 = digit(hex[2 * b + 3]);
+        if ((d0 | d1 | d2 | d3) & 16u) break;
+        const char16_t unit = static_cast<char16_t>((d0 << 4 | d1) | (d2 << 4 | d3) << 8);
+        if (unit == 0) return units;
+        units.push_back(unit);
+    }
+    for (; b < bytes; b += 2) {
         const unsigned lo = HexByteAt(hex, 2 * b);
         const unsigned hi = b + 1 < bytes ? HexByteAt(hex, 2 * b + 2) : 0u;
         const char16_t unit = static_cast<char16_t>(lo | (hi << 8));

@@ -71,6 +71,9 @@ TEST(KIniHex, EncodeAndDecode) {
     // Pairs that are no hex give zero bytes; leading blanks are skipped inside a pair.
     EXPECT_EQ(KIni::HexDecode(u"zz00"), u"");
     EXPECT_EQ(KIni::HexDecode(u" a00"), u"\n");
+    // Whole units of digits around such a pair decode as ever.
+    EXPECT_EQ(KIni::HexDecode(u"6100 a006200"), u"a\nb");
+    EXPECT_EQ(KIni::HexDecode(u"610z6200"), u"ab");
     const std::u16string all = u"キー=値\\1\r\n\\F end";
     EXPECT_EQ(KIni::HexDecode(KIni::HexEncode(all)), all);
 }
