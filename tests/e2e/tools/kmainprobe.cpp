@@ -181,8 +181,16 @@ int CmdFront(int argc, wchar_t** argv) {
     return GetForegroundWindow() == h ? Emit("{\"ok\":true}") : Fail("the window did not come to the front");
 }
 
+LARGE_INTEGER g_pressAt{};
+
+LRESULT CALLBACK PressWatch(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == WM_LBUTTONDOWN) QueryPerformanceCounter(&g_pressAt);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Says "ready", then polls an edit box until it holds text; reports the milliseconds from the
-// ready line to the text's arrival, so a caller can time an action it starts right after.
+// ready line to the text's arrival, so a caller can time an action it starts right after, and
+// from the last left press the system took in before it ("pressms").
 int CmdWaitText(int argc, wchar_t** argv) {
     if (argc < 4) return Fail("usage: waittext <hwnd> <timeout ms>");
     HWND h = ParseHandle(argv[2]);
@@ -190,17 +198,31 @@ int CmdWaitText(int argc, wchar_t** argv) {
     const double timeout = _wtoi(argv[3]);
     LARGE_INTEGER freq, start, now;
     QueryPerformanceFrequency(&freq);
+    // Each left press anywhere, as the system takes it in: the count from the last one does
+    // not include the start of the program that made the click.
+    HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, PressWatch, GetModuleHandleW(nullptr), 0);
     std::printf("{\"ready\":true}\n");
     std::fflush(stdout);
     QueryPerformanceCounter(&start);
+    const auto msBetween = [&](const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
+        return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart);
+    };
     for (;;) {
         DWORD_PTR length = 0;
         SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 200, &length);
         QueryPerformanceCounter(&now);
-        const double ms = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
-        if (length > 0) return Emit("{\"ok\":true,\"ms\":" + Num(static_cast<long long>(ms)) + "}");
+        const double ms = msBetween(start, now);
+        if (length > 0) {
+            if (hook) UnhookWindowsHookEx(hook);
+            std::string json = "{\"ok\":true,\"ms\":" + Num(static_cast<long long>(ms));
+            if (g_pressAt.QuadPart != 0) json += ",\"pressms\":" + Num(static_cast<long long>(msBetween(g_pressAt, now)));
+            return Emit(json + "}");
+        }
         if (ms > timeout) return Fail("no text in time");
-        Sleep(1);
+        // The hook is called through this thread's messages.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
 }
 
