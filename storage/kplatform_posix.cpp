@@ -101,32 +101,16 @@ bool FileExists(const std::u16string& path) {
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, bool* cutShort) {
-    const std::string native = ToUtf8(path);
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) Fail(u"Cannot open file ", path, errno);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        Fail(u"Cannot read file ", path, err);
-    }
+    FileReader file(path);
     // One buffer of the file's size; the loop still copes with a file that changes size.
-    std::vector<std::uint8_t> bytes(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()));
     std::size_t done = 0;
     for (;;) {
         if (done == bytes.size()) bytes.resize(bytes.size() + 65536);
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            Fail(u"Cannot read file ", path, err);
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
+        done += file.Read(bytes.data() + done, bytes.size() - done);
+        if (done < bytes.size()) break;  // fewer bytes come only at the end
     }
-    ::close(fd);
-    if (cutShort) *cutShort = st.st_size > 0 && done < static_cast<std::size_t>(st.st_size);
+    if (cutShort) *cutShort = done < file.size();
     bytes.resize(done);
     return bytes;
 }

@@ -102,21 +102,11 @@ bool FileExists(const std::u16string& path) {
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, bool* cutShort) {
-    Handle h(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!h.ok()) Fail(path, GetLastError());
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(h.get(), &size)) Fail(path, GetLastError());
-    if (size.QuadPart > 0x7FFFFFFF) Fail(path, ERROR_FILE_TOO_LARGE);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(bytes.size() - done);
-        if (!ReadFile(h.get(), bytes.data() + done, want, &got, nullptr)) Fail(path, GetLastError());
-        if (got == 0) break;  // the file shrank under us
-        done += got;
-    }
+    FileReader file(path);
+    if (file.size() > 0x7FFFFFFF) Fail(path, ERROR_FILE_TOO_LARGE);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()));
+    // Fewer bytes when the file shrank under us.
+    const std::size_t done = file.Read(bytes.data(), bytes.size());
     if (cutShort) *cutShort = done < bytes.size();
     bytes.resize(done);
     return bytes;
