@@ -275,7 +275,7 @@ std::u16string Unscramble(KIni& doc, const Text& fileText, bool stopAtZero = tru
 
 // n when the bytes have the shape Save writes for a text of n units: the byte-order mark, 4n
 // units and CR LF. npos for anything else (a file cut short at any byte among them). Whether
-// the 4n units are all hex digits is seen while they are decoded.
+// the 4n units are all hex digits HexUnits tells.
 std::size_t SavedShape(const std::uint8_t* bytes, std::size_t size) {
     constexpr std::size_t kNone = std::u16string::npos;
     if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE || size % 2 != 0) return kNone;
