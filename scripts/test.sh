@@ -165,8 +165,8 @@ if [ "$win_ok" -eq 1 ]; then
         done
         if [ "$e2e_ok" -eq 1 ]; then
             say "packing the release ZIP"
-            built keyra_chm
-            ( cd "$WIN" && rm -f keyra-*.zip && cpack ) >"$OUT/package.log" 2>&1 || show_log "$OUT/package.log"
+            rm -f "$WIN"/keyra-*.zip "$WIN/SHA256SUMS"
+            cmake --build --preset windows -j 2 --target keyra_zip >"$OUT/package.log" 2>&1 || show_log "$OUT/package.log"
             say "running end-to-end tests"
             timeout 1200 python3 tests/e2e/harness.py --exe "$WIN/keyra.exe" --kprobe "$WIN/kprobe.exe" \
                 --results "$OUT/e2e.json" 2>&1 | tee "$OUT/e2e.log" | sed 's/^/    /'
