@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds everything and runs every test layer: native unit tests (ASan/UBSan), the unit and
-# Windows tests under Wine, the fuzz targets and the end-to-end tests. The last line is "N passed, N failed".
+# Windows tests under Wine, the fuzz targets, the end-to-end tests and two builds of the release
+# that must be the same bytes. The last line is "N passed, N failed".
 set -u
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT" || exit 1
@@ -185,6 +186,17 @@ if [ "$win_ok" -eq 1 ]; then
     fi
     keyra_wine_cleanup 2>/dev/null || true
     trap - EXIT
+fi
+
+# ---- reproducible release ----
+# Two clean clones of the commit, built one after the other in folders of different lengths,
+# must give the same keyra.exe, keyra.chm, ZIP and SHA256SUMS (about a minute and a half).
+say "building the commit twice to compare the bytes"
+if timeout 1200 bash scripts/check-reproducible.sh >"$OUT/reproducible.log" 2>&1; then
+    record "reproducible release (2 builds)" 1 0 "$(tail -n 1 "$OUT/reproducible.log" | grep -o 'ZIP [0-9a-f]\{12\}')"
+else
+    record "reproducible release (2 builds)" 0 1
+    show_log "$OUT/reproducible.log"
 fi
 
 echo
