@@ -293,7 +293,9 @@ Problem MakeEntry(const Parser& p, const std::array<int, kColumns>& col, Entry& 
         if (!p.Field(col[kNotes]).empty()) d.Memo += u"\r\n";
     }
     Crlf(p.Field(col[kNotes]), d.Memo);
-    if (d.Title.empty()) d.Title = HostOf(d.Url);
+    // A row with a group number is Keyra's own, whose empty title stays so; elsewhere an entry
+    // without a title is named after its site.
+    if (d.Title.empty() && e.group == 0) d.Title = HostOf(d.Url);
     for (part = 1; part <= 4; ++part) {
         if (d.Text(part).size() > static_cast<std::size_t>(KIdData::kFieldMax)) return Problem::TooLong;
     }

@@ -41,7 +41,8 @@ struct ReadResult {
 
 // Reads a whole CSV file. The encoding is found from a byte-order mark (UTF-8, UTF-16 LE/BE),
 // else UTF-8 when the bytes are valid UTF-8, else CP932. The first row names the columns;
-// rows whose five texts are all empty are left out. Line breaks in a title or URL become a
+// rows whose five texts are all empty are left out. A row without a title takes the URL's
+// host, unless it has a group number (Keyra's own export keeps an empty title). Line breaks in a title or URL become a
 // space each, those in the memo CR LF. Nothing is read when any row breaks a rule.
 ReadResult Read(const std::uint8_t* data, std::size_t size);
 
