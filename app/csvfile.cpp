@@ -1,5 +1,6 @@
 #include "app/csvfile.h"
 
+#include <algorithm>
 #include <functional>
 #include <string_view>
 #include <unordered_map>
@@ -151,33 +152,35 @@ Parser::Status Parser::Next() {
         std::u16string& f = NewField();
         if (i_ < n && s_[i_] == u'"') {
             blank_ = false;
-            for (++i_;;) {
-                if (i_ >= n) return Unclosed;
-                const char16_t c = s_[i_++];
-                if (c == u'"') {
-                    if (i_ >= n || s_[i_] != u'"') break;
-                    ++i_;
-                } else if (c == 0) {
-                    return Nul;
-                } else if (c == u'\n' || (c == u'\r' && (i_ >= n || s_[i_] != u'\n'))) {
-                    ++line_;
-                }
+            // The closing quote first, so the field's buffer is sized once and never left behind.
+            std::size_t close = i_ + 1;
+            while (close < n && (s_[close] != u'"' || (close + 1 < n && s_[close + 1] == u'"')))
+                close += s_[close] == u'"' ? 2 : 1;
+            if (close >= n) return Unclosed;
+            f.reserve(close - i_);
+            for (std::size_t k = i_ + 1; k < close; ++k) {
+                const char16_t c = s_[k];
+                if (c == 0) return Nul;
+                if (c == u'\n' || (c == u'\r' && s_[k + 1] != u'\n')) ++line_;
                 f.push_back(c);
+                if (c == u'"') ++k;
             }
+            i_ = close + 1;
         }
         // Unquoted text, or what follows a closing quote, is taken as it stands.
-        while (i_ < n && s_[i_] != u',' && s_[i_] != u'\r' && s_[i_] != u'\n') {
-            if (s_[i_] == 0) return Nul;
-            f.push_back(s_[i_++]);
-            blank_ = false;
-        }
+        const std::size_t end = std::min(s_.find_first_of(u",\r\n", i_), n);
+        const std::u16string_view rest = s_.substr(i_, end - i_);
+        if (rest.find(u'\0') != std::u16string_view::npos) return Nul;
+        if (!rest.empty()) blank_ = false;
+        f.append(rest);
+        i_ = end;
         if (i_ >= n) return Row;
-        const char16_t end = s_[i_++];
-        if (end == u',') {
+        const char16_t sep = s_[i_++];
+        if (sep == u',') {
             blank_ = false;
             continue;
         }
-        if (end == u'\r' && i_ < n && s_[i_] == u'\n') ++i_;
+        if (sep == u'\r' && i_ < n && s_[i_] == u'\n') ++i_;
         ++line_;
         return Row;
     }
@@ -280,19 +283,23 @@ Problem MakeEntry(const Parser& p, const std::array<int, kColumns>& col, Entry& 
         const std::u16string_view one = p.Field(col[part == 2 ? kUser : kPassword]);
         if (one.find_first_of(u"\r\n") != std::u16string_view::npos) return Problem::LineBreak;
     }
+    // Each buffer is sized before it is filled: no copy of a text is left behind in freed memory.
+    const std::u16string_view group = Trim(p.Field(col[kGroup])), notes = p.Field(col[kNotes]);
+    d.Title.reserve(p.Field(col[kTitle]).size());
     OneLine(p.Field(col[kTitle]), d.Title);
     d.Id = p.Field(col[kUser]);
     d.Password = p.Field(col[kPassword]);
+    d.Url.reserve(p.Field(col[kUrl]).size());
     OneLine(p.Field(col[kUrl]), d.Url);
-    const std::u16string_view group = Trim(p.Field(col[kGroup]));
+    d.Memo.reserve(group.size() + 8 + 2 * notes.size());
     e.group = GroupNumber(group);
     if (e.group == 0 && !group.empty()) {
         // A folder of another program: the memo's first line, where the search finds it.
         d.Memo = u"フォルダー：";
         OneLine(group, d.Memo);
-        if (!p.Field(col[kNotes]).empty()) d.Memo += u"\r\n";
+        if (!notes.empty()) d.Memo += u"\r\n";
     }
-    Crlf(p.Field(col[kNotes]), d.Memo);
+    Crlf(notes, d.Memo);
     // A row with a group number is Keyra's own, whose empty title stays so; elsewhere an entry
     // without a title is named after its site.
     if (d.Title.empty() && e.group == 0) d.Title = HostOf(d.Url);

@@ -65,6 +65,7 @@ struct Plan {
 // is never used.
 Plan PlanImport(const KIdTable& table, int currentGroup, const std::vector<Entry>& entries);
 // Puts the entries into the slots of a plan that fits, moving their texts out of `entries`.
+// The skipped ones keep theirs: Wipe `entries` afterwards.
 void ApplyImport(KIdTable& table, const Plan& plan, std::vector<Entry>& entries);
 
 // The used entries of the ten groups in index order as a CSV file: UTF-8 with a byte-order
