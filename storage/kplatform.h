@@ -13,6 +13,9 @@ namespace kplat {
 
 // Bytes in the system ANSI code page to UTF-16.
 std::u16string AnsiToUtf16(std::string_view bytes);
+// Bytes in code page 932 (Japanese) to UTF-16, into `out`; false, `out` empty, when they hold
+// a sequence the code page does not define.
+bool Cp932ToUtf16(std::string_view bytes, std::u16string& out);
 
 // Locale-aware comparison without regard to letter case; 0 when equal.
 int CompareNoCase(std::u16string_view a, std::u16string_view b);

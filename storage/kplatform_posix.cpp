@@ -1,6 +1,7 @@
 // Native stand-ins for the Windows seams: Windows-1252 as the ANSI code page, simple
 // Unicode upper-casing for case-insensitive names, files through POSIX calls.
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +75,29 @@ std::u16string AnsiToUtf16(std::string_view bytes) {
         out.push_back(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : static_cast<char16_t>(b));
     }
     return out;
+}
+
+bool Cp932ToUtf16(std::string_view bytes, std::u16string& out) {
+    out.clear();
+    if (bytes.empty()) return true;
+    const iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    // Each byte gives at most one unit; the units are written straight into `out`.
+    out.resize(bytes.size());
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* to = reinterpret_cast<char*>(out.data());
+    std::size_t toLeft = out.size() * 2;
+    const bool ok = iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
+    iconv_close(cd);
+    if (!ok) {
+        Wipe(out);
+        return false;
+    }
+    out.resize((out.size() * 2 - toLeft) / 2);
+    auto* b = reinterpret_cast<unsigned char*>(out.data());
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
+    return true;
 }
 
 std::u16string FoldCase(std::u16string_view text) {

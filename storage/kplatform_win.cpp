@@ -64,6 +64,22 @@ std::u16string AnsiToUtf16(std::string_view bytes) {
     return U(out);
 }
 
+bool Cp932ToUtf16(std::string_view bytes, std::u16string& out) {
+    out.clear();
+    if (bytes.empty()) return true;
+    if (bytes.size() > 0x7FFFFFFF) return false;
+    // Each byte gives at most one unit, so one buffer of the input's size takes it all.
+    out.resize(bytes.size());
+    const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                      reinterpret_cast<wchar_t*>(out.data()), static_cast<int>(out.size()));
+    if (n <= 0) {
+        Wipe(out);
+        return false;
+    }
+    out.resize(static_cast<std::size_t>(n));
+    return true;
+}
+
 int CompareNoCase(std::u16string_view a, std::u16string_view b) {
     const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, reinterpret_cast<const wchar_t*>(a.data()),
                                  static_cast<int>(a.size()), reinterpret_cast<const wchar_t*>(b.data()),
