@@ -1,7 +1,9 @@
 """The help menu item, the help file's pages as the built file holds them, and the title row's
 minimize button."""
 
+import glob
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -100,11 +102,28 @@ def test_help_shows_the_help_file_and_a_missing_one_is_no_error(fx):
 PAGES = {  # page: a phrase it must hold
     "generator.html": "名前 + 数字 + 記号 + グループ",
     "options.html": "起動時に暗証番号を入力する",
-    "pin.html": "10 分たったとき",
+    "pin.html": "10分たったとき",
     "master.html": "データを取り戻す方法はありません",
     "search.html": "パスワードは検索しません",
-    "clipboard.html": "約 12 秒後",
+    "clipboard.html": "約12秒後",
+    "list.html": "保存ボタンはありません",
+    "datafile.html": "keyra.kr.conflict",
+    "import.html": "暗号化されずに入ります",
+    "trouble.html": "暗証番号を忘れた",
 }
+SOURCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+
+def menu_captions():
+    """Every menu caption of the program as the user sees it, without the access key's "&"."""
+    captions = set()
+    # The main menu's captions may live in any file of ui/.
+    for path in glob.glob(os.path.join(SOURCES, "ui", "*.cpp")) + glob.glob(os.path.join(SOURCES, "generator", "*.cpp")):
+        with open(path, encoding="utf-8") as f:
+            for c in re.findall(r'[Lu]"([^"\\]*\(&[A-Za-z]\)[^"\\]*)"', f.read()):
+                captions.add(c.replace("&", ""))
+    check(len(captions) > 10, "menu captions found in the sources: %r" % sorted(captions))
+    return captions
 
 
 @test
@@ -114,8 +133,17 @@ def test_built_help_file_holds_every_window_page_and_a_title_in_its_code_page(fx
     for page, phrase in PAGES.items():
         check(page in files, "%s is in keyra.chm" % page)
         check(phrase in files[page].decode("utf-8"), "%s says %r" % (page, phrase))
-        check('value="%s"' % page in toc, "the contents list %s" % page)
     check("マスターパスワード" in toc, "the contents read in code page 932")
+    index = files["keyra.hhk"].decode("cp932")
+    for page in set(re.findall(r'value="([^"]+\.html)"', toc + index)):
+        check(page in files, "%s, named by the contents or the index, is in keyra.chm" % page)
+    captions = menu_captions()
+    for page in (n for n in files if n.endswith(".html")):
+        text = files[page].decode("utf-8")
+        check('value="%s"' % page in toc, "the contents list %s" % page)
+        check(not re.search(r"&(?:amp;)?[A-Za-z]\)", text), "%s writes no \"&\" in a menu name" % page)
+        for quoted in re.findall(r"(?:「|<td>)([^「」<>]*\([A-Za-z]\)(?:\.\.\.)?)(?:」|</td>)", text):
+            check(quoted in captions, "%s names the menu item %r as the menus have it" % (page, quoted))
     system = system_records(files["#SYSTEM"])
     check_eq(system[3], "Keyra ヘルプ".encode("cp932") + b"\0", "the title in #SYSTEM")
     check_eq(struct.unpack_from("<I", system[4])[0], 0x411, "the language of #SYSTEM")
