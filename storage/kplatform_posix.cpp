@@ -218,7 +218,4 @@ std::size_t FileReader::Read(std::uint8_t* into, std::size_t n) {
     return done;
 }
 
-FileView::FileView(const std::u16string& path) : copy_(ReadWholeFile(path, &cutShort_)) {}
-FileView::~FileView() { Wipe(copy_); }
-
 }  // namespace kplat
