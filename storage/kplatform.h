@@ -75,6 +75,9 @@ using SaveStepHook = std::uint32_t (*)(SaveStep step);
 void SetSaveStepHook(SaveStepHook hook);  // nullptr: no hook
 std::uint32_t SaveStepFault(SaveStep step);  // 0, or the hook's error code
 
+// Today's month (1..12) and day (1..31) by the local clock.
+void LocalDate(int& month, int& day);
+
 // The system's text for an error code (GetLastError / errno), without a trailing line break.
 std::u16string SystemErrorText(std::uint32_t code);
 

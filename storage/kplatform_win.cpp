@@ -244,4 +244,11 @@ std::size_t FileReader::Read(std::uint8_t* into, std::size_t n) {
     return done;
 }
 
+void LocalDate(int& month, int& day) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    month = t.wMonth;
+    day = t.wDay;
+}
+
 }  // namespace kplat
