@@ -1,15 +1,15 @@
+// The document's data file: the marker line, the twenty settings, one line per used entry and
+// the generator's lines, scrambled, or sealed under the master password.
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/kengine.h"
+#include "app/document.h"
 #include "core/kerror.h"
-#include "app/settings.h"
 #include "core/kstr.h"
 #include "storage/kini.h"
 #include "storage/kplatform.h"
 #include "storage/kvar.h"
-#include "storage/kvault.h"
 
 namespace {
 
@@ -34,9 +34,9 @@ std::u16string FileNameOf(const std::u16string& path) {
     return cut == std::u16string::npos ? path : path.substr(cut + 1);
 }
 
-// SaveAll counts the document's lines in "$Lines" after the settings and closes it with
-// "$End" and the same count, so that a text cut at a line boundary is noticed too. Older
-// copies read past both lines; their files have neither and are taken as they are.
+// Save counts the document's lines in "$Lines" after the settings and closes it with "$End"
+// and the same count, so that a text cut at a line boundary is noticed too. Older copies read
+// past both lines; their files have neither and are taken as they are.
 bool LinesComplete(KIni& doc) {
     const int n = doc.LineCount();
     const std::u16string count = kstr::Decimal(n);
@@ -60,69 +60,71 @@ std::u16string SetAside(const std::u16string& path) {
     return {};
 }
 
-// The sealed document's text into `doc`, once the user has given its password. False when the
-// container cannot be read or the user gave up; the file is not touched either way.
-bool OpenSealed(KEngine& engine, KIni& doc, KDataHost& host) {
-    kvault::Header header;
-    if (!kvault::ReadHeader(doc, header) || !engine.Cipher) {
-        host.ShowMessage(u"データファイルを読み込めません。壊れているか、新しい版の Keyra で保存されたファイルです。");
-        return false;
-    }
-    std::u16string plain;
-    KMasterKey key;
-    const bool opened = host.AskMasterPassword([&](const std::u16string& password) {
-        if (!kvault::Open(*engine.Cipher, header, password, key, plain)) return false;
-        // A file sealed with a lower count is sealed again at today's count.
-        if (key.Iterations() < KMasterKey::kIterations) key.Create(*engine.Cipher, password);
-        return true;
-    });
-    if (!opened) {
-        engine.StartCancelled = 1;
-        return false;
-    }
-    doc.LoadPlainText(plain);
-    kplat::Wipe(plain);
-    engine.Master.MoveFrom(key);
-    engine.FileSealed = 1;
-    return true;
-}
-
 }  // namespace
 
-bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
+KLoadResult KDocument::Load(const KDataPaths& paths, const KMasterKey* key) {
+    KLoadResult result;
     KIni doc;
+    KMasterKey opened;
+    bool sealed = false, keepDataFile = false;
     // A read error throws out of Load before anything here has been changed.
-    const bool fromBackup = !kplat::FileExists(DataPath) && kplat::FileExists(BackupPath());
-    if (!kplat::FileExists(DataPath) && !fromBackup) {
-        doc.Load(InitialPath);  // missing too: every setting takes its default
+    const bool fromBackup = !kplat::FileExists(paths.Data) && kplat::FileExists(paths.Backup());
+    if (!kplat::FileExists(paths.Data) && !fromBackup) {
+        doc.Load(paths.Initial);  // missing too: every setting takes its default
     } else {
         // Without the data file but with its backup (a save ended half-way), the backup is
         // the data: the next saves would otherwise replace it with defaults.
-        const std::u16string path = fromBackup ? BackupPath() : DataPath;
+        const std::u16string path = fromBackup ? paths.Backup() : paths.Data;
         bool whole = true;
         doc.Load(path, &whole);
-        const bool sealed = kvault::IsContainer(doc);
-        if (sealed && !OpenSealed(*this, doc, host)) return false;
+        sealed = kvault::IsContainer(doc);
+        if (sealed) {
+            kvault::Header header;
+            if (!kvault::ReadHeader(doc, header) || !cipher_) {
+                result.Status = KLoadStatus::NotKeyra;
+                result.Messages.push_back(
+                    u"データファイルを読み込めません。壊れているか、新しい版の Keyra で保存されたファイルです。");
+                return result;
+            }
+            if (!key) {
+                result.Status = KLoadStatus::NeedsKey;
+                result.Salt = header.salt;
+                result.Iterations = header.iterations;
+                return result;
+            }
+            std::u16string plain;
+            if (!kvault::OpenWith(header, *key, plain)) {
+                result.Status = KLoadStatus::WrongKey;
+                return result;
+            }
+            doc.LoadPlainText(plain);
+            kplat::Wipe(plain);
+            opened = *key;
+        }
         if (doc.ReadDef(KVar(0), KVar(u"Keyra")).AsReal() == 0) {
-            host.ShowMessage(u"Keyra のデータファイルではありません");
-            return false;
+            result.Status = KLoadStatus::NotKeyra;
+            result.Messages.push_back(kRefusal);
+            return result;
         }
         if (fromBackup) {
-            host.ShowMessage(u"データファイルがないため、バックアップ " + FileNameOf(path) + u" を読み込みました。");
+            result.FromBackup = true;
+            result.Messages.push_back(u"データファイルがないため、バックアップ " + FileNameOf(path) +
+                                      u" を読み込みました。");
         } else if (!sealed && (!whole || !LinesComplete(doc))) {
             // What could be read is used; the file's bytes are kept as they are.
-            const std::u16string aside = SetAside(DataPath);
-            KeepDataFile = aside.empty() ? 1 : 0;
-            host.ShowMessage(aside.empty()
-                                 ? std::u16string(u"データファイルが壊れています。読み取れた分だけを読み込みました。\r\n"
-                                                  u"元のファイルを別の名前で残せないため、残せるまで上書きしません。")
-                                 : u"データファイルが壊れています。読み取れた分だけを読み込みました。\r\n"
-                                   u"元のファイルは " + FileNameOf(aside) + u" として残してあります。");
+            result.Damaged = true;
+            const std::u16string aside = SetAside(paths.Data);
+            keepDataFile = aside.empty();
+            result.Messages.push_back(aside.empty()
+                                          ? std::u16string(u"データファイルが壊れています。読み取れた分だけを読み込みました。\r\n"
+                                                           u"元のファイルを別の名前で残せないため、残せるまで上書きしません。")
+                                          : u"データファイルが壊れています。読み取れた分だけを読み込みました。\r\n"
+                                            u"元のファイルは " + FileNameOf(aside) + u" として残してあります。");
         }
     }
 
-    // Everything is taken out of the document first, so that the engine and the table
-    // change only once the whole file has been understood.
+    // Everything is taken out of the file first, so that the document changes only once the
+    // whole file has been understood.
     KSettings s = ReadSettings(doc);
     ClampSettings(s);
     std::int32_t idle = doc.ReadDef(KVar(kIdleLockDefault), KVar(kIdleLockKey)).AsInt();
@@ -138,58 +140,56 @@ bool KEngine::LoadAll(KIdTable& table, KDataHost& host) {
         }
     }
 
-    int width = 0, height = 0;
-    host.ScreenSize(width, height);
-    ClampWindowPosition(s.Top, s.Left, width, height);
-    static_cast<KSettings&>(*this) = std::move(s);
-    IdleLockSeconds = idle;
-    host.SetWindowTopLeft(Top, Left);
-
+    settings_ = std::move(s);
+    idleLockSeconds_ = idle;
     std::size_t next = 0;
     for (int n = 0; n < KIdTable::kSlots; ++n) {
-        KIdData& slot = table[n];
+        KIdData& slot = entries_[n];
         if (next < used.size() && used[next].first == n) {
             slot = std::move(used[next].second);
             ++next;
         } else {
             slot.InUse = 0;
+            slot.ClearTexts();
         }
     }
-
-    host.SetPaintColor(FormColor);
-    host.MaskPassword();
-    host.LoadGeneratorData(doc);
-    return true;
+    generator_ = ReadGeneratorPosition(doc);
+    int month = 1, day = 1;
+    kplat::LocalDate(month, day);
+    if (!words_.LoadLines(doc, MonthDay(month, day))) result.Messages.push_back(KWordListData::kNoSlotMessage);
+    master_.MoveFrom(opened);
+    fileSealed_ = sealed;
+    keepDataFile_ = keepDataFile;
+    Changed(KChange::Loaded);
+    return result;
 }
 
-void KEngine::SaveAll(const KIdTable& table, KDataHost& host) {
-    if (KeepDataFile) {
-        if (kplat::FileExists(DataPath) && SetAside(DataPath).empty())
-            throw KFileError(u"壊れたデータファイルを別の名前で残せないため、保存できません。\r\n" + DataPath);
-        KeepDataFile = 0;
+void KDocument::Save(const KDataPaths& paths) {
+    if (keepDataFile_) {
+        if (kplat::FileExists(paths.Data) && SetAside(paths.Data).empty())
+            throw KFileError(u"壊れたデータファイルを別の名前で残せないため、保存できません。\r\n" + paths.Data);
+        keepDataFile_ = false;
     }
     KIni doc;
     doc.Write(KVar(u"0.3"), KVar(u"Keyra"));
-    KSettings s = *this;
-    s.Top = host.WindowTop();
-    s.Left = host.WindowLeft();
-    WriteSettings(doc, s);
-    if (IdleLockSeconds != kIdleLockDefault) doc.Write(KVar(IdleLockSeconds), KVar(kIdleLockKey));
+    WriteSettings(doc, settings_);
+    if (idleLockSeconds_ != kIdleLockDefault) doc.Write(KVar(idleLockSeconds_), KVar(kIdleLockKey));
     doc.Write(KVar(0), KVar(kLinesKey));  // the count is known at the end
     for (int n = 0; n < KIdTable::kSlots; ++n) {
-        const KIdData& d = table[n];
+        const KIdData& d = entries_[n];
         if (d.InUse != 1) continue;
         const KVar key(EntryName(n));
         for (int k = 1; k <= 5; ++k) doc.WritePart(k, KVar(d.Text(k)), key);
     }
-    host.SaveGeneratorData(doc);
+    WriteGeneratorPosition(doc, generator_);
+    words_.SaveLines(doc);
     const int lines = doc.LineCount() + 1;
     doc.Write(KVar(lines), KVar(kLinesKey));
     doc.AppendLine(std::u16string(kEndKey) + u"=" + kstr::Decimal(lines));
     // Written to a temporary file and swapped in; on failure this throws and the old file stays.
-    if (!Master.Active()) {
-        doc.Save(DataPath, BackupPath());
-        FileSealed = 0;
+    if (!master_.Active()) {
+        doc.Save(paths.Data, paths.Backup());
+        fileSealed_ = false;
         return;
     }
     KIni sealed;
@@ -197,16 +197,41 @@ void KEngine::SaveAll(const KIdTable& table, KDataHost& host) {
         std::u16string plain = doc.PlainText();
         doc.Clear();
         try {
-            kvault::Seal(Master, plain, sealed);
+            kvault::Seal(master_, plain, sealed);
         } catch (...) {
             kplat::Wipe(plain);
             throw;
         }
         kplat::Wipe(plain);
     }
-    sealed.Save(DataPath, BackupPath());
+    sealed.Save(paths.Data, paths.Backup());
     // The first sealed save would leave the readable file behind as the backup.
-    if (!FileSealed && kplat::FileExists(BackupPath()))
-        kplat::ReplaceFileContents(BackupPath(), kplat::ReadWholeFile(DataPath));
-    FileSealed = 1;
+    if (!fileSealed_ && kplat::FileExists(paths.Backup()))
+        kplat::ReplaceFileContents(paths.Backup(), kplat::ReadWholeFile(paths.Data));
+    fileSealed_ = true;
+}
+
+void KDocument::SetMasterPassword(std::u16string_view password) {
+    if (password.empty()) {
+        master_.Clear();
+    } else {
+        if (!cipher_) throw KError(u"暗号化の機能を使えないため、マスターパスワードを設定できません。");
+        master_.Create(*cipher_, password);
+    }
+    Changed(KChange::MasterKey);
+}
+
+void KDocument::Changed(KChange what) {
+    if (OnChanged) OnChanged(what);
+}
+
+KLoadResult LoadWithPassword(KDocument& doc, const KDataPaths& paths, const KLoadResult& asked,
+                             std::u16string_view password) {
+    if (!doc.Cipher()) return asked;
+    KMasterKey key;
+    key.Derive(*doc.Cipher(), password, asked.Salt, asked.Iterations);
+    KLoadResult result = doc.Load(paths, &key);
+    if (result.Status == KLoadStatus::Loaded && doc.Master().Iterations() < KMasterKey::kIterations)
+        doc.SetMasterPassword(password);
+    return result;
 }

@@ -2,13 +2,13 @@
 
 #include "app/kengine.h"
 
-KPasteInput PasteInputFrom(const KEngine& engine, std::uintptr_t memoWindow) {
+KPasteInput PasteInputFrom(const KEngine& engine, const KSettings& settings, std::uintptr_t memoWindow) {
     KPasteInput in;
-    in.PasteMode = engine.PasteMode;
-    in.PasteWait = engine.PasteWait;
+    in.PasteMode = settings.PasteMode;
+    in.PasteWait = settings.PasteWait;
     in.MemoTarget = engine.MemoTarget;
-    in.EnterMode = engine.EnterMode;
-    in.ClearMode = engine.ClearMode;
+    in.EnterMode = settings.EnterMode;
+    in.ClearMode = settings.ClearMode;
     in.TargetWindow = engine.TargetWindow;
     in.TargetProcess = engine.TargetProcess;
     in.TargetThread = engine.TargetThread;
@@ -22,8 +22,8 @@ KPasteInput PasteInputFrom(const KEngine& engine, std::uintptr_t memoWindow) {
     return in;
 }
 
-int PasteToTarget(KEngine& engine, std::uintptr_t memoWindow, KPasteExecutor& exec) {
+int PasteToTarget(KEngine& engine, const KSettings& settings, std::uintptr_t memoWindow, KPasteExecutor& exec) {
     if (engine.MemoTarget == 1) engine.TargetWindow = memoWindow;
-    PasteInto(PasteInputFrom(engine, memoWindow), exec);
+    PasteInto(PasteInputFrom(engine, settings, memoWindow), exec);
     return 0;
 }

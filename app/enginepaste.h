@@ -6,9 +6,10 @@
 #include "input/paste.h"
 
 struct KEngine;
+struct KSettings;
 
-KPasteInput PasteInputFrom(const KEngine& engine, std::uintptr_t memoWindow);
+KPasteInput PasteInputFrom(const KEngine& engine, const KSettings& settings, std::uintptr_t memoWindow);
 
 // With MemoTarget 1 the target becomes the memo box first (and stays so in the engine).
 // Always returns 0; a paste whose target never came to the front has been refused.
-int PasteToTarget(KEngine& engine, std::uintptr_t memoWindow, KPasteExecutor& exec);
+int PasteToTarget(KEngine& engine, const KSettings& settings, std::uintptr_t memoWindow, KPasteExecutor& exec);

@@ -37,10 +37,10 @@ KListMenuState ListMenuRules(const KEngine& engine, const KIdTable& table, int s
     return state;
 }
 
-int KEntryOps::GroupButtonCount() const {
+int GroupButtonCount(const KSettings& settings) {
     // A data file edited by hand may hold any count; group numbers above 10 would reach
     // past the table.
-    return std::clamp<int>(engine_.ShortButtonNum, 5, KIdTable::kGroups);
+    return std::clamp<int>(settings.ShortButtonNum, 5, KIdTable::kGroups);
 }
 
 int KEntryOps::SelectedRow() {
@@ -76,20 +76,35 @@ void KEntryOps::ShowEntry(int index) {
 }
 
 void KEntryOps::StoreEntry(int index) {
+    // Locked, the fields are empty: storing them would empty the entry.
+    if (!Reachable()) return;
     KIdData& e = table_[index];
-    e.InUse = 1;
-    for (int n = 1; n <= kEntryTexts; ++n) e.Text(n) = view_.FieldText(n);
-    if (e.AllEmpty()) e.InUse = 0;
+    bool changed = false;
+    for (int n = 1; n <= kEntryTexts; ++n) {
+        std::u16string text = view_.FieldText(n);
+        if (text == e.Text(n)) {
+            WipeText(text);
+            continue;
+        }
+        WipeText(e.Text(n));
+        e.Text(n) = std::move(text);
+        changed = true;
+    }
+    const std::int32_t inUse = e.AllEmpty() ? 0 : 1;
+    changed = changed || inUse != e.InUse;
+    e.InUse = inUse;
+    if (changed) doc_.Changed(KChange::Entries);
 }
 
 void KEntryOps::MarkGroupButton() {
     const int last = view_.BankLastIndex();
-    view_.SetButtonColors(engine_.GroupButton, engine_.ButtonColor, engine_.ButtonShortTextColor);
-    view_.SetButtonColors(last, engine_.ButtonShortTextColor, engine_.ButtonColor);
+    view_.SetButtonColors(engine_.GroupButton, settings_.ButtonColor, settings_.ButtonShortTextColor);
+    view_.SetButtonColors(last, settings_.ButtonShortTextColor, settings_.ButtonColor);
     engine_.GroupButton = last;
 }
 
 void KEntryOps::TogglePage() {
+    if (!Reachable()) return;
     if (services_.OptionsPanelOpen()) return;
     const int count = GroupButtonCount();
     engine_.GroupOffset = engine_.GroupOffset != 0 ? 0 : KIdTable::kGroups - count;
@@ -114,6 +129,7 @@ void KEntryOps::DeleteEntry(int index) {
     for (int n = 1; n <= kEntryTexts; ++n) engine_.UndoEntry.Text(n) = e.Text(n);
     e.InUse = 0;
     e.ClearTexts();
+    doc_.Changed(KChange::Entries);
 
     ShowEntry(index);
     if (row >= 0) view_.ListSetRow(row, view_.FieldText(1));
@@ -124,6 +140,7 @@ void KEntryOps::UndoDelete() {
     KIdData& e = table_[engine_.UndoIndex];
     e.InUse = 1;
     for (int n = 1; n <= kEntryTexts; ++n) e.Text(n) = engine_.UndoEntry.Text(n);
+    doc_.Changed(KChange::Entries);
     if (engine_.Group == engine_.UndoGroup && ValidRow(engine_.UndoItem)) {
         view_.ListSelect(engine_.UndoItem);
         engine_.ItemOfGroup(engine_.Group) = engine_.UndoItem;
@@ -135,9 +152,9 @@ void KEntryOps::UndoDelete() {
 }
 
 void KEntryOps::MaskPassword() {
-    if (engine_.DispPassMode == 0) {
+    if (settings_.DispPassMode == 0) {
         view_.SetPasswordMask(true);
-    } else if (engine_.DispPassMode == 1) {
+    } else if (settings_.DispPassMode == 1) {
         view_.SetPasswordMask(false);
     }
     view_.Repaint();
@@ -159,7 +176,7 @@ int KEntryOps::SendPending() {
     // When the text is not on the clipboard, the clipboard may still hold an older one,
     // another entry's password say: a Ctrl+V would type that.
     if (services_.SetClipboardText(engine_.PendingText)) {
-        if (engine_.PasteMode != 0) services_.PasteToTarget();
+        if (settings_.PasteMode != 0) services_.PasteToTarget();
     } else {
         services_.RefusePaste();
     }
@@ -179,12 +196,14 @@ void KEntryOps::PasteEntry(int index) {
     KIdData& e = table_[index];
     e.InUse = 1;
     for (int n = 1; n <= kEntryTexts; ++n) e.Text(n) = incoming.Text(n);
+    doc_.Changed(KChange::Entries);
     ShowEntry(index);
     const int row = SelectedRow();
     if (row >= 0) view_.ListSetRow(row, view_.FieldText(1));
 }
 
 void KEntryOps::ShowFound(int index) {
+    if (!Reachable()) return;
     if (index < 0 || index >= KIdTable::kGroups * KIdTable::kPerGroup) return;
     const int group = index / KIdTable::kPerGroup + 1, row = index % KIdTable::kPerGroup;
     StoreEntry(engine_.Current);
@@ -226,6 +245,7 @@ bool KEntryOps::OnBankButton(int index) {
 }
 
 void KEntryOps::GroupButton(int index) {
+    if (!Reachable()) return;
     if (GroupOfIndex(index, GroupButtonCount()) == 0) return;
     if (services_.OptionsPanelOpen()) services_.CloseOptionsPanel();
     // The panel may have left fewer buttons: the pressed one then counts as the last.
@@ -243,13 +263,14 @@ void KEntryOps::GroupButton(int index) {
 }
 
 void KEntryOps::FieldButton(int index) {
+    if (!Reachable()) return;
     const int field = FieldOfIndex(index);
     if (field == 0) return;
     engine_.PendingText = view_.FieldText(field);
     if (field == kUrlField) {
         // An address goes to the clipboard and, in the normal mode, to the shell; never typed.
         services_.SetClipboardText(engine_.PendingText);
-        if (engine_.PasteMode == 1) OpenDocument(engine_.PendingText);
+        if (settings_.PasteMode == 1) OpenDocument(engine_.PendingText);
         WipeText(engine_.PendingText);
         return;
     }
@@ -257,6 +278,7 @@ void KEntryOps::FieldButton(int index) {
 }
 
 bool KEntryOps::OptionsButton() {
+    if (!Reachable()) return false;
     if (services_.OptionsPanelOpen()) return false;
     StoreEntry(engine_.Current);
     MarkGroupButton();
@@ -264,6 +286,7 @@ bool KEntryOps::OptionsButton() {
 }
 
 void KEntryOps::ListBoxIDClick() {
+    if (!Reachable()) return;
     const int row = SelectedRow();
     if (row < 0) return;
     StoreEntry(engine_.Current);
@@ -274,21 +297,25 @@ void KEntryOps::ListBoxIDClick() {
 }
 
 void KEntryOps::EditTitleChange() {
+    if (!Reachable()) return;
     const int row = SelectedRow();
     if (row >= 0) view_.ListSetRow(row, view_.FieldText(1));
 }
 
 void KEntryOps::PMenuButtonClick(int lastIndex) {
+    if (!Reachable()) return;
     const int field = FieldOfIndex(lastIndex);
     if (field != 0) services_.SetClipboardText(view_.FieldText(field));
 }
 
 KListMenuState KEntryOps::PMenuListPopup(bool clipboardHasEntry) {
+    if (!Reachable()) return {};
     StoreEntry(engine_.Current);
     return ListMenuRules(engine_, table_, SelectedRow(), clipboardHasEntry);
 }
 
 void KEntryOps::PMenuListClick(int tag) {
+    if (!Reachable()) return;
     // Shortcuts reach here without the popup: take the edits in first, as the popup does.
     StoreEntry(engine_.Current);
     const int row = SelectedRow();

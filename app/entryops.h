@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/document.h"
 #include "app/kengine.h"
+#include "app/lifecycle.h"
 #include "app/mainbank.h"
 #include "storage/kiddata.h"
 
@@ -74,10 +76,16 @@ constexpr int EntryIndex(int group, int row) { return (group - 1) * KIdTable::kP
 KListMenuState ListMenuRules(const KEngine& engine, const KIdTable& table, int selectedRow,
                              bool clipboardHasEntry);
 
+// Number of group buttons, kept to 5..10 whatever the settings hold.
+int GroupButtonCount(const KSettings& settings);
+
 class KEntryOps {
 public:
-    KEntryOps(KEngine& engine, KIdTable& table, KEntryView& view, KEntryServices& services)
-        : engine_(engine), table_(table), view_(view), services_(services) {}
+    // Every way in asks `life` first: nothing is shown, stored or sent while the data is not in
+    // or hidden behind the lock.
+    KEntryOps(KEngine& engine, KDocument& doc, const KLifeCycle& life, KEntryView& view, KEntryServices& services)
+        : engine_(engine), doc_(doc), table_(doc.Entries()), settings_(doc.Settings()), life_(life), view_(view),
+          services_(services) {}
 
     // After LoadAll: group button 1 selected, list filled.
     void Start();
@@ -101,8 +109,7 @@ public:
     // A paste is under way (it lets messages run until it is done).
     bool Sending() const { return sending_; }
 
-    // Number of group buttons, kept to 5..10 whatever the settings hold.
-    int GroupButtonCount() const;
+    int GroupButtonCount() const { return ::GroupButtonCount(settings_); }
 
     // Bank callback for the buttons handled here: 0 (page switch), the group buttons and the
     // field buttons. Returns false for any other number, which the window handles.
@@ -128,9 +135,13 @@ public:
 private:
     int SelectedRow();  // -1 when the list has no valid selection
     int GroupBase() const { return EntryIndex(engine_.Group, 0); }
+    bool Reachable() const { return life_.Allows(KUse::Entries); }
 
     KEngine& engine_;
+    KDocument& doc_;
     KIdTable& table_;
+    const KSettings& settings_;
+    const KLifeCycle& life_;
     KEntryView& view_;
     KEntryServices& services_;
     bool sending_ = false;  // a paste runs, pumping messages that may press another button

@@ -1,10 +1,10 @@
-// Entry point: one instance at a time, then the main window and its message loop.
+// Entry point: one instance at a time, then the program until it ends.
 #include <windows.h>
 
+#include "app/application_win.h"
+#include "core/kerror.h"
 #include "framework/syslib.h"
 #include "framework/window.h"
-#include "core/kerror.h"
-#include "ui/mainwindow_win.h"
 
 namespace {
 // Fixed, so that a copy under another file name still counts as the same program.
@@ -26,8 +26,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
 
     try {
-        TFKeyra form;
-        if (form.Start()) kf::RunMessageLoop();
+        KApplication app;
+        app.Run();
     } catch (const std::exception& e) {
         kf::ShowError(nullptr, e);
     } catch (...) {

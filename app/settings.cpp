@@ -86,3 +86,11 @@ void ClampWindowPosition(std::int32_t& top, std::int32_t& left, int screenWidth,
     if (static_cast<std::int64_t>(top) + 100 > screenHeight) top = static_cast<std::int32_t>(screenHeight - 100);
     if (static_cast<std::int64_t>(left) + 100 > screenWidth) left = static_cast<std::int32_t>(screenWidth - 100);
 }
+
+bool SameSettings(const KSettings& a, const KSettings& b) {
+    for (std::size_t i = 0; i < kSettingCount; ++i) {
+        const KSettingRow& r = kSettingRows[i];
+        if (r.Int ? a.*r.Int != b.*r.Int : a.*r.Text != b.*r.Text) return false;
+    }
+    return true;
+}

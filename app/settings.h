@@ -60,6 +60,8 @@ extern const std::size_t kSettingCount;
 
 // Each key with ReadDef and its default, in file order; no range check.
 KSettings ReadSettings(KIni& doc);
+// Whether every one of the twenty settings is the same.
+bool SameSettings(const KSettings& a, const KSettings& b);
 // Writes all twenty keys in file order.
 void WriteSettings(KIni& doc, const KSettings& s);
 // Brings values that the program itself never produces back into the ranges the

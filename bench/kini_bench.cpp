@@ -1,5 +1,5 @@
-// Cost of the data file at its full size: KIni Save/Load of about 10 MB and the mapping
-// of LoadAll/SaveAll, at 250/500/1000 entries to show that it grows linearly.
+// Cost of the data file at its full size: KIni Save/Load of about 10 MB and the document's
+// Load/Save, at 250/500/1000 entries to show that it grows linearly.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/kengine.h"
+#include "app/document.h"
 #include "core/kstr.h"
 #include "storage/kini.h"
 #include "storage/kplatform.h"
@@ -24,19 +24,6 @@ const int kHeapKept = [] {
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     return 0;
 }();
-
-class NullHost : public KDataHost {
-public:
-    int WindowTop() override { return 100; }
-    int WindowLeft() override { return 600; }
-    void SetWindowTopLeft(int, int) override {}
-    void ScreenSize(int& w, int& h) override { w = 1920, h = 1080; }
-    void SetPaintColor(std::int32_t) override {}
-    void MaskPassword() override {}
-    void LoadGeneratorData(KIni&) override {}
-    void SaveGeneratorData(KIni&) override {}
-    void ShowMessage(const std::u16string&) override {}
-};
 
 std::u16string Filler(const char16_t* head, int n, int units) {
     std::u16string s(head);
@@ -66,15 +53,10 @@ std::u16string BenchPath(const char* name) {
     return kplat::FromUtf8(std::string(u8.begin(), u8.end()));
 }
 
-KEngine EngineAt(const std::u16string& path) {
-    KEngine e;
-    e.DataPath = path;
-    e.InitialPath = path + u".si";
-    return e;
-}
+KDataPaths PathsAt(const std::u16string& path) { return {path, path + u".si"}; }
 
-void BM_SaveAllMapping(benchmark::State& state) {
-    // SaveAll up to the point of writing: settings and 5 WritePart calls per entry.
+void BM_SaveMapping(benchmark::State& state) {
+    // The document's save up to the point of writing: settings and 5 WritePart calls per entry.
     KIdTable table;
     FillTable(table, static_cast<int>(state.range(0)));
     for (auto _ : state) {
@@ -94,7 +76,7 @@ void BM_SaveAllMapping(benchmark::State& state) {
 void BM_KIniSave(benchmark::State& state) {
     KIdTable table;
     FillTable(table, static_cast<int>(state.range(0)));
-    KEngine e = EngineAt(BenchPath("keyra-bench-save.kr"));
+    const KDataPaths e = PathsAt(BenchPath("keyra-bench-save.kr"));
     KIni base;
     for (int n = 0; n < state.range(0); ++n) {
         std::u16string key(u"I");
@@ -108,7 +90,7 @@ void BM_KIniSave(benchmark::State& state) {
         KIni doc;
         for (const auto& l : lines) doc.AppendLine(l);
         state.ResumeTiming();
-        doc.Save(e.DataPath);
+        doc.Save(e.Data);
     }
     state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(
                                     std::filesystem::temp_directory_path() / "keyra-bench-save.kr")) /
@@ -117,38 +99,34 @@ void BM_KIniSave(benchmark::State& state) {
 }
 
 void BM_KIniLoad(benchmark::State& state) {
-    KIdTable table;
-    FillTable(table, static_cast<int>(state.range(0)));
-    KEngine e = EngineAt(BenchPath("keyra-bench-load.kr"));
-    NullHost host;
-    e.SaveAll(table, host);
+    KDocument source;
+    FillTable(source.Entries(), static_cast<int>(state.range(0)));
+    const KDataPaths e = PathsAt(BenchPath("keyra-bench-load.kr"));
+    source.Save(e);
     for (auto _ : state) {
         KIni doc;
-        doc.Load(e.DataPath);
+        doc.Load(e.Data);
         benchmark::DoNotOptimize(doc.LineCount());
     }
     state.SetComplexityN(state.range(0));
 }
 
-void BM_SaveAll(benchmark::State& state) {
-    KIdTable table;
-    FillTable(table, static_cast<int>(state.range(0)));
-    KEngine e = EngineAt(BenchPath("keyra-bench-saveall.kr"));
-    NullHost host;
-    for (auto _ : state) e.SaveAll(table, host);
+void BM_Save(benchmark::State& state) {
+    KDocument doc;
+    FillTable(doc.Entries(), static_cast<int>(state.range(0)));
+    const KDataPaths e = PathsAt(BenchPath("keyra-bench-saveall.kr"));
+    for (auto _ : state) doc.Save(e);
     state.SetComplexityN(state.range(0));
 }
 
-void BM_LoadAll(benchmark::State& state) {
-    KIdTable table;
-    FillTable(table, static_cast<int>(state.range(0)));
-    KEngine e = EngineAt(BenchPath("keyra-bench-loadall.kr"));
-    NullHost host;
-    e.SaveAll(table, host);
+void BM_Load(benchmark::State& state) {
+    KDocument source;
+    FillTable(source.Entries(), static_cast<int>(state.range(0)));
+    const KDataPaths e = PathsAt(BenchPath("keyra-bench-loadall.kr"));
+    source.Save(e);
     for (auto _ : state) {
-        KIdTable fresh;
-        KEngine other = EngineAt(e.DataPath);
-        benchmark::DoNotOptimize(other.LoadAll(fresh, host));
+        KDocument other;
+        benchmark::DoNotOptimize(other.Load(e).Status);
     }
     state.SetComplexityN(state.range(0));
 }
@@ -160,21 +138,17 @@ void LoadWrittenFile(benchmark::State& state, const char* name, Fill fill, Whole
     const std::u16string path = BenchPath(name);
     const pid_t child = fork();
     if (child == 0) {
-        KIdTable table;
-        fill(table);
-        KEngine e = EngineAt(path);
-        NullHost host;
-        e.SaveAll(table, host);
+        KDocument doc;
+        fill(doc.Entries());
+        doc.Save(PathsAt(path));
         _exit(0);
     }
     int status = 0;
     waitpid(child, &status, 0);
     for (auto _ : state) {
-        KIdTable fresh;
-        KEngine other = EngineAt(path);
-        NullHost host;
-        benchmark::DoNotOptimize(other.LoadAll(fresh, host));
-        if (!whole(fresh)) state.SkipWithError("not read back whole");
+        KDocument other;
+        benchmark::DoNotOptimize(other.Load(PathsAt(path)).Status);
+        if (!whole(other.Entries())) state.SkipWithError("not read back whole");
     }
     const auto file = std::filesystem::temp_directory_path() / name;
     state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
@@ -185,7 +159,7 @@ void LoadWrittenFile(benchmark::State& state, const char* name, Fill fill, Whole
     std::filesystem::remove(file.string() + ".bak");
 }
 
-void BM_LoadAllHuge(benchmark::State& state) {
+void BM_LoadHuge(benchmark::State& state) {
     // A 200 MB data file: one entry with an enormous memo.
     LoadWrittenFile(
         state, "keyra-bench-huge.kr",
@@ -197,7 +171,7 @@ void BM_LoadAllHuge(benchmark::State& state) {
         [](const KIdTable& t) { return t[0].Memo.size() == 6250000; });
 }
 
-void BM_LoadAllFullest(benchmark::State& state) {
+void BM_LoadFullest(benchmark::State& state) {
     // The largest file the typing limits allow: every slot with each text at its limit (about 1.3 GB).
     LoadWrittenFile(
         state, "keyra-bench-fullest.kr",
@@ -214,10 +188,10 @@ void BM_LoadAllFullest(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_SaveAllMapping)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_SaveMapping)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_KIniSave)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_KIniLoad)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_SaveAll)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_LoadAll)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_LoadAllHuge)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadAllFullest)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_Load)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_LoadHuge)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFullest)->Iterations(1)->Unit(benchmark::kMillisecond);

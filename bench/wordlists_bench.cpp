@@ -48,7 +48,8 @@ void BM_ImportNames(benchmark::State& state) {
         FakeBox g, n, s, d;
         BenchHost host;
         FillEntries(host.table);
-        KWordLists lists(g, n, s, d, host);
+        KWordListData data;
+        KWordLists lists(data, g, n, s, d, host);
         state.ResumeTiming();
         lists.ImportLines(doc);
         lists.FillGroupBox();
@@ -63,7 +64,8 @@ void BM_ImportNamesLineByLine(benchmark::State& state) {
     for (auto _ : state) {
         FakeBox g, n, s, d;
         BenchHost host;
-        KWordLists lists(g, n, s, d, host);
+        KWordListData data;
+        KWordLists lists(data, g, n, s, d, host);
         for (int i = 0; i < doc.LineCount(); ++i) {
             const KImportLine line = ParseImportLine(doc.Line(i));
             if (line.taken) lists.AddPair(line.group, line.name);

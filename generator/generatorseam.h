@@ -2,8 +2,6 @@
 #pragma once
 #include <windows.h>
 
-class KIni;
-
 class KGeneratorSeam {
 public:
     virtual ~KGeneratorSeam() = default;
@@ -13,10 +11,10 @@ public:
     // Hidden when the options panel opens; its fields stay.
     virtual void Hide() = 0;
     virtual bool Owns(HWND window) = 0;
-    // After the data file is loaded: sizes from the settings, the group box's list.
+    // Sizes from the settings (when the window exists).
     virtual void LayoutControls() = 0;
-    virtual void FillGroupBox() = 0;
-    // The data file's generator lines.
-    virtual void LoadGeneratorData(KIni& doc) = 0;
-    virtual void SaveGeneratorData(KIni& doc) = 0;
+    // The document was read anew: the boxes show its lists.
+    virtual void ListsReloaded() = 0;
+    // The window's position into the document, before a save.
+    virtual void StorePosition() = 0;
 };

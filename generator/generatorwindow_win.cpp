@@ -1,9 +1,9 @@
 #include "generator/generatorwindow_win.h"
 
-#include <stdexcept>
-
+#include "app/document.h"
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
+#include "core/kerror.h"
 #include "core/kstr.h"
 #include "framework/kstr.h"
 #include "input/clipboard_win.h"
@@ -18,12 +18,6 @@ constexpr COLORREF kLengthColor = 0x808080;
 constexpr char16_t kImportFilter[] = u"テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
 constexpr char16_t kOccupiedWarning[] = u"パスワードが設定されています。\n旧パスワードを控えてから空欄にして下さい！";
 
-std::u16string Today() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    return MonthDay(t.wMonth, t.wDay);
-}
-
 int TextHeight(HFONT font) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
@@ -35,106 +29,35 @@ int TextHeight(HFONT font) {
 }
 }  // namespace
 
-// Where a sorted drop-down box puts a new item: a binary search by the user's locale, letter
-// case ignored, an equal item found on the way taking the new one before it.
-std::size_t SortedInsertPos(const std::vector<std::u16string>& items, const std::u16string& item) {
-    std::ptrdiff_t lo = 0, hi = static_cast<std::ptrdiff_t>(items.size()) - 1;
-    while (lo <= hi) {
-        const std::ptrdiff_t mid = (lo + hi) / 2;
-        const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, W(items[static_cast<std::size_t>(mid)]), -1,
-                                     W(item), -1);
-        if (r == CSTR_EQUAL) return static_cast<std::size_t>(mid);
-        if (r == CSTR_GREATER_THAN)
-            hi = mid - 1;
-        else
-            lo = mid + 1;
-    }
-    return static_cast<std::size_t>(lo);
-}
-
-// One of the four combination boxes as the word lists see it. Until the window is first
-// opened it keeps its list itself, sorted as the drop-down box sorts, so that the data file's
-// lists load at start and save unchanged without the window ever being made.
+// One of the four combination boxes as the word lists see it.
 class VIDodureza::Box : public KWordBox {
 public:
-    std::u16string Text() override { return box_ ? box_->Text() : text_; }
-    void SetText(const std::u16string& text) override {
-        if (box_)
-            box_->SetText(text);
-        else
-            text_ = text;
-    }
-    std::vector<std::u16string> Items() override {
-        if (box_) return box_->Items();
-        std::vector<std::u16string> sorted;
-        for (const auto& item : added_) sorted.insert(sorted.begin() + SortedInsertPos(sorted, item), item);
-        return sorted;
-    }
-    void AddItem(const std::u16string& item) override {
-        if (box_)
-            box_->AddItem(item);
-        else
-            added_.push_back(item);
-    }
-    int IndexOf(const std::u16string& item) override {
-        if (box_) return box_->IndexOf(item);
-        const std::vector<std::u16string> items = Items();
-        for (std::size_t i = 0; i < items.size(); ++i)
-            if (items[i] == item) return static_cast<int>(i);
-        return -1;
-    }
-    void DeleteItem(int index) override {
-        if (box_) {
-            box_->DeleteItem(index);
-            return;
-        }
-        std::vector<std::u16string> items = Items();
-        if (index < 0 || index >= static_cast<int>(items.size())) return;
-        items.erase(items.begin() + index);
-        added_ = std::move(items);
-    }
-    void ClearItems() override {
-        if (box_)
-            box_->ClearItems();
-        else
-            added_.clear();
-    }
-    void Focus() override {
-        if (box_) box_->Focus();
-    }
-    // The items go in in the order they came, so that equal ones end up as the box puts them.
-    void Attach(kf::ComboBox& box) {
-        box.ClearItems();
-        for (const auto& item : added_) box.AddItem(item);
-        box.SetText(text_);
-        added_.clear();
-        text_.clear();
-        box_ = &box;
-    }
+    explicit Box(kf::ComboBox& box) : box_(box) {}
+    std::u16string Text() override { return box_.Text(); }
+    void SetText(const std::u16string& text) override { box_.SetText(text); }
+    std::vector<std::u16string> Items() override { return box_.Items(); }
+    void AddItem(const std::u16string& item) override { box_.AddItem(item); }
+    int IndexOf(const std::u16string& item) override { return box_.IndexOf(item); }
+    void DeleteItem(int index) override { box_.DeleteItem(index); }
+    void ClearItems() override { box_.ClearItems(); }
+    void Focus() override { box_.Focus(); }
 
 private:
-    kf::ComboBox* box_ = nullptr;
-    std::u16string text_;
-    std::vector<std::u16string> added_;
+    kf::ComboBox& box_;
 };
 
-VIDodureza::VIDodureza(KGeneratorHost& host, std::unique_ptr<KRandomSource> random)
-    : host_(host), random_(random ? std::move(random) : std::make_unique<KSecureRandom>()) {
-    groupBox_ = std::make_unique<Box>();
-    nameBox_ = std::make_unique<Box>();
-    symbolBox_ = std::make_unique<Box>();
-    numberBox_ = std::make_unique<Box>();
-    lists_ = std::make_unique<KWordLists>(*groupBox_, *nameBox_, *symbolBox_, *numberBox_,
-                                          static_cast<KWordListHost&>(*this));
-}
+VIDodureza::VIDodureza(KGeneratorHost& host, KDocument& doc, std::unique_ptr<KRandomSource> random)
+    : host_(host), doc_(doc), random_(random ? std::move(random) : std::make_unique<KSecureRandom>()) {}
 
 // The window and its controls are made at the first opening: most starts never show them.
 void VIDodureza::EnsureWindow() {
     if (Handle()) return;
     kf::RegisterWindowClass(kClassName);
-    HWND hwnd = Create(kClassName, L"Rirezedu", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOPMOST, position_.left,
-                       position_.top, 333, 371, host_.OwnerWindow());
-    if (!hwnd) throw std::runtime_error("the generator window could not be created");
+    KGeneratorPosition pos = doc_.GeneratorPosition();
+    KeepGeneratorOnScreen(pos, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    HWND hwnd = Create(kClassName, L"Rirezedu", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOPMOST, pos.left,
+                       pos.top, 333, 371, host_.OwnerWindow());
+    if (!hwnd) throw KError(u"パスワード生成のウィンドウを作成できませんでした。");
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CAPTION));
     CreateControls();
     bank_ = std::make_unique<TButtonBank>(kButtons, hwnd);
@@ -151,7 +74,8 @@ void VIDodureza::EnsureWindow() {
 }
 
 VIDodureza::~VIDodureza() {
-    // The buttons and controls go before the window they sit on.
+    // The window and its controls go while everything their handlers reach is still there.
+    Destroy();
     bank_.reset();
 }
 
@@ -222,6 +146,7 @@ void VIDodureza::CreateControls() {
         a.bounds = {0, 0, 100, 24};
         a.sorted = true;
         a.onChange = [this, isGroup] {
+            if (!lists_) return;  // still being made
             if (isGroup) lists_->FillNameBox(group_->Text());
             ComposePasswords();
         };
@@ -249,16 +174,19 @@ void VIDodureza::CreateControls() {
                                                                  pass2_.get(), pass3_.get()})
         box->SetBackColor(GetSysColor(COLOR_WINDOW));
 
-    groupBox_->Attach(*group_);
-    nameBox_->Attach(*name_);
-    symbolBox_->Attach(*symbol_);
-    numberBox_->Attach(*number_);
+    groupBox_ = std::make_unique<Box>(*group_);
+    nameBox_ = std::make_unique<Box>(*name_);
+    symbolBox_ = std::make_unique<Box>(*symbol_);
+    numberBox_ = std::make_unique<Box>(*number_);
+    lists_ = std::make_unique<KWordLists>(doc_.WordLists(), *groupBox_, *nameBox_, *symbolBox_, *numberBox_,
+                                          static_cast<KWordListHost&>(*this));
+    lists_->FillBoxes();
 }
 
 // ---- layout ----
 
 void VIDodureza::StyleButtons(int height, int width) {
-    const KGeneratorLook look = host_.Look();
+    const KSettings& look = doc_.Settings();
     TKButton& close = *bank_->ByIndex(1);
     close.SetStyle(zsFlat);
     close.SetFaceColor(static_cast<kdraw::KColor>(look.FormColor));
@@ -281,7 +209,7 @@ void VIDodureza::StyleButtons(int height, int width) {
 
 void VIDodureza::LayoutControls() {
     if (!Handle()) return;  // laid out when first opened
-    const KGeneratorLook look = host_.Look();
+    const KSettings& look = doc_.Settings();
     faceColor_ = static_cast<COLORREF>(look.FormColor);
     caption_->SetBackColor(faceColor_);
     labelFont_ = kgdi::CreatePointFont(look.FontName, look.FontSize - 1);
@@ -394,7 +322,7 @@ void VIDodureza::ResetFields() {
     digit_->SetText(u"");
     type_->Select(-1);
     pass1_->SetText(u"");
-    lists_->RebuildDisplayLists(host_.DispUsedMode());
+    lists_->RebuildDisplayLists(DispUsedMode());
     group_->SetText(u"");
     lists_->FillNameBox(u"");
     symbol_->SetText(u"");
@@ -403,21 +331,23 @@ void VIDodureza::ResetFields() {
     pass3_->SetText(u"");
 }
 
-// ---- the data file ----
+// ---- the document ----
 
-void VIDodureza::LoadGeneratorData(KIni& doc) {
-    position_ = ReadGeneratorPosition(doc, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    if (Handle())
-        SetWindowPos(Handle(), nullptr, position_.left, position_.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    lists_->LoadLines(doc, Today());
+void VIDodureza::ListsReloaded() {
+    if (!lists_) return;
+    lists_->FillBoxes();
+    ResetFields();
 }
 
-void VIDodureza::SaveGeneratorData(KIni& doc) {
-    if (RECT rc{}; Handle() && GetWindowRect(Handle(), &rc)) position_ = {rc.top, rc.left};
-    WriteGeneratorPosition(doc, position_);
-    lists_->SaveLines(doc);
+void VIDodureza::StorePosition() {
+    if (RECT rc{}; Handle() && GetWindowRect(Handle(), &rc)) doc_.GeneratorPosition() = {rc.top, rc.left};
 }
+
+const KIdTable* VIDodureza::Entries() { return &doc_.Entries(); }
+
+void VIDodureza::ListsChanged() { doc_.Changed(KChange::WordLists); }
+
+int VIDodureza::DispUsedMode() const { return doc_.Settings().DispUsedMode; }
 
 // ---- buttons ----
 
@@ -487,12 +417,12 @@ void VIDodureza::ShowUsedState(int box) {
     kf::Edit& edit = PassBox(box);
     int used;
     if (box != 1 && SettingBox == box)
-        used = IsPairUsed(host_.Entries(), group_->Text(), name_->Text(), Match);
+        used = IsPairUsed(&doc_.Entries(), group_->Text(), name_->Text(), Match);
     else
-        used = IsPasswordUsed(host_.Entries(), edit.Text(), Match);
+        used = IsPasswordUsed(&doc_.Entries(), edit.Text(), Match);
     if (used) {
         edit.SetTextColor(kUsedColor);
-        edit.SetHint(UsedHint(Match, host_.DispPassMode()), true);
+        edit.SetHint(UsedHint(Match, doc_.Settings().DispPassMode), true);
     } else {
         edit.SetTextColor(0);
         edit.SetHint(u"", false);
@@ -506,7 +436,7 @@ void VIDodureza::SetIntoEntry(const std::u16string& text) {
         return;
     }
     host_.HandOver(text);
-    if (host_.DispUsedMode() == 1) {
+    if (DispUsedMode() == 1) {
         lists_->RebuildDisplayLists(1);
         lists_->FillNameBox(group_->Text());
     }
@@ -521,14 +451,14 @@ void VIDodureza::ImportCombinationData() {
     lists_->ImportLines(doc);
     kf::ShowMessage(Handle(), W(lists_->ImportedText()));
     lists_->FillGroupBox();
-    lists_->RebuildDisplayLists(host_.DispUsedMode());
+    lists_->RebuildDisplayLists(DispUsedMode());
 }
 
 // ---- menus ----
 
 void VIDodureza::PMenuMainPopupAndRun(POINT screen) {
     kf::PopupMenu menu;
-    const bool hideUsed = host_.DispUsedMode() == 1;
+    const bool hideUsed = DispUsedMode() == 1;
     menu.items = {
         {kMenuDispUsed, L"使用済みの名前は表示しない(&U)", L"", true, hideUsed},
         {kMenuImport, L"組み合わせパスワードのインポート(&I)", L"", true, false},
@@ -538,7 +468,8 @@ void VIDodureza::PMenuMainPopupAndRun(POINT screen) {
     };
     switch (menu.Show(Handle(), screen)) {
         case kMenuDispUsed:
-            host_.SetDispUsedMode(hideUsed ? 0 : 1);
+            doc_.Settings().DispUsedMode = hideUsed ? 0 : 1;
+            doc_.Changed(KChange::Settings);
             ResetFields();
             break;
         case kMenuImport: ImportCombinationData(); break;

@@ -16,10 +16,8 @@
 #include "generator/randompass.h"
 #include "generator/wordlists.h"
 
+class KDocument;
 class TButtonBank;
-
-// Where a sorted drop-down box would put `item` among `items`.
-std::size_t SortedInsertPos(const std::vector<std::u16string>& items, const std::u16string& item);
 
 class VIDodureza : public kf::Window, public KGeneratorSeam, private KWordListHost {
 public:
@@ -27,8 +25,9 @@ public:
     enum { kMenuImport = 1, kMenuDispUsed = 2, kMenuHelp = 8, kMenuExit = 9 };
     static constexpr COLORREF kUsedColor = 0x000080;
 
-    // The window itself is made at the first opening; `random` defaults to the system's secure generator.
-    explicit VIDodureza(KGeneratorHost& host, std::unique_ptr<KRandomSource> random = nullptr);
+    // The window itself is made at the first opening; `random` defaults to the system's secure
+    // generator. The word lists stay the document's: the window shows and edits them.
+    VIDodureza(KGeneratorHost& host, KDocument& doc, std::unique_ptr<KRandomSource> random = nullptr);
     ~VIDodureza() override;
 
     // KGeneratorSeam
@@ -36,10 +35,9 @@ public:
     void Toggle() override;
     void Hide() override;
     bool Owns(HWND window) override;
-    void LoadGeneratorData(KIni& doc) override;
-    void SaveGeneratorData(KIni& doc) override;
     void LayoutControls() override;
-    void FillGroupBox() override { lists_->FillGroupBox(); }
+    void ListsReloaded() override;
+    void StorePosition() override;
 
     void ButtonPressed(int number);
     void GenerateRandom();
@@ -48,9 +46,10 @@ public:
     void ShowUsedState(int box);
     void SetIntoEntry(const std::u16string& text);
     void ImportCombinationData();
+    int DispUsedMode() const;
     // Null until the first opening.
     TButtonBank* Bank() { return bank_.get(); }
-    KWordLists& Lists() { return *lists_; }
+    KWordLists* Lists() { return lists_.get(); }
 
     int ResetDone = 0;
     int OpenFlag = 0;
@@ -76,9 +75,11 @@ private:
     void ShowMessage(const std::u16string& text) override;
     void ShowWarning(const std::u16string& text) override;
     bool AskYesNo(const std::u16string& text) override;
-    const KIdTable* Entries() override { return host_.Entries(); }
+    const KIdTable* Entries() override;
+    void ListsChanged() override;
 
     KGeneratorHost& host_;
+    KDocument& doc_;
     std::unique_ptr<KRandomSource> random_;
     std::unique_ptr<TButtonBank> bank_;
     std::unique_ptr<kf::Label> caption_;
@@ -92,6 +93,5 @@ private:
     std::unique_ptr<KWordLists> lists_;
     kgdi::Font captionFont_, labelFont_, boxFont_;
     COLORREF faceColor_ = 0x984E00;
-    KGeneratorPosition position_;
     kf::SurfaceDrag drag_;
 };

@@ -1,9 +1,11 @@
 #include "generator/wordlists.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "core/kstr.h"
+#include "storage/kplatform.h"
 #include "storage/kiddata.h"
 #include "storage/kini.h"
 #include "storage/kvar.h"
@@ -29,6 +31,26 @@ bool Contains(const std::vector<std::u16string>& list, const std::u16string& s) 
     for (const auto& x : list)
         if (x == s) return true;
     return false;
+}
+}  // namespace
+
+std::size_t SortedInsertPos(const std::vector<std::u16string>& items, const std::u16string& item) {
+    std::ptrdiff_t lo = 0, hi = static_cast<std::ptrdiff_t>(items.size()) - 1;
+    while (lo <= hi) {
+        const std::ptrdiff_t mid = (lo + hi) / 2;
+        const int r = kplat::CompareNoCase(items[static_cast<std::size_t>(mid)], item);
+        if (r == 0) return static_cast<std::size_t>(mid);
+        if (r > 0)
+            hi = mid - 1;
+        else
+            lo = mid + 1;
+    }
+    return static_cast<std::size_t>(lo);
+}
+
+namespace {
+void InsertSorted(std::vector<std::u16string>& list, const std::u16string& item) {
+    list.insert(list.begin() + static_cast<std::ptrdiff_t>(SortedInsertPos(list, item)), item);
 }
 }  // namespace
 
@@ -97,16 +119,16 @@ KImportLine ParseImportLine(std::u16string_view line) {
 }
 
 int KWordLists::SlotFor(const std::u16string& group) {
-    int i = table_.Find(group);
+    int i = data_.Groups.Find(group);
     if (i < 0) {
-        i = table_.FirstFree();
+        i = data_.Groups.FirstFree();
         if (i < 0) {
             host_.ShowWarning(kFullMessage);
             return -1;
         }
-        table_[i].group = group;
+        data_.Groups[i].group = group;
     }
-    EnsureLists(table_[i]);
+    EnsureLists(data_.Groups[i]);
     return i;
 }
 
@@ -119,10 +141,11 @@ int KWordLists::AddPair(const std::u16string& group, const std::u16string& name)
     }
     const int i = SlotFor(group);
     if (i < 0) return 2;
-    KGroupSlot& slot = table_[i];
+    KGroupSlot& slot = data_.Groups[i];
     if (name.empty() || Contains(*slot.names, name)) return 1;
     slot.names->push_back(name);
     ++ImportCount;
+    host_.ListsChanged();
     return 1;
 }
 
@@ -152,6 +175,10 @@ void KWordLists::AddItem(KWordBox& box) {
     if (t.empty() || box.IndexOf(t) >= 0) return;
     box.AddItem(t);
     box.SetText(u"");
+    if (auto* list = ListOf(box)) {
+        InsertSorted(*list, t);
+        host_.ListsChanged();
+    }
 }
 
 void KWordLists::DeleteItem(KWordBox& box) {
@@ -161,23 +188,31 @@ void KWordLists::DeleteItem(KWordBox& box) {
     const int i = box.IndexOf(t);
     if (i >= 0) box.DeleteItem(i);
     box.SetText(u"");
+    if (auto* list = ListOf(box)) {
+        const auto it = std::find(list->begin(), list->end(), t);
+        if (it != list->end()) {
+            list->erase(it);
+            host_.ListsChanged();
+        }
+    }
 }
 
 void KWordLists::DeleteGroup() {
     group_.Focus();
     const std::u16string t = group_.Text();
     if (t.empty()) return;
-    const int i = table_.Find(t);
+    const int i = data_.Groups.Find(t);
     if (i < 0) {
         group_.SetText(u"");
         return;
     }
     if (!host_.AskYesNo(t + u" グループの名前データをすべて削除しますか？")) return;
-    KGroupSlot& slot = table_[i];
+    KGroupSlot& slot = data_.Groups[i];
     slot.group.clear();
     slot.names.reset();
     // The display list goes too: a group that takes the slot later must not offer these names.
     slot.display.reset();
+    host_.ListsChanged();
     DeleteItem(group_);
     group_.SetText(u"");
     name_.ClearItems();
@@ -192,12 +227,13 @@ void KWordLists::DeleteName(const std::u16string& group) {
         name_.SetText(u"");
         return;
     }
-    const int i = table_.Find(group);
-    if (i >= 0 && table_[i].names) {
-        auto& names = *table_[i].names;
+    const int i = data_.Groups.Find(group);
+    if (i >= 0 && data_.Groups[i].names) {
+        auto& names = *data_.Groups[i].names;
         for (auto it = names.begin(); it != names.end(); ++it)
             if (*it == n) {
                 names.erase(it);
+                host_.ListsChanged();
                 break;
             }
     }
@@ -208,21 +244,21 @@ void KWordLists::DeleteName(const std::u16string& group) {
 void KWordLists::FillGroupBox() {
     group_.ClearItems();
     for (int i = 0; i < KGroupTable::kSlots; ++i)
-        if (!table_[i].group.empty()) group_.AddItem(table_[i].group);
+        if (!data_.Groups[i].group.empty()) group_.AddItem(data_.Groups[i].group);
 }
 
 void KWordLists::FillNameBox(const std::u16string& group) {
     name_.ClearItems();
     name_.SetText(u"");
-    const int i = table_.Find(group);
-    if (i < 0 || !table_[i].display) return;
-    for (const auto& n : *table_[i].display) name_.AddItem(n);
+    const int i = data_.Groups.Find(group);
+    if (i < 0 || !data_.Groups[i].display) return;
+    for (const auto& n : *data_.Groups[i].display) name_.AddItem(n);
 }
 
 void KWordLists::RebuildDisplayLists(int mode) {
     if (mode != 0 && mode != 1) return;
     for (int i = 0; i < KGroupTable::kSlots; ++i) {
-        KGroupSlot& slot = table_[i];
+        KGroupSlot& slot = data_.Groups[i];
         if (slot.group.empty()) continue;
         EnsureLists(slot);
         slot.display->clear();
@@ -252,60 +288,85 @@ void KWordLists::RebuildDisplayLists(int mode) {
 std::u16string KWordLists::Pass2() { return name_.Text() + symbol_.Text() + group_.Text() + number_.Text(); }
 std::u16string KWordLists::Pass3() { return name_.Text() + number_.Text() + symbol_.Text() + group_.Text(); }
 
-void KWordLists::LoadLines(KIni& doc, const std::u16string& today) {
-    // A file with more groups than slots costs one message, not one per line.
-    bool told = false;
+bool KWordListData::LoadLines(KIni& doc, const std::u16string& today) {
+    Clear();
+    bool all = true;
     for (int i = 0; i < doc.LineCount(); ++i) {
         const std::u16string key = doc.LineName(i);
         // "#" alone names no group: such a line is skipped.
         if (key.size() < 2 || key[0] != u'#') continue;
         const std::u16string group = key.substr(1);
-        int s = table_.Find(group);
+        int s = Groups.Find(group);
         if (s < 0) {
-            s = table_.FirstFree();
+            s = Groups.FirstFree();
             if (s < 0) {
-                if (!told) host_.ShowMessage(kNoSlotMessage);
-                told = true;
+                all = false;
                 continue;
             }
-            table_[s].group = group;
+            Groups[s].group = group;
         }
-        EnsureLists(table_[s]);
-        table_[s].names->push_back(doc.LineValue(i));
+        EnsureLists(Groups[s]);
+        Groups[s].names->push_back(doc.LineValue(i));
     }
-    symbol_.ClearItems();
-    number_.ClearItems();
     for (int i = 0; i < doc.LineCount(); ++i)
-        if (doc.LineName(i) == kSymbolKey) symbol_.AddItem(doc.LineValue(i));
+        if (doc.LineName(i) == kSymbolKey) InsertSorted(Symbols, doc.LineValue(i));
     for (int i = 0; i < doc.LineCount(); ++i)
-        if (doc.LineName(i) == kNumberKey) number_.AddItem(doc.LineValue(i));
+        if (doc.LineName(i) == kNumberKey) InsertSorted(Numbers, doc.LineValue(i));
     SetDefaultLists(today);
+    return all;
 }
 
-void KWordLists::SetDefaultLists(const std::u16string& today) {
-    if (symbol_.Items().empty())
-        for (const char16_t* s : {u"#", u"$", u"?", u"@"}) symbol_.AddItem(s);
-    if (number_.Items().empty()) number_.AddItem(today);
+void KWordListData::SetDefaultLists(const std::u16string& today) {
+    if (Symbols.empty())
+        for (const char16_t* s : {u"#", u"$", u"?", u"@"}) InsertSorted(Symbols, s);
+    if (Numbers.empty()) Numbers.push_back(today);
 }
 
-void KWordLists::SaveLines(KIni& doc) {
+void KWordListData::SaveLines(KIni& doc) const {
     for (int i = 0; i < KGroupTable::kSlots; ++i) {
-        const KGroupSlot& slot = table_[i];
+        const KGroupSlot& slot = Groups[i];
         if (slot.group.empty() || !slot.names) continue;
         for (const auto& n : *slot.names) doc.AppendLine(u"#" + slot.group + u"=" + n);
     }
-    for (const auto& item : symbol_.Items()) doc.AppendLine(std::u16string(kSymbolKey) + u"=" + item);
-    for (const auto& item : number_.Items()) doc.AppendLine(std::u16string(kNumberKey) + u"=" + item);
+    for (const auto& item : Symbols) doc.AppendLine(std::u16string(kSymbolKey) + u"=" + item);
+    for (const auto& item : Numbers) doc.AppendLine(std::u16string(kNumberKey) + u"=" + item);
+}
+
+void KWordListData::Clear() {
+    for (int i = 0; i < KGroupTable::kSlots; ++i) Groups[i] = KGroupSlot{};
+    Symbols.clear();
+    Numbers.clear();
+}
+
+std::vector<std::u16string>* KWordLists::ListOf(KWordBox& box) {
+    if (&box == &symbol_) return &data_.Symbols;
+    if (&box == &number_) return &data_.Numbers;
+    return nullptr;
+}
+
+void KWordLists::FillBoxes() {
+    FillGroupBox();
+    symbol_.ClearItems();
+    for (const auto& item : data_.Symbols) symbol_.AddItem(item);
+    number_.ClearItems();
+    for (const auto& item : data_.Numbers) number_.AddItem(item);
 }
 
 bool KWordLists::ImportLines(KIni& doc) {
+    struct Told {
+        KWordLists& lists;
+        int before;
+        ~Told() {
+            if (lists.ImportCount != before) lists.host_.ListsChanged();
+        }
+    } told{*this, ImportCount};
     // The same rules as AddPair line by line, with each group's names in a set, so that a long
     // list costs about its length rather than its square.
     std::unordered_map<std::u16string, int> slotOf;
     std::vector<std::unique_ptr<std::unordered_set<std::u16string>>> known(KGroupTable::kSlots);
     std::size_t total = 0;
     for (int s = 0; s < KGroupTable::kSlots; ++s)
-        if (!table_[s].group.empty() && table_[s].names) total += table_[s].names->size();
+        if (!data_.Groups[s].group.empty() && data_.Groups[s].names) total += data_.Groups[s].names->size();
     for (int i = 0; i < doc.LineCount(); ++i) {
         const KImportLine line = ParseImportLine(doc.Line(i));
         if (!line.taken) continue;
@@ -318,7 +379,7 @@ bool KWordLists::ImportLines(KIni& doc) {
             slotOf.emplace(line.group, s);
         }
         if (line.name.empty()) continue;
-        auto& names = *table_[s].names;
+        auto& names = *data_.Groups[s].names;
         auto& seen = known[static_cast<std::size_t>(s)];
         if (!seen) seen = std::make_unique<std::unordered_set<std::u16string>>(names.begin(), names.end());
         if (seen->count(line.name)) continue;
@@ -336,13 +397,16 @@ bool KWordLists::ImportLines(KIni& doc) {
 
 std::u16string KWordLists::ImportedText() const { return kstr::Decimal(ImportCount) + kImportedMessage; }
 
-KGeneratorPosition ReadGeneratorPosition(KIni& doc, int screenWidth, int screenHeight) {
+KGeneratorPosition ReadGeneratorPosition(KIni& doc) {
     KGeneratorPosition p;
     p.top = doc.ReadDef(KVar(100), KVar(u"$Top")).AsInt();
     p.left = doc.ReadDef(KVar(200), KVar(u"$Left")).AsInt();
+    return p;
+}
+
+void KeepGeneratorOnScreen(KGeneratorPosition& p, int screenWidth, int screenHeight) {
     if (p.top + 100 > screenHeight) p.top = screenHeight - 100;
     if (p.left + 100 > screenWidth) p.left = screenWidth - 100;
-    return p;
 }
 
 void WriteGeneratorPosition(KIni& doc, const KGeneratorPosition& pos) {

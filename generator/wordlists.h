@@ -25,7 +25,8 @@ public:
     virtual void Focus() = 0;
 };
 
-// What the lists need around them: messages, the one question, the stored entries.
+// What the lists need around them: messages, the one question, the stored entries, and who
+// is told when the lists changed.
 class KWordListHost {
 public:
     virtual ~KWordListHost() = default;
@@ -33,6 +34,7 @@ public:
     virtual void ShowWarning(const std::u16string& text) = 0;
     virtual bool AskYesNo(const std::u16string& text) = 0;
     virtual const KIdTable* Entries() = 0;  // null before the table exists
+    virtual void ListsChanged() {}
 };
 
 struct KGroupSlot {
@@ -78,10 +80,30 @@ struct KImportLine {
 };
 KImportLine ParseImportLine(std::u16string_view line);
 
+// Where a drop-down box sorted by the user's locale, letter case ignored, puts `item` among
+// `items` (an equal item found on the way takes the new one before it).
+std::size_t SortedInsertPos(const std::vector<std::u16string>& items, const std::u16string& item);
+
+// The word lists as the data file keeps them: the groups with their names, and the symbol and
+// number lists, each in the order the generator's sorted boxes show them.
+struct KWordListData {
+    static constexpr char16_t kNoSlotMessage[] = u"データを追加できません";
+
+    KGroupTable Groups;
+    std::vector<std::u16string> Symbols;
+    std::vector<std::u16string> Numbers;
+
+    // The "#", "$SYMBOL" and "$NUMBER" lines, in place of what was there; `today` is the "mmdd"
+    // of the default number. False when groups were left out for want of a slot.
+    bool LoadLines(KIni& doc, const std::u16string& today);
+    void SaveLines(KIni& doc) const;
+    void SetDefaultLists(const std::u16string& today);
+    void Clear();
+};
+
 class KWordLists {
 public:
     static constexpr char16_t kFullMessage[] = u"パスワードをこれ以上登録できません！";
-    static constexpr char16_t kNoSlotMessage[] = u"データを追加できません";
     static constexpr char16_t kImportedMessage[] = u"個のパスワードデータをインポートしました！";
     static constexpr char16_t kEqualsMessage[] = u"グループ名に「=」は使えません";
     static constexpr char16_t kTooManyMessage[] = u"名前が多すぎるため、これ以上インポートできません！";
@@ -89,10 +111,12 @@ public:
     // enough that the data file stays well inside what the loader reads.
     static constexpr std::size_t kMaxNames = 1000000;
 
-    KWordLists(KWordBox& group, KWordBox& name, KWordBox& symbol, KWordBox& number, KWordListHost& host)
-        : group_(group), name_(name), symbol_(symbol), number_(number), host_(host) {}
+    // The boxes show `data`, which stays the lists' one copy.
+    KWordLists(KWordListData& data, KWordBox& group, KWordBox& name, KWordBox& symbol, KWordBox& number,
+               KWordListHost& host)
+        : data_(data), group_(group), name_(name), symbol_(symbol), number_(number), host_(host) {}
 
-    KGroupTable& Table() { return table_; }
+    KGroupTable& Table() { return data_.Groups; }
     int ImportCount = 0;
 
     // 0: empty group, nothing done; 2: the table is full (warned); 3: the group holds "=",
@@ -106,15 +130,14 @@ public:
     void DeleteItem(KWordBox& box);
     void FillGroupBox();
     void FillNameBox(const std::u16string& group);
+    // The group, symbol and number boxes' lists from the data (the window's first opening, a
+    // data file read anew).
+    void FillBoxes();
     void RebuildDisplayLists(int mode);
     // PASS2 (name, symbol, group, number) and PASS3 (name, number, symbol, group).
     std::u16string Pass2();
     std::u16string Pass3();
 
-    // The "#", "$SYMBOL" and "$NUMBER" lines; `today` is the "mmdd" of the default number.
-    void LoadLines(KIni& doc, const std::u16string& today);
-    void SaveLines(KIni& doc);
-    void SetDefaultLists(const std::u16string& today);
     // The lines of one import file; false when the table filled up (or reached kMaxNames) and
     // the rest was not read.
     bool ImportLines(KIni& doc);
@@ -127,8 +150,10 @@ public:
 
 private:
     int SlotFor(const std::u16string& group);  // -1: the table is full (warned)
+    // The data's list that `box` shows (the symbol and number boxes); null for the others.
+    std::vector<std::u16string>* ListOf(KWordBox& box);
 
-    KGroupTable table_;
+    KWordListData& data_;
     KWordBox& group_;
     KWordBox& name_;
     KWordBox& symbol_;
@@ -136,10 +161,11 @@ private:
     KWordListHost& host_;
 };
 
-// The window position kept in the data file, pulled back so that 100 pixels lie inside the
-// screen's bottom-right edges.
+// The window position kept in the data file; when it is placed, it is pulled back so that 100
+// pixels lie inside the screen's bottom-right edges.
 struct KGeneratorPosition {
     int top = 100, left = 200;
 };
-KGeneratorPosition ReadGeneratorPosition(KIni& doc, int screenWidth, int screenHeight);
+KGeneratorPosition ReadGeneratorPosition(KIni& doc);
+void KeepGeneratorOnScreen(KGeneratorPosition& pos, int screenWidth, int screenHeight);
 void WriteGeneratorPosition(KIni& doc, const KGeneratorPosition& pos);

@@ -174,189 +174,129 @@ std::vector<std::uint8_t> KIni::ScrambledBytes() {
 
 namespace {
 
-// A UTF-16LE file's bytes read as its text in place, so the start needs no decoded copy.
-struct LittleEndianUnits {
-    const std::uint8_t* p;
-    std::size_t count;
-    std::size_t size() const { return count; }
-    bool empty() const { return count == 0; }
-    char16_t operator[](std::size_t i) const {
-        return static_cast<char16_t>(p[2 * i] | (static_cast<unsigned>(p[2 * i + 1]) << 8));
-    }
-    char16_t back() const { return (*this)[count - 1]; }
-};
-
-// The plain text of a scrambled file's text (Text: u16string_view or LittleEndianUnits).
-template <class Text>
-std::u16string Unscramble(KIni& doc, const Text& fileText, bool stopAtZero = true) {
-    // Pairs of the text "every line followed by CR LF", taken as the text is walked rather
-    // than from a joined copy: a large file then needs no second full-size buffer.
-    // The bytes become little-endian units as they come; a last odd byte is a unit alone.
-    std::u16string u;
-    u.reserve(fileText.size() / 4 + 2);
-    std::size_t byteCount = 0;
-    unsigned low = 0;
-    const auto emit = [&](std::uint8_t byte) {
-        if (byteCount++ % 2 == 0) {
-            low = byte;
-        } else {
-            u.push_back(static_cast<char16_t>(low | (static_cast<unsigned>(byte) << 8)));
-        }
-    };
-    std::size_t m = 0;
-    char16_t first = 0;
-    const auto put = [&](char16_t c) {
-        if (m++ % 2 == 0) {
-            first = c;
-            return;
-        }
-        const int hi = HexDigit(first), lo = HexDigit(c);
-        if (hi >= 0 && lo >= 0) {
-            emit(static_cast<std::uint8_t>(hi * 16 + lo));
-        } else {
-            const char16_t pair[2] = {first, c};
-            emit(ParseHexByte(std::u16string_view(pair, 2)));
-        }
-    };
-    const std::size_t size = fileText.size();
-    for (std::size_t i = 0; i < size; ++i) {
-        // The common case, whole units of four hex digits, straight into the text.
-        if (m % 2 == 0 && byteCount % 2 == 0 && i + 3 < size) {
-            std::size_t n = u.size();
-            u.resize(n + (size - i) / 4);
-            char16_t* out = u.data();
-            const std::size_t first = i;
-            while (i + 3 < size) {
-                const int a = HexDigit(fileText[i]), b = HexDigit(fileText[i + 1]);
-                const int c = HexDigit(fileText[i + 2]), d = HexDigit(fileText[i + 3]);
-                if ((a | b | c | d) < 0) break;
-                out[n++] = static_cast<char16_t>((a << 4 | b) | (c << 4 | d) << 8);
-                i += 4;
-            }
-            u.resize(n);
-            m += i - first;
-            byteCount += (i - first) / 2;
-            if (i >= size) break;
-        }
-        // Then two hex digits at an even position, without the general step.
-        if (m % 2 == 0 && i + 1 < size) {
-            const int hi = HexDigit(fileText[i]), lo = HexDigit(fileText[i + 1]);
-            if (hi >= 0 && lo >= 0) {
-                emit(static_cast<std::uint8_t>(hi * 16 + lo));
-                m += 2;
-                ++i;
-                continue;
-            }
-        }
-        const char16_t c = fileText[i];
-        if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < fileText.size() && fileText[i + 1] == u'\n') ++i;
-            put(u'\r');
-            put(u'\n');
-        } else {
-            put(c);
-        }
-    }
-    if (!fileText.empty() && fileText.back() != u'\r' && fileText.back() != u'\n') {
-        put(u'\r');
-        put(u'\n');
-    }
-    if (m == 0) return {};
-    if (m % 2 == 1) emit(ParseHexByte(std::u16string_view(&first, 1)));
-    if (byteCount % 2 == 1) u.push_back(static_cast<char16_t>(low));
-    const std::size_t k = std::min(m / 4, u.size());
-    doc.SetSeed(KIni::kScrambleSeed);
-    for (std::size_t i = 0; i < k; ++i) u[i] = static_cast<char16_t>((u[i] - doc.RandRange(0, 9)) & 0xFFFF);
-    if (!stopAtZero) return u;
-    const auto zero = u.find(char16_t{0});
-    if (zero != std::u16string::npos) u.resize(zero);
-    return u;
-}
-
-// n when the bytes have the shape Save writes for a text of n units: the byte-order mark, 4n
-// units and CR LF. npos for anything else (a file cut short at any byte among them). Whether
-// the 4n units are all hex digits HexUnits tells.
-std::size_t SavedShape(const std::uint8_t* bytes, std::size_t size) {
-    constexpr std::size_t kNone = std::u16string::npos;
-    if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE || size % 2 != 0) return kNone;
-    if (size == 2) return 0;
-    const std::size_t units = (size - 2) / 2;
-    const auto unit = [&](std::size_t i) { return static_cast<unsigned>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8)); };
-    if (units < 2 || unit(units - 2) != u'\r' || unit(units - 1) != u'\n' || (units - 2) % 4 != 0) return kNone;
-    return (units - 2) / 4;
-}
-
-// True when all of the first n units are ASCII hex digits.
-bool HexUnits(const std::uint8_t* bytes, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned c = static_cast<unsigned>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-        if (c >= 128 || HexDigit(static_cast<char16_t>(c)) < 0) return false;
-    }
-    return true;
-}
-
-// The unscrambled text of a file of n units, read past zero units, is whole when its first
-// zero unit is the one the closing CR LF gives, and the text before it ends with CR LF.
-bool PlainIsWhole(const std::u16string& plain, std::size_t n) {
-    if (n == std::u16string::npos || plain.find(char16_t{0}) != (n == 0 ? std::u16string::npos : n)) return false;
-    return n == 0 || (n >= 2 && plain[n - 2] == u'\r' && plain[n - 1] == u'\n');
-}
-
-// The value of each byte as a hex digit; 16 for any other byte.
-struct ByteDigits {
-    std::uint8_t value[256];
-    constexpr ByteDigits() : value() {
-        for (int c = 0; c < 256; ++c) value[c] = static_cast<std::uint8_t>(c < 128 && kHexTable.value[c] >= 0 ? kHexTable.value[c] : 16);
-    }
-};
-constexpr ByteDigits kByteDigits;
-
-// The lines of a file in exactly the form Save writes (units of four hex digits), unscrambled
-// and split as they are decoded, a piece at a time, so that no full-size plain text is made
-// on the way (fresh memory is what a large file's start pays for most). Read as the general
-// path reads: zero units are dropped, and CR, LF and CR LF each end a line. `whole` as
-// PlainIsWhole tells it.
-class SavedDecoder {
+// The one reader of the scrambled form, fed the file's text a piece at a time. Each line break
+// of the file counts as CR LF; each two characters are a byte (read the way strtol(..., 16)
+// reads them where they are not two hex digits, a last lone one alone); each two bytes a unit,
+// low byte first (a last odd byte a unit alone); the units that four characters made are
+// unscrambled. The units are split into lines as they come, so a large file needs no plain
+// copy of its own size: zero units are dropped (or, with `stopAtZero`, end the text), and CR,
+// LF and CR LF each end a line.
+class ScrambledReader {
 public:
-    explicit SavedDecoder(KIni& doc) : doc_(doc) { doc_.SetSeed(KIni::kScrambleSeed); }
-    ~SavedDecoder() {
+    ScrambledReader(KIni& doc, bool stopAtZero) : doc_(doc), stopAtZero_(stopAtZero) {
+        doc_.SetSeed(KIni::kScrambleSeed);
+    }
+    ~ScrambledReader() {
         line_.assign(line_.capacity(), u'\0');
         kplat::Wipe(line_);
         for (auto& l : lines_) kplat::Wipe(l);
     }
 
-    // `count` units of the text: 8 bytes each, four hex digits as UTF-16.
-    void Feed(const std::uint8_t* hex, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint8_t* u = hex + 8 * i;
-            const unsigned d0 = kByteDigits.value[u[0]], d1 = kByteDigits.value[u[2]];
-            const unsigned d2 = kByteDigits.value[u[4]], d3 = kByteDigits.value[u[6]];
-            // Checked once at the end rather than unit by unit: any digit's 16 and any high byte.
-            bad_ |= (d0 | d1 | d2 | d3) & 16u;
-            bad_ |= u[1] | u[3] | u[5] | u[7];
-            const int packed = static_cast<int>((d0 << 4 | d1) | (d2 << 4 | d3) << 8);
-            Take(static_cast<char16_t>((packed - doc_.RandRange(0, 9)) & 0xFFFF));
+    void Feed(std::u16string_view text) {
+        const std::size_t size = text.size();
+        for (std::size_t i = 0; i < size; ++i) {
+            // The common case, whole units of four hex digits, straight into the lines.
+            if (chars_ % 4 == 0 && !skipLf_) {
+                const std::size_t first = i;
+                while (i + 3 < size) {
+                    const int a = HexDigit(text[i]), b = HexDigit(text[i + 1]);
+                    const int c = HexDigit(text[i + 2]), d = HexDigit(text[i + 3]);
+                    if ((a | b | c | d) < 0) break;
+                    Take(Unscrambled(static_cast<char16_t>((a << 4 | b) | (c << 4 | d) << 8)));
+                    i += 4;
+                }
+                if (i != first) {
+                    chars_ += i - first;
+                    bytes_ += (i - first) / 2;
+                    raw_ += i - first;
+                    digits_ += i - first;
+                    last_[0] = text[i - 2];
+                    last_[1] = text[i - 1];
+                    if (i >= size) break;
+                }
+            }
+            const char16_t c = text[i];
+            ++raw_;
+            if (HexDigit(c) >= 0) ++digits_;
+            last_[0] = last_[1];
+            last_[1] = c;
+            if (skipLf_) {
+                skipLf_ = false;
+                if (c == u'\n') continue;
+            }
+            if (c == u'\r' || c == u'\n') {
+                skipLf_ = c == u'\r';
+                PutChar(u'\r');
+                PutChar(u'\n');
+            } else {
+                PutChar(c);
+            }
         }
     }
 
-    // False when a unit was not a hex digit: the file is not in the saved form.
-    bool Finish(std::vector<std::u16string>& out, bool& whole) {
-        if (bad_ != 0) return false;
+    // The lines, and whether the text was exactly what Save writes (`savedForm`: the file began
+    // with the little-endian byte-order mark and was not cut short while read): 4n hex digits
+    // and CR LF, whose n units hold no zero and end with CR LF.
+    void Finish(std::vector<std::u16string>& out, bool savedForm, bool& whole) {
+        const std::size_t n = digits_ / 4;
+        const bool shape = raw_ == 0 || (digits_ + 2 == raw_ && digits_ % 4 == 0 && last_[0] == u'\r' &&
+                                         last_[1] == u'\n');
+        if (raw_ > 0 && last_[1] != u'\r' && last_[1] != u'\n') {
+            PutChar(u'\r');
+            PutChar(u'\n');
+        }
+        // What four characters did not make stays scrambled.
+        unscramble_ = false;
+        if (chars_ % 2 == 1) PutByte(ParseHexByte(std::u16string_view(&first_, 1)));
+        if (bytes_ % 2 == 1) Take(static_cast<char16_t>(low_));
         if (!line_.empty()) lines_.emplace_back(line_);
-        whole = !zero_ && last_[0] == u'\r' && last_[1] == u'\n';
+        whole = savedForm && shape &&
+                (n == 0 ? firstZero_ == kNone : firstZero_ == n && tail_[0] == u'\r' && tail_[1] == u'\n');
         out = std::move(lines_);
         lines_.clear();
-        return true;
     }
 
 private:
-    void Take(char16_t c) {
-        last_[0] = last_[1];
-        last_[1] = c;
-        if (c == 0) {
-            zero_ = true;
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    char16_t Unscrambled(char16_t unit) { return static_cast<char16_t>((unit - doc_.RandRange(0, 9)) & 0xFFFF); }
+
+    void PutChar(char16_t c) {
+        if (chars_++ % 2 == 0) {
+            first_ = c;
             return;
         }
+        const int hi = HexDigit(first_), lo = HexDigit(c);
+        if (hi >= 0 && lo >= 0) {
+            PutByte(static_cast<std::uint8_t>(hi * 16 + lo));
+        } else {
+            const char16_t pair[2] = {first_, c};
+            PutByte(ParseHexByte(std::u16string_view(pair, 2)));
+        }
+    }
+
+    void PutByte(std::uint8_t byte) {
+        if (bytes_++ % 2 == 0) {
+            low_ = byte;
+            return;
+        }
+        const char16_t unit = static_cast<char16_t>(low_ | (static_cast<unsigned>(byte) << 8));
+        Take(unscramble_ ? Unscrambled(unit) : unit);
+    }
+
+    void Take(char16_t c) {
+        if (stopped_) return;
+        if (c == 0) {
+            if (firstZero_ == kNone) firstZero_ = units_;
+            ++units_;
+            stopped_ = stopAtZero_;
+            return;
+        }
+        if (firstZero_ == kNone) {
+            tail_[0] = tail_[1];
+            tail_[1] = c;
+        }
+        ++units_;
         if (c == u'\n' && afterCr_) {
             afterCr_ = false;
             return;
@@ -371,41 +311,35 @@ private:
     }
 
     KIni& doc_;
+    const bool stopAtZero_;
+    bool unscramble_ = true, stopped_ = false;
+    // The file's text: characters put (line breaks counted as two), raw units, hex digits among
+    // them, the last two raw units, and a CR whose LF is still to come.
+    std::size_t chars_ = 0, raw_ = 0, digits_ = 0;
+    char16_t last_[2] = {0, 0};
+    bool skipLf_ = false;
+    char16_t first_ = 0;
+    // Bytes made, and the low byte of a unit still to be completed.
+    std::size_t bytes_ = 0;
+    unsigned low_ = 0;
+    // Units taken, where the first zero was, the last two units before it.
+    std::size_t units_ = 0, firstZero_ = kNone;
+    char16_t tail_[2] = {0, 0};
     std::vector<std::u16string> lines_;
     std::u16string line_;
-    bool zero_ = false, afterCr_ = false;
-    char16_t last_[2] = {0, 0};
-    unsigned bad_ = 0;
+    bool afterCr_ = false;
 };
-
-// A file in the saved form, read through a small buffer: a large file costs neither memory of
-// its size nor, under Wine, the page faults of a mapped view. False when the file is not in
-// that form or changed size while it was read.
-bool LoadSavedForm(KIni& doc, const std::u16string& path, std::vector<std::u16string>& lines, bool& whole) {
-    kplat::FileReader file(path);
-    const std::uint64_t size = file.size();
-    // The byte-order mark, at least two units of eight bytes and CR LF.
-    if (size < 2 + 16 + 4 || (size - 6) % 8 != 0 || size > kplat::kMaxFileBytes) return false;
-    std::uint64_t units = (size - 6) / 8;
-    std::vector<std::uint8_t> buffer(64 * 1024);
-    if (file.Read(buffer.data(), 2) != 2 || buffer[0] != 0xFF || buffer[1] != 0xFE) return false;
-    SavedDecoder decoder(doc);
-    while (units > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(units, buffer.size() / 8));
-        if (file.Read(buffer.data(), 8 * want) != 8 * want) return false;
-        decoder.Feed(buffer.data(), want);
-        units -= want;
-    }
-    // CR LF, and nothing after it.
-    const bool closed = file.Read(buffer.data(), 5) == 4 && buffer[0] == u'\r' && buffer[1] == 0 &&
-                        buffer[2] == u'\n' && buffer[3] == 0;
-    kplat::Wipe(buffer);
-    return closed && decoder.Finish(lines, whole);
-}
 
 }  // namespace
 
-void KIni::LoadScrambledText(std::u16string_view fileText) { ReplaceLines(SplitLines(Unscramble(*this, fileText))); }
+void KIni::LoadScrambledText(std::u16string_view fileText) {
+    ScrambledReader reader(*this, true);
+    reader.Feed(fileText);
+    std::vector<std::u16string> lines;
+    bool whole = false;
+    reader.Finish(lines, false, whole);
+    ReplaceLines(std::move(lines));
+}
 
 std::u16string KIni::PlainText() const { return JoinLines(lines_); }
 
@@ -413,42 +347,48 @@ void KIni::LoadPlainText(std::u16string_view text) { ReplaceLines(SplitLines(tex
 
 bool KIni::Load(const std::u16string& path, bool* whole) {
     if (!kplat::FileExists(path)) return false;
-    {
-        std::vector<std::u16string> lines;
-        bool complete = false;
-        if (LoadSavedForm(*this, path, lines, complete)) {
-            ReplaceLines(std::move(lines));
-            if (whole) *whole = complete;
-            return true;
+    // Read, never mapped: a read error (a stick pulled out) is then an error like any other.
+    kplat::FileReader file(path);
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    std::size_t got = file.Read(buffer.data(), 2);
+    std::uint64_t read = got;
+    std::vector<std::u16string> lines;
+    bool complete = false;
+    if (got == 2 && buffer[0] == 0xFF && buffer[1] == 0xFE) {
+        // Little-endian text, the form Save writes, decoded a piece at a time; a last odd byte
+        // is no unit.
+        ScrambledReader reader(*this, false);
+        std::u16string units(buffer.size() / 2, u'\0');
+        std::size_t carry = 0;  // a byte of a unit split across two pieces
+        while ((got = file.Read(buffer.data() + carry, buffer.size() - carry)) > 0) {
+            read += got;
+            const std::size_t have = carry + got;
+            const std::size_t n = have / 2;
+            for (std::size_t i = 0; i < n; ++i)
+                units[i] = static_cast<char16_t>(buffer[2 * i] | (static_cast<unsigned>(buffer[2 * i + 1]) << 8));
+            reader.Feed(std::u16string_view(units.data(), n));
+            carry = have % 2;
+            if (carry) buffer[0] = buffer[have - 1];
         }
+        kplat::Wipe(units);
+        reader.Finish(lines, read == file.size(), complete);
+    } else {
+        // Any other encoding (a file written by hand): the whole text at once.
+        std::vector<std::uint8_t> bytes(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+        while ((got = file.Read(buffer.data(), buffer.size())) > 0)
+            bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+        std::u16string text = DecodeFileText(bytes);
+        kplat::Wipe(bytes);
+        ScrambledReader reader(*this, false);
+        reader.Feed(text);
+        kplat::Wipe(text);
+        reader.Finish(lines, false, complete);
     }
-    std::u16string plain;
-    bool intact = false;
-    {
-        const kplat::FileView file(path);
-        const std::uint8_t* bytes = file.data();
-        const std::size_t size = file.size();
-        std::size_t saved = SavedShape(bytes, size);
-        if (saved != std::u16string::npos && !HexUnits(bytes + 2, 4 * saved)) saved = std::u16string::npos;
-        if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-            // Little-endian but not the saved form (cut short, changed by hand): read in place.
-            plain = Unscramble(*this, LittleEndianUnits{bytes + 2, (size - 2) / 2}, false);
-        } else {
-            std::u16string text = DecodeFileText({bytes, bytes + size});
-            plain = Unscramble(*this, std::u16string_view(text), false);
-            kplat::Wipe(text);
-        }
-        intact = !file.cutShort() && PlainIsWhole(plain, saved);
-    }
-    // Zero units are dropped rather than ending the text: nothing after one is lost. A whole
-    // file has just the one its closing CR LF gives.
-    plain.erase(std::remove(plain.begin(), plain.end(), char16_t{0}), plain.end());
-    ReplaceLines(SplitLines(plain));
-    kplat::Wipe(plain);
-    if (whole) *whole = intact;
+    kplat::Wipe(buffer);
+    ReplaceLines(std::move(lines));
+    if (whole) *whole = complete;
     return true;
 }
-
 
 std::u16string KIni::DecodeFileText(const std::vector<std::uint8_t>& bytes) {
     const std::size_t n = bytes.size();
@@ -612,11 +552,10 @@ std::u16string KIni::HexDecode(std::u16string_view hex) {
     units.reserve(bytes / 2 + 1);
     std::size_t b = 0;
     // Four digits to a unit, quickly, as long as they are digits; the rest pair by pair.
-    const auto digit = [](char16_t c) -> unsigned { return c < 256 ? kByteDigits.value[c] : 16u; };
     for (; 2 * b + 4 <= hex.size(); b += 2) {
-        const unsigned d0 = digit(hex[2 * b]), d1 = digit(hex[2 * b + 1]);
-        const unsigned d2 = digit(hex[2 * b + 2]), d3 = digit(hex[2 * b + 3]);
-        if ((d0 | d1 | d2 | d3) & 16u) break;
+        const int d0 = HexDigit(hex[2 * b]), d1 = HexDigit(hex[2 * b + 1]);
+        const int d2 = HexDigit(hex[2 * b + 2]), d3 = HexDigit(hex[2 * b + 3]);
+        if ((d0 | d1 | d2 | d3) < 0) break;
         const char16_t unit = static_cast<char16_t>((d0 << 4 | d1) | (d2 << 4 | d3) << 8);
         if (unit == 0) return units;
         units.push_back(unit);

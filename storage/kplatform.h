@@ -29,25 +29,6 @@ constexpr std::uint64_t kMaxFileBytes = 0x7FFFFFFF;
 // Whole file; throws KFileError when it exists but cannot be read. `cutShort` (when given) is
 // set when fewer bytes came than the file's size said (it shrank while it was read).
 std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, bool* cutShort = nullptr);
-// The whole file, read only, as a view: mapped where the system can (a large file reads many
-// times quicker so under Wine), else read into memory. Throws like ReadWholeFile.
-class FileView {
-public:
-    explicit FileView(const std::u16string& path);
-    ~FileView();
-    FileView(const FileView&) = delete;
-    FileView& operator=(const FileView&) = delete;
-    // Fewer bytes came than the file's size said (only when read, not mapped).
-    bool cutShort() const { return cutShort_; }
-    const std::uint8_t* data() const { return view_ ? view_ : copy_.data(); }
-    std::size_t size() const { return view_ ? size_ : copy_.size(); }
-
-private:
-    std::vector<std::uint8_t> copy_;
-    const std::uint8_t* view_ = nullptr;
-    std::size_t size_ = 0;
-    bool cutShort_ = false;
-};
 // A file read from start to end in pieces of the caller's choosing. Throws KFileError when it
 // cannot be opened or read, as ReadWholeFile does.
 class FileReader {
@@ -96,6 +77,9 @@ enum class SaveStep { CreateTemp, WriteTemp, FlushTemp, Replace, Replaced };
 using SaveStepHook = std::uint32_t (*)(SaveStep step);
 void SetSaveStepHook(SaveStepHook hook);  // nullptr: no hook
 std::uint32_t SaveStepFault(SaveStep step);  // 0, or the hook's error code
+
+// Today's month (1..12) and day (1..31) by the local clock.
+void LocalDate(int& month, int& day);
 
 // The system's text for an error code (GetLastError / errno), without a trailing line break.
 std::u16string SystemErrorText(std::uint32_t code);

@@ -1,5 +1,6 @@
 // Native stand-ins for the Windows seams: Windows-1252 as the ANSI code page, simple
 // Unicode upper-casing for case-insensitive names, files through POSIX calls.
+#include <ctime>
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
@@ -242,7 +243,12 @@ std::size_t FileReader::Read(std::uint8_t* into, std::size_t n) {
     return done;
 }
 
-FileView::FileView(const std::u16string& path) : copy_(ReadWholeFile(path, &cutShort_)) {}
-FileView::~FileView() { Wipe(copy_); }
+void LocalDate(int& month, int& day) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    month = local.tm_mon + 1;
+    day = local.tm_mday;
+}
 
 }  // namespace kplat

@@ -260,28 +260,11 @@ std::size_t FileReader::Read(std::uint8_t* into, std::size_t n) {
     return done;
 }
 
-FileView::FileView(const std::u16string& path) {
-    {
-        Handle file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-        LARGE_INTEGER size{};
-        if (file.ok() && GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart <= 0x7FFFFFFF) {
-            // The view keeps the file open; the handles can go.
-            HANDLE made = CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr);
-            Handle mapping(made ? made : INVALID_HANDLE_VALUE);
-            if (mapping.ok()) {
-                view_ = static_cast<const std::uint8_t*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-                if (view_) size_ = static_cast<std::size_t>(size.QuadPart);
-            }
-        }
-    }
-    // An empty file cannot be mapped; any other failure is reported as a read would be.
-    if (!view_) copy_ = ReadWholeFile(path, &cutShort_);
-}
-
-FileView::~FileView() {
-    if (view_) UnmapViewOfFile(view_);
-    Wipe(copy_);
+void LocalDate(int& month, int& day) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    month = t.wMonth;
+    day = t.wDay;
 }
 
 }  // namespace kplat

@@ -208,14 +208,13 @@ bool ReadHeader(KIni& doc, Header& header) {
            UnpackBytes(doc.Read(KVar(kDataKey)).View(), static_cast<std::size_t>(size), header.sealed);
 }
 
-bool Open(KCipher& cipher, const Header& header, std::u16string_view password, KMasterKey& key,
-          std::u16string& plain) {
-    KMasterKey tried;
-    tried.Derive(cipher, password, header.salt, header.iterations);
+bool OpenWith(const Header& header, const KMasterKey& key, std::u16string& plain) {
+    if (!key.Active() || !key.Cipher() || key.Salt() != header.salt || key.Iterations() != header.iterations)
+        return false;
     std::vector<std::uint8_t> bytes;
-    if (!cipher.Open(tried.Key(), header.nonce,
-                     AssociatedData(header.version, header.iterations, header.salt, header.nonce), header.sealed,
-                     bytes))
+    if (!key.Cipher()->Open(key.Key(), header.nonce,
+                            AssociatedData(header.version, header.iterations, header.salt, header.nonce),
+                            header.sealed, bytes))
         return false;
     if (bytes.size() % 2 != 0) {
         kplat::Wipe(bytes);
@@ -226,6 +225,14 @@ bool Open(KCipher& cipher, const Header& header, std::u16string_view password, K
     for (std::size_t i = 0; i < plain.size(); ++i)
         plain[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     kplat::Wipe(bytes);
+    return true;
+}
+
+bool Open(KCipher& cipher, const Header& header, std::u16string_view password, KMasterKey& key,
+          std::u16string& plain) {
+    KMasterKey tried;
+    tried.Derive(cipher, password, header.salt, header.iterations);
+    if (!OpenWith(header, tried, plain)) return false;
     key.MoveFrom(tried);
     return true;
 }

@@ -94,6 +94,9 @@ struct Header {
 bool IsContainer(KIni& doc);
 // False when the container is of a version this program does not know or is malformed.
 bool ReadHeader(KIni& doc, Header& header);
+// With the key of the right password (derived with the header's salt and count): true and
+// `plain` the document's text.
+bool OpenWith(const Header& header, const KMasterKey& key, std::u16string& plain);
 // With the right password: true, `plain` the document's text and `key` its key.
 bool Open(KCipher& cipher, const Header& header, std::u16string_view password, KMasterKey& key,
           std::u16string& plain);

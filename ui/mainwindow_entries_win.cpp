@@ -1,25 +1,20 @@
-// TFKeyra's controls as the entry operations (KEntryView, KEntryServices) and the data file
-// (KDataHost) see them.
+// TFKeyra's controls as the entry operations see them (KEntryView), and the window covered at a
+// lock and shown again after it.
 #include <windows.h>
-
-#include <shellapi.h>
 
 #include "app/mainbank.h"
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
 #include "framework/kstr.h"
-#include "framework/syslib.h"
 #include "generator/generatorseam.h"
-#include "input/clipboard_win.h"
-#include "app/enginepaste.h"
 #include "ui/mainwindow_win.h"
-#include "ui/masterdialogs_win.h"
-#include "ui/optionsseam.h"
+#include "ui/optionspanel_win.h"
 #include "ui/pinpanel_win.h"
+#include "ui/searchbox_win.h"
 
-// ---- the PIN lock ----
+// ---- the lock ----
 
-bool TFKeyra::PinAsked() const { return masterLocked_ || (pin_ && pin_->Asking()); }
+bool TFKeyra::Locked() const { return life_.State() != KAppState::Open; }
 
 void TFKeyra::LockEntries(bool locked) {
     // Disabled controls take neither the focus nor a key, whatever path leads there.
@@ -29,48 +24,37 @@ void TFKeyra::LockEntries(bool locked) {
     if (locked && generator_) generator_->Hide();
 }
 
+void TFKeyra::Cover(KLockCover cover) {
+    // What lies beneath is put away as at a close: the options applied (a PIN being set is
+    // dropped, the one set before stays), the find box shut.
+    search_->Close();
+    ApplyOptions();
+    if (generator_) generator_->Hide();
+    if (cover == KLockCover::Pin) {
+        pin_->Lock().Ask();
+        return;
+    }
+    LockEntries(true);
+    masterCovered_ = 1;
+    ShowWindow(Handle(), SW_HIDE);
+}
+
+void TFKeyra::Uncover() {
+    LockEntries(false);
+    // Locked from the start, the entries are shown for the first time now.
+    if (!started_) {
+        started_ = 1;
+        ops_->Start();
+    }
+    if (masterCovered_) {
+        masterCovered_ = 0;
+        ShowWindow(Handle(), SW_SHOW);
+        SetForegroundWindow(Handle());
+    }
+    FocusList();
+}
+
 void TFKeyra::FocusList() { list_->Focus(); }
-
-// ---- KDataHost ----
-
-int TFKeyra::WindowTop() {
-    RECT rc;
-    return NormalRect(rc) ? rc.top : top_;
-}
-
-int TFKeyra::WindowLeft() {
-    RECT rc;
-    return NormalRect(rc) ? rc.left : left_;
-}
-
-void TFKeyra::SetWindowTopLeft(int top, int left) {
-    top_ = top;
-    left_ = left;
-    SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TFKeyra::ScreenSize(int& width, int& height) {
-    width = GetSystemMetrics(SM_CXSCREEN);
-    height = GetSystemMetrics(SM_CYSCREEN);
-}
-
-void TFKeyra::MaskPassword() {
-    if (ops_) ops_->MaskPassword();
-}
-
-void TFKeyra::LoadGeneratorData(KIni& doc) {
-    if (generator_) generator_->LoadGeneratorData(doc);
-}
-
-void TFKeyra::SaveGeneratorData(KIni& doc) {
-    if (generator_) generator_->SaveGeneratorData(doc);
-}
-
-void TFKeyra::ShowMessage(const std::u16string& text) { kf::ShowMessage(Handle(), W(text)); }
-
-bool TFKeyra::AskMasterPassword(const std::function<bool(const std::u16string&)>& tryOpen) {
-    return AskPassword(Handle(), u"Keyra - マスターパスワード", tryOpen);
-}
 
 // ---- KEntryView ----
 
@@ -107,37 +91,3 @@ void TFKeyra::SetButtonCaption(int index, const std::u16string& caption) {
 
 int TFKeyra::BankLastIndex() { return bank_->LastIndex; }
 void TFKeyra::SetBankLastIndex(int index) { bank_->LastIndex = index; }
-
-// ---- KEntryServices ----
-
-bool TFKeyra::SetClipboardText(const std::u16string& text) { return PutClipboardText(Handle(), text); }
-
-void TFKeyra::PasteToTarget() {
-    if (!engine_) return;
-    HoldClipboard(true);  // not cleared under the paste's feet, however long PasteWait is
-    ::PasteToTarget(*engine_, reinterpret_cast<std::uintptr_t>(memo_->Handle()), pasteExecutor_);
-    HoldClipboard(false);
-}
-
-void TFKeyra::RefusePaste() { pasteExecutor_.Refuse(); }
-
-void TFKeyra::OpenDocument(const std::u16string& text) {
-    // The shell is loaded at the first address opened: at start it would cost more than the window.
-    static const kf::SystemLibrary shell{L"shell32.dll"};
-    if (auto* execute = shell.Proc<decltype(ShellExecuteW)>("ShellExecuteW"))
-        execute(Handle(), L"open", W(text), nullptr, nullptr, SW_SHOWDEFAULT);
-}
-
-bool TFKeyra::OptionsPanelOpen() { return options_ && options_->IsOpen(); }
-
-void TFKeyra::CloseOptionsPanel() {
-    if (options_) options_->CloseAndApply();
-}
-
-void TFKeyra::CopyEntry(const KIdData& entry) { ::CopyEntry(Handle(), entry); }
-
-bool TFKeyra::ReadEntry(KIdData& entry) {
-    if (!ClipboardHasEntry(Handle())) return false;
-    entry = ReadClipboardEntry(Handle());
-    return true;
-}

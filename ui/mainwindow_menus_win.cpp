@@ -4,16 +4,15 @@
 #include "generator/generatorseam.h"
 #include "input/clipboard_win.h"
 #include "ui/mainwindow_win.h"
-#include "ui/masterdialogs_win.h"
-#include "ui/optionsseam.h"
+#include "ui/optionspanel_win.h"
 #include "ui/pinlock.h"
 #include "ui/pinpanel_win.h"
 #include "ui/searchbox_win.h"
 
 void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
-    if (!engine_) return;
+    if (!ops_) return;
     kf::PopupMenu menu;
-    const KMainMenuState state = MainMenuRules(options_->IsOpen(), PinAsked());
+    const KMainMenuState state = MainMenuRules(options_->IsOpen(), Locked());
     menu.items = {
         {kMenuGen, L"パスワード生成(&p)", L"", state.GeneratorEnabled, generator_->IsOpen(), state.Generator},
         {kMenuChangeGroup, L"グループの切り替え(&G)", L"", state.ChangeGroupEnabled, false, state.ChangeGroup},
@@ -25,8 +24,8 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
         {kMenuExit, L"終了(&X)", L"", true, false},
     };
     const int tag = menu.Show(Handle(), screen);
-    // The PIN may have been asked meanwhile: decide again at the choice.
-    const KMainMenuState now = MainMenuRules(options_ ? options_->IsOpen() : true, PinAsked());
+    // The window may have locked meanwhile: decide again at the choice.
+    const KMainMenuState now = MainMenuRules(options_->IsOpen(), Locked());
     switch (tag) {
         case kMenuGen:
             if (now.GeneratorEnabled) generator_->Toggle();
@@ -35,16 +34,17 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
             if (now.ChangeGroupEnabled) ops_->TogglePage();
             break;
         case kMenuMaster:
-            if (now.ChangeGroup && engine_) ChangeMasterPassword(Handle(), *engine_);
+            if (now.ChangeGroup) host_.ChangeMasterPassword();
             break;
         case kMenuSearch:
-            if (now.SearchEnabled && search_) search_->Open();
+            if (now.SearchEnabled) search_->Open();
             break;
         case kMenuHelp:
             ShowHelp();
             break;
         case kMenuExit:
-            CloseFromMenu();
+            // The close itself keeps what is being typed.
+            PostMessageW(Handle(), WM_CLOSE, 0, 0);
             break;
         default:
             break;
@@ -52,7 +52,7 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
 }
 
 void TFKeyra::PMenuListPopupAndRun(POINT screen) {
-    if (!ops_ || PinAsked()) return;
+    if (!ops_ || Locked()) return;
     const KListMenuState state = ops_->PMenuListPopup(ClipboardHasEntry(Handle()));
     kf::PopupMenu menu;
     menu.items = {
@@ -63,18 +63,18 @@ void TFKeyra::PMenuListPopupAndRun(POINT screen) {
         {kListUndo, L"元に戻す(&U)", L"", state.Undo, false},
     };
     const int tag = menu.Show(Handle(), screen);
-    if (tag && ops_) ops_->PMenuListClick(tag);
+    if (tag) ops_->PMenuListClick(tag);
 }
 
 void TFKeyra::PMenuButtonPopupAndRun(POINT screen) {
-    if (!ops_ || PinAsked()) return;
+    if (!ops_ || Locked()) return;
     kf::PopupMenu menu;
     menu.items = {{1, L"コピー(&C)", L"", true, false}};
-    if (menu.Show(Handle(), screen) == 1 && ops_ && !PinAsked()) ops_->PMenuButtonClick(bank_->LastIndex);
+    if (menu.Show(Handle(), screen) == 1) ops_->PMenuButtonClick(bank_->LastIndex);
 }
 
 bool TFKeyra::ListKey(UINT key) {
-    if (!ops_ || PinAsked()) return false;
+    if (!ops_ || Locked()) return false;
     const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     int tag = 0;
     if (ctrl && key == 'C') tag = kListCopy;
@@ -86,13 +86,14 @@ bool TFKeyra::ListKey(UINT key) {
 }
 
 bool TFKeyra::SearchAllowed() const {
-    return engine_ && options_ && !options_->IsOpen() && pin_ && pin_->Lock().Mode == TPinLock::kHidden;
+    return life_.Allows(KUse::Entries) && options_ && !options_->IsOpen() && pin_ &&
+           pin_->Lock().Mode == TPinLock::kHidden;
 }
 
 bool TFKeyra::SearchKey(UINT key) { return search_ && SearchAllowed() && search_->MainWindowKey(key); }
 
 void TFKeyra::FocusNext(HWND from, bool backwards) {
-    if (PinAsked()) return;
+    if (Locked()) return;
     const HWND order[] = {list_->Handle(), edits_[0]->Handle(), edits_[1]->Handle(),
                           edits_[2]->Handle(), edits_[3]->Handle(), memo_->Handle()};
     constexpr int count = static_cast<int>(std::size(order));

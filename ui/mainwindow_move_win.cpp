@@ -7,7 +7,7 @@
 #include "ui/winpos.h"
 
 void TFKeyra::CaptureClickTarget(POINT p, HWND window) {
-    if (!engine_) return;
+    if (!generator_) return;
     HWND outer = window;
     // The generator is owned by this window, so the walk from it goes on to this one.
     bool inGenerator = generator_->Owns(outer);
@@ -25,16 +25,16 @@ void TFKeyra::CaptureClickTarget(POINT p, HWND window) {
     facts.generator = facts.ours && inGenerator;
     switch (DecideClick(facts)) {
         case KClickMeaning::Target:
-            engine_->TargetX = p.x;
-            engine_->TargetY = p.y;
-            engine_->TargetWindow = reinterpret_cast<std::uintptr_t>(outer);
-            engine_->TargetProcess = pid;
-            engine_->TargetThread = tid;
-            engine_->MemoTarget = 0;
+            engine_.TargetX = p.x;
+            engine_.TargetY = p.y;
+            engine_.TargetWindow = reinterpret_cast<std::uintptr_t>(outer);
+            engine_.TargetProcess = pid;
+            engine_.TargetThread = tid;
+            engine_.MemoTarget = 0;
             break;
         case KClickMeaning::Home:
-            engine_->HomeX = p.x;
-            engine_->HomeY = p.y;
+            engine_.HomeX = p.x;
+            engine_.HomeY = p.y;
             break;
         case KClickMeaning::Nothing:
             break;
@@ -44,17 +44,12 @@ void TFKeyra::CaptureClickTarget(POINT p, HWND window) {
     kf::PumpMessages();
 }
 
-// The bare surface moves the window. A press and release without moving is a click on the window.
-void TFKeyra::FormMouseDown() { drag_.Press(Handle()); }
-
-void TFKeyra::FormMouseMove() { drag_.Follow(Handle()); }
-
-void TFKeyra::FormMouseUp() { drag_.Release(Handle()); }
-
+// The bare surface moves the window (WM_LBUTTONDOWN and what follows). A press and release
+// without moving is a click on the window.
 void TFKeyra::DragEnded(bool moved) {
     if (!moved) {
         OnBankButton(kmainbank::kPageSwitch);  // a click on the bare window switches the group page
-    } else if (snapper_) {
+    } else {
         snapper_->SnapToNeighbour(Handle());
     }
     kf::KeepTopOnScreen(Handle());
@@ -98,3 +93,21 @@ bool TFKeyra::NormalRect(RECT& rc) {
     return GetWindowRect(Handle(), &rc) != 0;
 }
 
+
+void TFKeyra::SetWindowTopLeft(int top, int left) {
+    top_ = top;
+    left_ = left;
+    SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFKeyra::StorePosition() {
+    RECT rc;
+    KSettings& s = doc_.Settings();
+    if (NormalRect(rc)) {
+        s.Top = rc.top;
+        s.Left = rc.left;
+    } else {
+        s.Top = top_;
+        s.Left = left_;
+    }
+}

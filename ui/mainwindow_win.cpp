@@ -1,5 +1,5 @@
-// TFKeyra's composition: creation of every object in a fixed order, the load and save error
-// policy, the layout, the bank's callback and the close.
+// TFKeyra's composition: the window and its controls, the layout from the settings, the bank's
+// callback and the window's messages.
 #include "ui/mainwindow_win.h"
 
 #include "app/mainbank.h"
@@ -7,62 +7,62 @@
 #include "controls/kbutton_win.h"
 #include "core/kstr.h"
 #include "framework/kstr.h"
-#include "framework/syslib.h"
-#include "generator/generatorhost.h"
 #include "generator/generatorseam.h"
-#include "input/clipboard_win.h"
 #include "input/zdinput_win.h"
 #include "resources/resource.h"
-#include "storage/kini.h"
-#include "storage/kvault.h"
+#include "ui/mainwindow_hosts_win.h"
 #include "ui/optionspanel_win.h"
-#include "ui/optionsseam.h"
 #include "ui/pinpanel_win.h"
-#include "ui/masterdialogs_win.h"
 #include "ui/searchbox_win.h"
 #include "ui/snap_win.h"
-#include "ui/winpos.h"
 
 using namespace kmainbank;
 
 namespace {
 constexpr wchar_t kClassName[] = L"TFKeyra";
 constexpr int kListItemHeight = 16;
-constexpr UINT kWatchMessage = WM_APP + 3;
-constexpr UINT kLockWatchMessage = WM_APP + 4;
 const char16_t* const kFieldCaptions[kFields] = {u"title", u"id", u"pass", u"url"};
-
 }  // namespace
 
-TFKeyra::TFKeyra() = default;
+TFKeyra::TFKeyra(KMainHost& host, KDocument& doc, KEngine& engine, const KLifeCycle& life)
+    : host_(host), doc_(doc), engine_(engine), life_(life) {}
 
-TFKeyra::~TFKeyra() { ReleaseAll(); }
+TFKeyra::~TFKeyra() {
+    // The window and every control on it go first, while all their handlers reach is there.
+    Destroy();
+}
 
 kf::Edit* TFKeyra::Field(int n) { return n >= 1 && n <= kFields ? edits_[n - 1].get() : nullptr; }
 
-bool TFKeyra::Start() {
+bool TFKeyra::Create() {
     kf::InitCommonControls();
     kgdi::InstallSysColorResolver();
     kf::RegisterWindowClass(kClassName, 0, nullptr, LoadIconW(kf::Instance(), MAKEINTRESOURCEW(IDI_KEYRA)));
     // Borderless and always on top; the caption bits are removed on purpose.
-    HWND hwnd = Create(kClassName, L"Keyra", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_TOPMOST,
-                       left_, top_, 200, 400);
+    HWND hwnd = kf::Window::Create(kClassName, L"Keyra", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
+                                   WS_EX_TOPMOST, left_, top_, 200, 400);
     if (!hwnd) return false;
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CAPTION));
     CreateControls();
-    if (!FormCreate()) {
-        Destroy();
-        return false;
-    }
-    ShowWindow(hwnd, SW_SHOW);
-    UpdateWindow(hwnd);
-    // The session and idle watch (a hook, wtsapi32) once the window is on the screen.
-    PostMessageW(hwnd, kLockWatchMessage, 0, 0);
-    if (pin_ && pin_->Asking())
-        pin_->FocusEdit();
-    else
-        list_->Focus();
+    drag_.Reset();
+    if (engine_.CaptionFromBaseName()) caption_->SetText(engine_.BaseName);
+    snapper_ = std::make_unique<TWindowSnapper>();
+    // Most of the forty positions are never shown: their windows are made only when they are.
+    bank_ = std::make_unique<TButtonBank>(kCount, hwnd, true);
+    pinHost_ = std::make_unique<PinHost>(*this);
+    optionsHost_ = std::make_unique<OptionsHost>(*this);
+    searchHost_ = std::make_unique<SearchHost>(*this);
+    generatorHost_ = std::make_unique<GenHost>(*this);
+    pin_ = std::make_unique<TPinPanel>(*pinHost_, doc_);
+    options_ = std::make_unique<TOptionsPanel>(*optionsHost_, doc_, *pin_);
+    search_ = std::make_unique<TSearchBox>(*searchHost_, doc_);
     return true;
+}
+
+void TFKeyra::Attach(KEntryOps& ops, KGeneratorSeam& generator) {
+    ops_ = &ops;
+    generator_ = &generator;
+    BindBank();
 }
 
 void TFKeyra::CreateControls() {
@@ -122,50 +122,26 @@ void TFKeyra::CreateControls() {
     memo_ = std::make_unique<kf::Edit>(memo);
 }
 
-bool TFKeyra::FormCreate() {
-    activated_ = 0;
-    drag_.Reset();
-    engine_ = std::make_unique<KEngine>();
-    wchar_t path[MAX_PATH * 4];
-    DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    engine_->SetExecutablePath(U(path, n));
-    engine_->ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
-    engine_->ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    if (engine_->CaptionFromBaseName()) caption_->SetText(engine_->BaseName);
-    snapper_ = std::make_unique<TWindowSnapper>();
-    // Most of the forty positions are never shown: their windows are made only when they are.
-    bank_ = std::make_unique<TButtonBank>(kCount, Handle(), true);
-    generator_ = CreateGenerator();
-    table_ = std::make_unique<KIdTable>();
-    pin_ = std::make_unique<TPinPanel>(*this);
-    options_ = std::make_unique<TOptionsPanel>(*this, *pin_);
-    ops_ = std::make_unique<KEntryOps>(*engine_, *table_, static_cast<KEntryView&>(*this),
-                                       static_cast<KEntryServices&>(*this));
-    search_ = std::make_unique<TSearchBox>(*this);
-
-    bool loaded = false;
-    engine_->Cipher = &SystemCipher();
-    try {
-        loaded = engine_->LoadAll(*table_, *this);
-    } catch (const std::exception& e) {
-        // A file we could not read must never be saved over from a half-loaded state.
-        kf::ShowError(Handle(), e);
-        loaded = false;
-    }
-    if (!loaded) {
-        // Giving up at the master password ends the program without a further word.
-        if (!engine_->StartCancelled) kf::ShowMessage(Handle(), L"Keyra を終了します");
-        ReleaseAll();
-        return false;
-    }
-
-    BindBank();
+void TFKeyra::Open(bool locked) {
+    KSettings& s = doc_.Settings();
+    ClampWindowPosition(s.Top, s.Left, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    SetWindowTopLeft(s.Top, s.Left);
+    SetPaintColor(s.FormColor);
     ArrangeControls();
     KeepTitleRowOnScreen();
-    ops_->Start();
-    generator_->LayoutControls();
-    generator_->FillGroupBox();
-    return true;
+    if (locked) {
+        Cover(KLockCover::Pin);
+    } else {
+        started_ = 1;
+        ops_->Start();
+    }
+    ops_->MaskPassword();
+    ShowWindow(Handle(), SW_SHOW);
+    UpdateWindow(Handle());
+    if (locked)
+        pin_->FocusEdit();
+    else
+        list_->Focus();
 }
 
 void TFKeyra::BindBank() {
@@ -176,11 +152,11 @@ void TFKeyra::BindBank() {
         // only after the button has already fired and the paste has used the old point.
         b.OnMouseDown = [this, bankDown = b.OnMouseDown](int button, int x, int y) {
             if (bankDown) bankDown(button, x, y);
-            if (button == TKButton::mbLeft && engine_) {
+            if (button == TKButton::mbLeft) {
                 POINT p;
                 GetCursorPos(&p);
-                engine_->HomeX = p.x;
-                engine_->HomeY = p.y;
+                engine_.HomeX = p.x;
+                engine_.HomeY = p.y;
             }
         };
         const bool field = FieldOfIndex(kbank::IndexOf(pos)) != 0;
@@ -194,7 +170,7 @@ void TFKeyra::BindBank() {
 }
 
 void TFKeyra::ArrangeControls() {
-    KEngine& e = *engine_;
+    const KSettings& e = doc_.Settings();
     userFont_ = kgdi::CreatePointFont(e.FontName, e.FontSize);
     const SIZE pass = kgdi::MeasureText(userFont_.Get(), u"pass");
     const SIZE title = kgdi::MeasureText(userFont_.Get(), u"title");
@@ -210,7 +186,7 @@ void TFKeyra::ArrangeControls() {
         // The height of a one-line edit box with a sunken border in this font.
         h = tm.tmHeight + 8;
     }
-    const int n = ops_->GroupButtonCount();
+    const int n = GroupButtonCount(e);
     layout_ = ComputeMainLayout(w, h, n, e.ListHeight, e.MemoHeight);
     const KMainLayout& l = layout_;
     TButtonBank& bank = *bank_;
@@ -239,7 +215,7 @@ void TFKeyra::ArrangeControls() {
     for (int k = 1; k <= kMaxGroupButtons + 1; ++k) bank.Button(GroupPos(k)).SetVisible(false);
     for (int k = 0; k <= n; ++k) {
         TKButton& b = bank.Button(GroupPos(k + 1));
-        b.SetCaption(k < n ? kstr::Decimal(e.GroupOffset + k + 1) : std::u16string(u"OP"));
+        b.SetCaption(k < n ? kstr::Decimal(engine_.GroupOffset + k + 1) : std::u16string(u"OP"));
         b.SetFontName(e.FontName);
         b.SetFontSize(e.FontSize);
         PlaceButton(GroupPos(k + 1), l.groupButtons[k], e.ButtonColor, e.ButtonShortTextColor);
@@ -270,63 +246,15 @@ void TFKeyra::ArrangeControls() {
 }
 
 void TFKeyra::FormActivate() {
-    if (activated_ || !engine_) return;
+    if (activated_) return;
     activated_ = 1;
-    // The watch (DirectInput) takes a while to set up: it is made right after the first
-    // paint, not before it.
-    PostMessageW(Handle(), kWatchMessage, 0, 0);
-    pin_->AskAtStart();
+    host_.FirstActivation();
 }
 
-void TFKeyra::StartClickWatch() {
-    if (clickWatch_ || !engine_) return;
-    clickWatch_ = std::make_unique<KMouseWatch>(kf::Instance(), Handle());
-    clickWatch_->Start();
-}
+bool TFKeyra::OptionsOpen() const { return options_ && options_->IsOpen(); }
 
-bool TFKeyra::FormClose() {
-    if (!engine_) return true;
-    // Every close comes here (the buttons, the menu, Alt+F4, the taskbar, another program):
-    // what is being typed is kept. While the PIN is asked nothing can be typed, and what was
-    // typed before a lock was kept by the lock.
-    if (ops_ && !(pin_ && pin_->Asking())) ops_->StoreCurrent();
-    if (options_->IsOpen()) options_->CloseAndApply();
-    try {
-        engine_->SaveAll(*table_, *this);
-    } catch (const std::exception& e) {
-        // The window stays open with everything in memory, so the user can try again.
-        kf::ShowError(Handle(), e);
-        return false;
-    }
-    ReleaseAll();
-    return true;
-}
-
-void TFKeyra::ReleaseAll() {
-    StopLockWatch();
-    search_.reset();
-    generator_.reset();
-    generatorHost_.reset();
-    clickWatch_.reset();
-    ops_.reset();
-    engine_.reset();
-    table_.reset();
-    bank_.reset();
-    snapper_.reset();
-    options_.reset();
-    pin_.reset();
-}
-
-void TFKeyra::EndSession() {
-    if (!engine_) return;
-    // What is being typed, and an open options panel, are kept as a close keeps them.
-    if (ops_ && !(pin_ && pin_->Asking())) ops_->StoreCurrent();
+void TFKeyra::ApplyOptions() {
     if (options_ && options_->IsOpen()) options_->CloseAndApply();
-    try {
-        engine_->SaveAll(*table_, *this);
-    } catch (const std::exception& e) {
-        kf::ShowError(Handle(), e);
-    }
 }
 
 void TFKeyra::FormPaint() {
@@ -344,12 +272,9 @@ void TFKeyra::SetPaintColor(std::int32_t color) {
 }
 
 void TFKeyra::OnBankButton(int index) {
-    if (!engine_) return;
-    if (PinAsked() && !BankButtonActsWhileAsked(index)) return;
-    if (ops_->OnBankButton(index)) {
-        RunPendingLock();
-        return;
-    }
+    if (!ops_) return;
+    if (Locked() && !BankButtonActsWhileAsked(index)) return;
+    if (ops_->OnBankButton(index)) return;
     switch (index) {
         case kHelp:
             // The button sits in the options panel.
@@ -373,19 +298,13 @@ void TFKeyra::OnBankButton(int index) {
     }
 }
 
-void TFKeyra::CloseFromMenu() {
-    // The close itself keeps what is being typed.
-    PostMessageW(Handle(), WM_CLOSE, 0, 0);
-}
-
 void TFKeyra::ShowHelp(const wchar_t* page) {
-    if (!engine_) return;
     // A missing help file is not an error.
-    if (GetFileAttributesW(W(engine_->HelpPath)) == INVALID_FILE_ATTRIBUTES) return;
+    if (GetFileAttributesW(W(engine_.HelpPath)) == INVALID_FILE_ATTRIBUTES) return;
     if (page)
-        help_.ShowTopic(Handle(), W(engine_->HelpPath), page);
+        help_.ShowTopic(Handle(), W(engine_.HelpPath), page);
     else
-        help_.ShowContents(Handle(), W(engine_->HelpPath));
+        help_.ShowContents(Handle(), W(engine_.HelpPath));
 }
 
 int TFKeyra::CaptionRight() const {
@@ -393,7 +312,7 @@ int TFKeyra::CaptionRight() const {
 }
 
 bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (LockMessage(msg, wParam, lParam, result)) return true;
+    if (host_.MainMessage(msg, wParam, lParam, result)) return true;
     switch (msg) {
         case WM_KEYDOWN:
             if (!SearchKey(static_cast<UINT>(wParam))) return false;
@@ -403,27 +322,19 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
             FormPaint();
             result = 0;
             return true;
-        case kWatchMessage:
-            StartClickWatch();
-            result = 0;
-            return true;
-        case kLockWatchMessage:
-            if (engine_) StartLockWatch();
-            result = 0;
-            return true;
         case WM_ERASEBKGND:
             result = 1;
             return true;
         case WM_LBUTTONDOWN:
-            FormMouseDown();
+            drag_.Press(Handle());
             result = 0;
             return true;
         case WM_MOUSEMOVE:
-            FormMouseMove();
+            drag_.Follow(Handle());
             result = 0;
             return true;
         case WM_LBUTTONUP:
-            FormMouseUp();
+            drag_.Release(Handle());
             result = 0;
             return true;
         case WM_CAPTURECHANGED:
@@ -463,19 +374,14 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
             result = 0;
             return true;
         }
-        case WM_CLOSE:
-            if (closing_) return true;
-            closing_ = 1;
-            if (FormClose()) DestroyWindow(Handle());
-            closing_ = 0;
-            result = 0;
-            return true;
-        case WM_ENDSESSION:
-            EndSession();
+        case WM_KEYRA_LOCKED:
+            if (pin_->Asking()) {
+                if (generator_) generator_->Hide();
+                pin_->FocusEdit();
+            }
             result = 0;
             return true;
         case WM_DESTROY:
-            ClearOwnClipboard(true);  // a password must not outlive the program there
             PostQuitMessage(0);
             result = 0;
             return true;

@@ -1,118 +1,103 @@
-// TFKeyra: the program's main window. It owns every object of the program and frees them
-// in a fixed order when it closes. Its jobs live in one file each:
-//   mainwindow_win.cpp          composition, start and close, layout, the bank's callback
-//   mainwindow_entries_win.cpp  the controls as the entry operations and the data file see them
+// TFKeyra: the program's main window: the title row, the group buttons, the list, the field
+// buttons with their boxes, the memo, and the panels laid over them. The data is the document's
+// and the life cycle the application's (app/application_win.h); the window shows the one and
+// asks the other. Its jobs live in one file each:
+//   mainwindow_win.cpp          creation, layout, the bank's callback, messages
+//   mainwindow_entries_win.cpp  the controls as the entry operations see them, covering at a lock
 //   mainwindow_menus_win.cpp    the main, list and field-button menus
 //   mainwindow_move_win.cpp     moving by the bare surface, snapping, the click watch's reports
-//   mainwindow_generator_win.cpp  what the generator window sees of this one
-//   mainwindow_lock_win.cpp     locking again: restored, session change, idle
+//   mainwindow_hosts_win.cpp    what the panels and the generator see of this window
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/entryops.h"
-#include "app/kengine.h"
 #include "framework/controls.h"
 #include "framework/gdi.h"
 #include "framework/helpviewer.h"
 #include "framework/window.h"
-#include "input/paste_win.h"
-#include "storage/kiddata.h"
 #include "ui/layout.h"
+#include "ui/mainhost.h"
 #include "ui/pinlock.h"
 
 class TButtonBank;
-class TKButton;
 class TWindowSnapper;
-class KMouseWatch;
 class KGeneratorSeam;
 class KGeneratorHost;
-class KOptionsPanelSeam;
+class TOptionsPanel;
 class TPinPanel;
 class TSearchBox;
-namespace kf {
-class SystemLibrary;
-}
 
-class TFKeyra : public kf::Window, private KDataHost, private KEntryView, private KEntryServices {
+class TFKeyra : public kf::Window, private KEntryView {
 public:
     // Tags of the main menu.
     enum { kMenuGen = 1, kMenuChangeGroup = 2, kMenuMaster = 3, kMenuSearch = 4, kMenuHelp = 8, kMenuExit = 9 };
 
-    TFKeyra();
+    TFKeyra(KMainHost& host, KDocument& doc, KEngine& engine, const KLifeCycle& life);
     ~TFKeyra() override;
 
-    // Creates the window and loads the data file; false when the program is to end.
-    bool Start();
+    // Makes the window, hidden, with its controls and panels; false when it could not be made.
+    bool Create();
+    // What the window works with once both exist.
+    void Attach(KEntryOps& ops, KGeneratorSeam& generator);
+    KEntryView& View() { return *this; }
+    // What the generator sees of this window.
+    KGeneratorHost& GeneratorHost();
 
-    KEngine* Engine() { return engine_.get(); }
-    const KIdTable* Table() const { return table_.get(); }
-    KEntryOps* Ops() { return ops_.get(); }
-    TButtonBank* Bank() { return bank_.get(); }
-    const KMainLayout& Layout() const { return layout_; }
-    // The edit box of field n (1 title, 2 id, 3 pass, 4 url) and the memo.
-    kf::Edit* Field(int n);
-    kf::Edit* Memo() { return memo_.get(); }
-    // The window's face colour (the setting FormColor once loaded).
-    COLORREF PaintColor() const { return paintColor_; }
-    void SetPaintColor(std::int32_t color) override;
+    // The data is in: placed and laid out from the settings, the group shown (unless `locked`,
+    // then covered at once), and shown.
+    void Open(bool locked);
+    // The window's position into the settings, before a save.
+    void StorePosition();
+    bool OptionsOpen() const;
+    // The open options panel closes with its values applied.
+    void ApplyOptions();
+
+    // Covers the window at a lock: the find box and the options panel shut, the PIN panel over
+    // the entries or, for the master password, the window hidden.
+    void Cover(KLockCover cover);
+    // The lock is lifted: the window shows the entries again.
+    void Uncover();
+
     void ArrangeControls();
     // The page `page` of the help file ("options.html"), or its contents without one.
     void ShowHelp(const wchar_t* page = nullptr);
-    // While the PIN is asked: the list, the fields and the memo take no input and the
-    // generator is hidden (mainwindow_entries_win.cpp).
-    bool PinAsked() const;
-    void LockEntries(bool locked);
+    HWND MemoHandle() const { return memo_ ? memo_->Handle() : nullptr; }
     void FocusList();
-    // Covers the window again, as at start, when a lock is set (mainwindow_lock_win.cpp).
-    void LockWindow(KLockReason reason);
-    // The find box works while neither the options nor the PIN panel is shown.
-    bool SearchAllowed() const;
-    // Right edge of the caption label in the title row.
-    int CaptionRight() const;
 
 private:
+    class PinHost;
+    class OptionsHost;
+    class SearchHost;
+    class GenHost;
+
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // Composition.
     void CreateControls();
-    bool FormCreate();
     void BindBank();
     void FormActivate();
-    void StartClickWatch();
-    bool FormClose();
     void FormPaint();
-    void EndSession();
-    void ReleaseAll();
     void OnBankButton(int index);
-    void CloseFromMenu();
-
-    // The generator window and what it sees of this one (mainwindow_generator_win.cpp).
-    std::unique_ptr<KGeneratorSeam> CreateGenerator();
+    void SetPaintColor(std::int32_t color);
+    kf::Edit* Field(int n);
+    int CaptionRight() const;
+    // Locked, the list, the fields and the memo take no input and the generator is hidden.
+    void LockEntries(bool locked);
+    bool Locked() const;
+    // The find box works while the entries are shown and neither panel covers them.
+    bool SearchAllowed() const;
 
     // Moving and the click watch (mainwindow_move_win.cpp).
     void CaptureClickTarget(POINT p, HWND window);
-    void FormMouseDown();
-    void FormMouseMove();
-    void FormMouseUp();
     void DragEnded(bool moved);
     void KeepTitleRowOnScreen();
     bool NormalRect(RECT& rc);
-
-    // Locking again (mainwindow_lock_win.cpp).
-    void StartLockWatch();
-    void StopLockWatch();
-    void CheckIdle();
-    void SizeChanged(WPARAM kind);
-    void RunPendingLock();
-    void AskMasterToUnlock();
-    bool LockMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    static LRESULT CALLBACK InputHook(int code, WPARAM wParam, LPARAM lParam);
+    void SetWindowTopLeft(int top, int left);
 
     // Menus (mainwindow_menus_win.cpp).
     void PMenuMainPopupAndRun(POINT screen);
@@ -122,18 +107,7 @@ private:
     bool SearchKey(UINT key);
     void FocusNext(HWND from, bool backwards);
 
-    // KDataHost
-    int WindowTop() override;
-    int WindowLeft() override;
-    void SetWindowTopLeft(int top, int left) override;
-    void ScreenSize(int& width, int& height) override;
-    void MaskPassword() override;
-    void LoadGeneratorData(KIni& doc) override;
-    void SaveGeneratorData(KIni& doc) override;
-    void ShowMessage(const std::u16string& text) override;
-    bool AskMasterPassword(const std::function<bool(const std::u16string&)>& tryOpen) override;
-
-    // KEntryView
+    // KEntryView (mainwindow_entries_win.cpp)
     void ListSetRows(const std::vector<std::u16string>& rows) override;
     void ListSetRow(int row, const std::u16string& text) override;
     int ListSelected() override;
@@ -147,27 +121,22 @@ private:
     int BankLastIndex() override;
     void SetBankLastIndex(int index) override;
 
-    // KEntryServices
-    bool SetClipboardText(const std::u16string& text) override;
-    void PasteToTarget() override;
-    void RefusePaste() override;
-    void OpenDocument(const std::u16string& text) override;
-    bool OptionsPanelOpen() override;
-    void CloseOptionsPanel() override;
-    void CopyEntry(const KIdData& entry) override;
-    bool ReadEntry(KIdData& entry) override;
+    KMainHost& host_;
+    KDocument& doc_;
+    KEngine& engine_;
+    const KLifeCycle& life_;
+    KEntryOps* ops_ = nullptr;
+    KGeneratorSeam* generator_ = nullptr;
 
-    std::unique_ptr<KGeneratorHost> generatorHost_;  // outlives the generator
-    // Owned objects, freed in FormClose in this order after the save.
-    std::unique_ptr<KGeneratorSeam> generator_;
-    std::unique_ptr<KMouseWatch> clickWatch_;
-    std::unique_ptr<KEntryOps> ops_;
-    std::unique_ptr<KEngine> engine_;
-    std::unique_ptr<KIdTable> table_;
+    // Owned, freed after the window is gone: the panels before the adapters they call.
+    std::unique_ptr<PinHost> pinHost_;
+    std::unique_ptr<OptionsHost> optionsHost_;
+    std::unique_ptr<SearchHost> searchHost_;
+    std::unique_ptr<GenHost> generatorHost_;
     std::unique_ptr<TButtonBank> bank_;
     std::unique_ptr<TWindowSnapper> snapper_;
-    std::unique_ptr<KOptionsPanelSeam> options_;
-    std::unique_ptr<TPinPanel> pin_;  // after options_: the options panel reaches it until freed
+    std::unique_ptr<TPinPanel> pin_;
+    std::unique_ptr<TOptionsPanel> options_;  // after pin_: it reaches the PIN panel until freed
     std::unique_ptr<TSearchBox> search_;
 
     std::unique_ptr<kf::Label> caption_;
@@ -177,20 +146,12 @@ private:
     kgdi::Font userFont_;
     kgdi::Font captionFont_;
     KMainLayout layout_;
-    KWinPasteExecutor pasteExecutor_;
     kf::HelpViewer help_;  // the help windows close with the program
 
     COLORREF paintColor_ = 0x984E00;
     int activated_ = 0;
+    int started_ = 0;  // the entries have been shown
+    int masterCovered_ = 0;  // hidden behind the master password's prompt
     kf::SurfaceDrag drag_;
-    int closing_ = 0;
-    // Locking again.
-    int minimized_ = 0;
-    int lockPending_ = 0;  // a lock waits for the paste under way to end
-    int masterLocked_ = 0;  // hidden behind the master password's prompt
-    KLockReason pendingReason_ = KLockReason::Idle;
-    std::uint64_t lastInput_ = 0;  // GetTickCount64 of the last key or click
-    std::unique_ptr<kf::SystemLibrary> wtsapi_;
-    int sessionNotified_ = 0;
     int top_ = 100, left_ = 600;
 };

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/kengine.h"
+#include "app/document.h"
 #include "app/masterpassword.h"
 #include "core/kstr.h"
 #include "framework/kstr.h"
@@ -162,7 +162,7 @@ INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 // ---- setting and removing ----
 
 struct ChangeState {
-    KEngine* engine;
+    KDocument* doc;
     bool changed = false;
 };
 
@@ -172,8 +172,9 @@ void Refuse(HWND dlg, const std::u16string& text, int focus) {
 }
 
 void ConfirmChange(HWND dlg, ChangeState& s) {
-    KEngine& e = *s.engine;
-    std::u16string current = e.Master.Active() ? TakeText(dlg, kCurrent) : std::u16string();
+    KDocument& doc = *s.doc;
+    const KMasterKey& master = doc.Master();
+    std::u16string current = master.Active() ? TakeText(dlg, kCurrent) : std::u16string();
     std::u16string fresh = TakeText(dlg, kNew);
     std::u16string confirmation = TakeText(dlg, kConfirm);
     const auto wipeAll = [&] {
@@ -183,7 +184,7 @@ void ConfirmChange(HWND dlg, ChangeState& s) {
     };
     try {
         HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        const bool known = !e.Master.Active() || e.Master.Matches(current);
+        const bool known = !master.Active() || master.Matches(current);
         SetCursor(old);
         if (!known) {
             wipeAll();
@@ -195,11 +196,11 @@ void ConfirmChange(HWND dlg, ChangeState& s) {
             return Refuse(dlg, problem, kNew);
         }
         if (fresh.empty()) {
-            s.changed = e.Master.Active();
-            e.Master.Clear();
+            s.changed = master.Active();
+            if (s.changed) doc.SetMasterPassword(fresh);
         } else {
             old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            e.Master.Create(*e.Cipher, fresh);
+            doc.SetMasterPassword(fresh);
             SetCursor(old);
             s.changed = true;
         }
@@ -217,7 +218,7 @@ INT_PTR CALLBACK ChangeProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!s) return FALSE;
     switch (msg) {
         case WM_INITDIALOG:
-            SetFocus(GetDlgItem(dlg, s->engine->Master.Active() ? kCurrent : kNew));
+            SetFocus(GetDlgItem(dlg, s->doc->Master().Active() ? kCurrent : kNew));
             return FALSE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDCANCEL) {
@@ -248,8 +249,8 @@ bool AskPassword(HWND owner, const std::u16string& caption, const std::function<
     return DialogBoxIndirectParamW(kf::Instance(), t.Get(), owner, PromptProc, reinterpret_cast<LPARAM>(&state)) == 1;
 }
 
-bool ChangeMasterPassword(HWND owner, KEngine& engine) {
-    const bool set = engine.Master.Active();
+bool ChangeMasterPassword(HWND owner, KDocument& doc) {
+    const bool set = doc.Master().Active();
     const short top = set ? 30 : 0;
     DialogTemplate t(L"マスターパスワード", 220, static_cast<short>(142 + top), false);
     if (set) {
@@ -265,7 +266,7 @@ bool ChangeMasterPassword(HWND owner, KEngine& engine) {
            L"変更は次の保存 (終了時) に書き込まれます。\r\n"
            L"パスワードを忘れると、データは元に戻せません。");
     AddButtons(t, static_cast<short>(122 + top), 220);
-    ChangeState state{&engine};
+    ChangeState state{&doc};
     DialogBoxIndirectParamW(kf::Instance(), t.Get(), owner, ChangeProc, reinterpret_cast<LPARAM>(&state));
     return state.changed;
 }

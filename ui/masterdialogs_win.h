@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-struct KEngine;
+class KDocument;
 
 // What the start prompt says after a miss: GCM cannot tell a wrong password from a changed file.
 extern const char16_t kMasterMissText[];
@@ -19,6 +19,6 @@ bool AskPassword(HWND owner, const std::u16string& caption,
                  const std::u16string& missText = kMasterMissText);
 
 // The main menu's dialog: the current password first when one is set, then the new one twice;
-// an empty new one removes it. `engine.Master` changes when the user confirms; the file follows
-// at the next save. True when something changed.
-bool ChangeMasterPassword(HWND owner, KEngine& engine);
+// an empty new one removes it. The document's key changes when the user confirms; the file
+// follows at the next save. True when something changed.
+bool ChangeMasterPassword(HWND owner, KDocument& doc);

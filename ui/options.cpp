@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/kengine.h"
 #include "app/settings.h"
 #include "core/kstr.h"
 #include "ui/pinlock.h"
@@ -11,7 +10,7 @@ namespace {
 constexpr int kMinGroups = 5;
 
 // A number typed into the box for `field`, brought into the range the data file's loader keeps.
-void ApplyNumber(const std::u16string& text, std::int32_t KSettings::*field, KEngine& e) {
+void ApplyNumber(const std::u16string& text, std::int32_t KSettings::*field, KSettings& e) {
     std::int32_t v = 0;
     if (!ParseBoxNumber(text, v)) return;
     for (std::size_t i = 0; i < kSettingCount; ++i) {
@@ -36,7 +35,7 @@ bool ParseBoxNumber(const std::u16string& text, std::int32_t& value) {
     return true;
 }
 
-KOptionValues OptionValuesOf(const KEngine& e) {
+KOptionValues OptionValuesOf(const KSettings& e) {
     KOptionValues v;
     v.pasteModeItem = e.PasteMode >= 0 && e.PasteMode < kPasteModeItems ? e.PasteMode : -1;
     const int groups = e.ShortButtonNum - kMinGroups;
@@ -52,7 +51,7 @@ KOptionValues OptionValuesOf(const KEngine& e) {
     return v;
 }
 
-void ApplyOptionValues(const KOptionValues& v, int pinMode, KEngine& e) {
+void ApplyOptionValues(const KOptionValues& v, int pinMode, KSettings& e, std::int32_t& groupOffset) {
     if (v.pasteModeItem >= 0 && v.pasteModeItem < kPasteModeItems) e.PasteMode = v.pasteModeItem;
     if (v.groupCountItem >= 0 && v.groupCountItem < kGroupCountItems) e.ShortButtonNum = v.groupCountItem + kMinGroups;
     ApplyNumber(v.listHeight, &KSettings::ListHeight, e);
@@ -67,7 +66,7 @@ void ApplyOptionValues(const KOptionValues& v, int pinMode, KEngine& e) {
     std::int32_t size = 0;
     if (ParseBoxNumber(v.fontSize, size) && size > 0) ApplyNumber(v.fontSize, &KSettings::FontSize, e);
     // The second group page follows the new count.
-    if (e.GroupOffset > 0) e.GroupOffset = 10 - e.ShortButtonNum;
+    if (groupOffset > 0) groupOffset = 10 - e.ShortButtonNum;
 }
 
 KPanelPlacement PlaceOpenPanel(int panelTop, int panelHeight, int formWidth, int formHeight) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-struct KEngine;
+struct KSettings;
 
 // The values of the panel's controls. An item of -1 is a drop-down box with nothing chosen.
 struct KOptionValues {
@@ -23,13 +23,14 @@ struct KOptionValues {
 constexpr int kPasteModeItems = 3;
 constexpr int kGroupCountItems = 6;
 
-// The controls filled from the engine (on opening).
-KOptionValues OptionValuesOf(const KEngine& engine);
+// The controls filled from the settings (on opening).
+KOptionValues OptionValuesOf(const KSettings& settings);
 
-// The controls' values into the engine (on closing). `pinMode` is the PIN lock's Mode: the
+// The controls' values into the settings (on closing). `pinMode` is the PIN lock's Mode: the
 // box's state becomes PINMode only while no PIN panel is open. A box or list that holds no
-// usable value (empty, not a number, nothing chosen) keeps that setting as it was.
-void ApplyOptionValues(const KOptionValues& values, int pinMode, KEngine& engine);
+// usable value (empty, not a number, nothing chosen) keeps that setting as it was. The second
+// group page (`groupOffset`) follows a new count.
+void ApplyOptionValues(const KOptionValues& values, int pinMode, KSettings& settings, std::int32_t& groupOffset);
 
 // The number in a box: false when there is none; far too large numbers saturate instead of
 // wrapping.

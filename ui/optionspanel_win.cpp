@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "app/mainbank.h"
-#include "controls/buttonbank_win.h"
+#include "app/document.h"
 #include "controls/kbutton_win.h"
 #include "resources/resource.h"
-#include "ui/mainwindow_win.h"
+#include "ui/layout.h"
 #include "ui/pinpanel_win.h"
 
 namespace {
@@ -24,7 +23,7 @@ void FitCheckBox(kf::CheckBox& box) {
 }
 }  // namespace
 
-TOptionsPanel::TOptionsPanel(TFKeyra& form, TPinPanel& pin) : form_(form), pin_(pin) {
+TOptionsPanel::TOptionsPanel(KOptionsHost& host, KDocument& doc, TPinPanel& pin) : host_(host), doc_(doc), pin_(pin) {
     // The default faces of the window and the buttons ("ColorA=984E00", "ColorB=D8E9EC").
     customColors_[0] = 0x984E00;
     customColors_[1] = 0xD8E9EC;
@@ -49,7 +48,7 @@ void TOptionsPanel::CreateControls() {
     boxFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
 
     kf::PanelArgs p;
-    p.parent = form_.Handle();
+    p.parent = host_.Window();
     p.bounds = {kPanelLeft, 50, 214, 345};
     p.color = kPanelColor;
     p.visible = false;
@@ -155,13 +154,13 @@ void TOptionsPanel::CreateControls() {
     for (auto& c : captions_)
         SetWindowPos(c->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    const KEngine& e = *form_.Engine();
+    const KSettings& e = doc_.Settings();
     colors_[0]->SetFaceColor(static_cast<kdraw::KColor>(e.FormColor));
     colors_[1]->SetFaceColor(static_cast<kdraw::KColor>(e.ButtonColor));
 }
 
 void TOptionsPanel::MoveHelpButton() {
-    TKButton& help = form_.Bank()->Button(kmainbank::kHelpPos);
+    TKButton& help = host_.HelpButton();
     if (!helpMoved_) {
         help.SetParent(panel_->Handle());
         helpMoved_ = true;
@@ -185,23 +184,24 @@ void TOptionsPanel::Open() {
     labelVersion_->AutoSize();
     labelCopyright_->SetText(kNotice);
 
-    const KMainLayout& l = form_.Layout();
+    const KRect area = host_.PanelArea();
+    const HWND form = host_.Window();
     RECT rc;
-    GetClientRect(form_.Handle(), &rc);
-    const KPanelPlacement place = PlaceOpenPanel(l.panel.top, l.panel.height, rc.right, rc.bottom);
+    GetClientRect(form, &rc);
+    const KPanelPlacement place = PlaceOpenPanel(area.top, area.height, rc.right, rc.bottom);
     if (place.formWidth != rc.right || place.formHeight != rc.bottom)
-        SetWindowPos(form_.Handle(), nullptr, 0, 0, place.formWidth, place.formHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    panel_->SetBounds(kPanelLeft, l.panel.top, place.panelWidth, place.panelHeight);
+        SetWindowPos(form, nullptr, 0, 0, place.formWidth, place.formHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    panel_->SetBounds(kPanelLeft, area.top, place.panelWidth, place.panelHeight);
     panel_->SetColor(kPanelColor);
     MoveHelpButton();
 
     fontName_->SetItems(kf::ScreenFontNames());
-    Fill(OptionValuesOf(*form_.Engine()));
+    openedWith_ = doc_.Settings();
+    Fill(OptionValuesOf(doc_.Settings()));
 
     panel_->SetVisible(true);
     panel_->BringToFront();
-    InvalidateRect(form_.Handle(), nullptr, TRUE);
+    InvalidateRect(form, nullptr, TRUE);
 }
 
 void TOptionsPanel::Fill(const KOptionValues& v) {
@@ -236,19 +236,18 @@ void TOptionsPanel::CloseAndApply() {
     if (!isOpen_) return;
     isOpen_ = 0;
     panel_->SetVisible(false);
-    KEngine& e = *form_.Engine();
-    ApplyOptionValues(Values(), pin_.Lock().Mode, e);
-    form_.SetPaintColor(e.FormColor);
-    form_.ArrangeControls();
-    form_.Ops()->MaskPassword();
+    ApplyOptionValues(Values(), pin_.Lock().Mode, doc_.Settings(), host_.GroupOffset());
+    // A PIN set or removed while the panel was open counts too.
+    if (!SameSettings(openedWith_, doc_.Settings())) doc_.Changed(KChange::Settings);
+    host_.Applied();
 }
 
 void TOptionsPanel::ColorButtonClick(int tag) {
     TKButton& b = *colors_[tag];
     COLORREF color = static_cast<COLORREF>(b.FaceColor());
-    if (!kf::PickColor(form_.Handle(), color, customColors_)) return;
+    if (!kf::PickColor(host_.Window(), color, customColors_)) return;
     b.SetFaceColor(static_cast<kdraw::KColor>(color));
-    InvalidateRect(form_.Handle(), nullptr, TRUE);
+    InvalidateRect(host_.Window(), nullptr, TRUE);
 }
 
 void TOptionsPanel::LabelAbortClick() {
@@ -262,5 +261,5 @@ void TOptionsPanel::LabelAbortClick() {
         picture_->SetSpeed(1000);
         picture_->Start();
     }
-    InvalidateRect(form_.Handle(), nullptr, TRUE);
+    InvalidateRect(host_.Window(), nullptr, TRUE);
 }

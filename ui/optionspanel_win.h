@@ -3,21 +3,39 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 
+#include "app/settings.h"
 #include "framework/animimage.h"
 #include "framework/controls.h"
 #include "framework/gdi.h"
 #include "ui/options.h"
 #include "ui/optionsseam.h"
 
-class TFKeyra;
+class KDocument;
 class TKButton;
 class TPinPanel;
+struct KRect;
+
+// What the options panel needs of the window it lies on.
+class KOptionsHost {
+public:
+    virtual ~KOptionsHost() = default;
+    virtual HWND Window() = 0;
+    // The area of the list, the field rows and the memo, which the panel covers.
+    virtual KRect PanelArea() = 0;
+    // The title row's help button, which the panel takes at its first opening and keeps.
+    virtual TKButton& HelpButton() = 0;
+    // The second group page, which follows a new count of group buttons.
+    virtual std::int32_t& GroupOffset() = 0;
+    // The settings changed: the window lays itself out anew.
+    virtual void Applied() = 0;
+};
 
 class TOptionsPanel : public KOptionsPanelSeam {
 public:
-    TOptionsPanel(TFKeyra& form, TPinPanel& pin);
+    TOptionsPanel(KOptionsHost& host, KDocument& doc, TPinPanel& pin);
     ~TOptionsPanel() override;
 
     bool IsOpen() override { return isOpen_ != 0; }
@@ -32,9 +50,11 @@ private:
     void LabelAbortClick();
     void MoveHelpButton();
 
-    TFKeyra& form_;
+    KOptionsHost& host_;
+    KDocument& doc_;
     TPinPanel& pin_;
     int isOpen_ = 0;
+    KSettings openedWith_;
     bool helpMoved_ = false;
     COLORREF customColors_[16] = {};
 

@@ -1,6 +1,6 @@
 #include "ui/pinlock.h"
 
-#include "app/kengine.h"
+#include "app/document.h"
 #include "app/mainbank.h"
 
 bool IsValidPin(const std::u16string& pin) {
@@ -11,16 +11,18 @@ bool IsValidPin(const std::u16string& pin) {
 }
 
 // With a master password that password was asked instead.
-bool PinAskedAtStart(const KEngine& engine) {
-    return engine.PINMode == 1 && IsValidPin(engine.PINNo) && !engine.Master.Active();
+bool PinAskedAtStart(const KDocument& doc) {
+    const KSettings& s = doc.Settings();
+    return s.PINMode == 1 && IsValidPin(s.PINNo) && !doc.Master().Active();
 }
 
-KLockCover LockCoverFor(const KEngine& engine, bool covered) {
+KLockCover LockCoverFor(const KDocument& doc, bool covered) {
     if (covered) return KLockCover::None;
     // A PIN that can be typed guards the window, with a master password too (the start asked
     // that one instead); one that cannot be typed locks nothing.
-    if (engine.PINMode == 1 && IsValidPin(engine.PINNo)) return KLockCover::Pin;
-    if (engine.Master.Active()) return KLockCover::Master;
+    const KSettings& s = doc.Settings();
+    if (s.PINMode == 1 && IsValidPin(s.PINNo)) return KLockCover::Pin;
+    if (doc.Master().Active()) return KLockCover::Master;
     return KLockCover::None;
 }
 
@@ -57,7 +59,7 @@ void TPinLock::CheckBoxClicked(bool checked) {
 
 void TPinLock::BeginSetting() {
     view_.ShowPinPanel();
-    view_.SetPinText(engine_.PINNo);
+    view_.SetPinText(doc_.Settings().PINNo);
     view_.FocusPin(true);
     view_.ShowSettingControls(true);
     Mode = kSetting;
@@ -68,7 +70,7 @@ void TPinLock::Typed() {
     if (Mode != kAsking) return;
     const std::u16string typed = view_.PinText();
     if (typed.size() != 4) return;
-    if (IsValidPin(typed) && typed == engine_.PINNo) {
+    if (IsValidPin(typed) && typed == doc_.Settings().PINNo) {
         view_.HidePinPanel(false);
         Mode = kHidden;
         view_.SetWindowLocked(false);
@@ -90,13 +92,13 @@ void TPinLock::Register() {
         view_.Beep();
         return;
     }
-    engine_.PINNo = typed;
+    doc_.Settings().PINNo = typed;
     BackToOptions();
 }
 
 void TPinLock::Remove() {
     if (Mode != kSetting) return;
-    engine_.PINNo.clear();
+    doc_.Settings().PINNo.clear();
     SetBoxQuietly(false);
     BackToOptions();
 }

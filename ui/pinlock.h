@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-struct KEngine;
+class KDocument;
 
 // PanelPIN and what it touches, as the lock sees them.
 class KPinView {
@@ -32,7 +32,7 @@ public:
 bool IsValidPin(const std::u16string& pin);
 // Whether the start asks for the PIN. A PIN that can never be typed would lock the user out
 // of every entry, so such a file asks for none.
-bool PinAskedAtStart(const KEngine& engine);
+bool PinAskedAtStart(const KDocument& doc);
 
 // Why the open window locks again.
 enum class KLockReason { Restored, SessionChange, Idle };
@@ -40,7 +40,7 @@ enum class KLockReason { Restored, SessionChange, Idle };
 // or the PIN panel.
 // Without a usable PIN, a master password locks the window with its prompt.
 enum class KLockCover { None, Pin, Master };
-KLockCover LockCoverFor(const KEngine& engine, bool covered);
+KLockCover LockCoverFor(const KDocument& doc, bool covered);
 // The session notifications that lock the window: the session locked, or switched away from
 // this console or remote connection.
 bool SessionChangeLocks(unsigned code);
@@ -62,7 +62,7 @@ class TPinLock {
 public:
     enum { kHidden = 0, kAsking = 1, kSetting = 2 };
 
-    TPinLock(KEngine& engine, KPinView& view) : engine_(engine), view_(view) {}
+    TPinLock(KDocument& doc, KPinView& view) : doc_(doc), view_(view) {}
 
     // 1 while the options panel sets CheckBoxDispPIN itself: its click then does nothing.
     int Loading = 0;
@@ -87,6 +87,6 @@ public:
 private:
     void BackToOptions();
 
-    KEngine& engine_;
+    KDocument& doc_;
     KPinView& view_;
 };

@@ -1,14 +1,14 @@
 #include "ui/pinpanel_win.h"
 
 #include "controls/kbutton_win.h"
-#include "ui/mainwindow_win.h"
+#include "app/document.h"
 
 namespace {
 constexpr COLORREF kPanelColor = 0xD8E9EC;
 constexpr int kPanelTop = 22, kPanelLeft = 4;
 }  // namespace
 
-TPinPanel::TPinPanel(TFKeyra& form) : form_(form), lock_(*form.Engine(), *this) {}
+TPinPanel::TPinPanel(KPinHost& host, KDocument& doc) : host_(host), doc_(doc), lock_(doc, *this) {}
 
 // Made when the panel is first shown: only a start with a PIN or the options' PIN box needs it.
 void TPinPanel::EnsurePanel() {
@@ -16,7 +16,7 @@ void TPinPanel::EnsurePanel() {
     font_ = kgdi::CreateFontOfHeight(u"Tahoma", -12);
     editFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
     kf::PanelArgs p;
-    p.parent = form_.Handle();
+    p.parent = host_.Window();
     p.bounds = {kPanelLeft, kPanelTop, 100, 100};
     p.color = kPanelColor;
     p.visible = false;
@@ -65,20 +65,14 @@ void TPinPanel::EnsurePanel() {
 
 TPinPanel::~TPinPanel() = default;
 
-bool TPinPanel::AskAtStart() {
-    if (!PinAskedAtStart(*form_.Engine())) return false;
-    lock_.Ask();
-    return true;
-}
-
 void TPinPanel::ShowPinPanel() {
     EnsurePanel();
     if (ShowOptions) ShowOptions(false);
     RECT rc;
-    GetClientRect(form_.Handle(), &rc);
+    GetClientRect(host_.Window(), &rc);
     panel_->SetBounds(kPanelLeft, kPanelTop, rc.right - 8, rc.bottom - 26);
     panel_->SetColor(kPanelColor);
-    for (auto& b : buttons_) b->SetFaceColor(static_cast<kdraw::KColor>(form_.Engine()->ButtonColor));
+    for (auto& b : buttons_) b->SetFaceColor(static_cast<kdraw::KColor>(doc_.Settings().ButtonColor));
     panel_->SetVisible(true);
     panel_->BringToFront();
 }
@@ -98,7 +92,7 @@ void TPinPanel::FocusPin(bool caretAtEnd) {
     if (!edit_) return;
     // A lock while the user works elsewhere must not take the focus from there; the window's
     // activation brings it here.
-    if (GetActiveWindow() != form_.Handle()) return;
+    if (GetActiveWindow() != host_.Window()) return;
     edit_->Focus();
     if (caretAtEnd) edit_->SetCaret(-1);
 }
@@ -115,8 +109,8 @@ void TPinPanel::SetPinBox(bool checked) {
 
 void TPinPanel::Beep() { ::Beep(2000, 100); }
 
-void TPinPanel::Repaint() { InvalidateRect(form_.Handle(), nullptr, TRUE); }
+void TPinPanel::Repaint() { InvalidateRect(host_.Window(), nullptr, TRUE); }
 
-void TPinPanel::SetWindowLocked(bool locked) { form_.LockEntries(locked); }
+void TPinPanel::SetWindowLocked(bool locked) { host_.SetWindowLocked(locked); }
 
-void TPinPanel::FocusList() { form_.FocusList(); }
+void TPinPanel::FocusList() { host_.FocusList(); }

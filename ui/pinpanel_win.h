@@ -10,17 +10,26 @@
 #include "framework/gdi.h"
 #include "ui/pinlock.h"
 
-class TFKeyra;
+class KDocument;
 class TKButton;
+
+// What the PIN panel needs of the window it covers.
+class KPinHost {
+public:
+    virtual ~KPinHost() = default;
+    virtual HWND Window() = 0;
+    // While the PIN is asked the list, the fields and the generator are out of reach; the
+    // right PIN opens the window again.
+    virtual void SetWindowLocked(bool locked) = 0;
+    virtual void FocusList() = 0;
+};
 
 class TPinPanel : private KPinView {
 public:
-    explicit TPinPanel(TFKeyra& form);
+    TPinPanel(KPinHost& host, KDocument& doc);
     ~TPinPanel() override;
 
     TPinLock& Lock() { return lock_; }
-    // Asks at the first activation when the data file has a PIN; true when it asks.
-    bool AskAtStart();
     bool Asking() const { return lock_.Mode == TPinLock::kAsking; }
     // Back into EditPIN (the window's activation would take the focus to itself).
     void FocusEdit() { FocusPin(false); }
@@ -43,7 +52,8 @@ private:
     void SetWindowLocked(bool locked) override;
     void FocusList() override;
 
-    TFKeyra& form_;
+    KPinHost& host_;
+    KDocument& doc_;
     TPinLock lock_;
     kgdi::Font font_;
     kgdi::Font editFont_;

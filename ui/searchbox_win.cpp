@@ -1,7 +1,7 @@
 #include "ui/searchbox_win.h"
 
 #include "app/entrysearch.h"
-#include "ui/mainwindow_win.h"
+#include "app/document.h"
 
 namespace {
 constexpr COLORREF kMissColor = RGB(0xFF, 0xC0, 0xC0);
@@ -9,7 +9,7 @@ constexpr COLORREF kMissColor = RGB(0xFF, 0xC0, 0xC0);
 constexpr int kTop = 2, kHeight = 19, kRightGap = 42;
 }  // namespace
 
-TSearchBox::TSearchBox(TFKeyra& form) : form_(form) {}
+TSearchBox::TSearchBox(KSearchHost& host, const KDocument& doc) : host_(host), doc_(doc) {}
 
 TSearchBox::~TSearchBox() = default;
 
@@ -17,7 +17,7 @@ void TSearchBox::EnsureBox() {
     if (edit_) return;
     font_ = kgdi::CreateFontOfHeight(u"Tahoma", -12);
     kf::EditArgs a;
-    a.parent = form_.Handle();
+    a.parent = host_.Window();
     a.bounds = {40, kTop, 100, kHeight};
     a.font = font_.Get();
     a.visible = false;
@@ -41,13 +41,13 @@ void TSearchBox::EnsureBox() {
 
 void TSearchBox::Place() {
     RECT rc;
-    GetClientRect(form_.Handle(), &rc);
-    const int left = form_.CaptionRight() + 4;
+    GetClientRect(host_.Window(), &rc);
+    const int left = host_.CaptionRight() + 4;
     edit_->SetBounds(left, kTop, std::max<int>(40, rc.right - left - kRightGap), kHeight);
 }
 
 void TSearchBox::Open() {
-    if (!form_.SearchAllowed()) return;
+    if (!host_.SearchAllowed()) return;
     EnsureBox();
     Place();
     edit_->SetVisible(true);
@@ -61,9 +61,9 @@ void TSearchBox::Close() {
     if (!IsOpen()) return;
     const bool hadFocus = edit_->HasFocus();
     edit_->SetVisible(false);
-    InvalidateRect(form_.Handle(), nullptr, TRUE);
+    InvalidateRect(host_.Window(), nullptr, TRUE);
     // Never taken from another program's window when a lock closes the box.
-    if (hadFocus && form_.SearchAllowed() && GetActiveWindow() == form_.Handle()) form_.FocusList();
+    if (hadFocus && host_.SearchAllowed() && GetActiveWindow() == host_.Window()) host_.FocusList();
 }
 
 void TSearchBox::Next() {
@@ -87,7 +87,7 @@ bool TSearchBox::MainWindowKey(UINT vk) {
 void TSearchBox::Find(bool includeCurrent) {
     if (!IsOpen()) return;
     // The panels may have been shown since the box opened.
-    if (!form_.SearchAllowed()) {
+    if (!host_.SearchAllowed()) {
         Close();
         return;
     }
@@ -96,11 +96,10 @@ void TSearchBox::Find(bool includeCurrent) {
         SetMissed(false);
         return;
     }
-    // What is being typed into the entry counts: it is stored before the search reads the table.
-    form_.Ops()->StoreCurrent();
-    const int found = FindEntry(*form_.Table(), text, form_.Engine()->Current, includeCurrent);
+    host_.StoreCurrent();
+    const int found = FindEntry(doc_.Entries(), text, host_.CurrentEntry(), includeCurrent);
     SetMissed(found < 0);
-    if (found >= 0) form_.Ops()->ShowFound(found);
+    if (found >= 0) host_.ShowFound(found);
 }
 
 void TSearchBox::SetMissed(bool missed) {

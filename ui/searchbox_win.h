@@ -9,11 +9,28 @@
 #include "framework/controls.h"
 #include "framework/gdi.h"
 
-class TFKeyra;
+class KDocument;
+
+// What the find box needs of the window whose title row it lies over.
+class KSearchHost {
+public:
+    virtual ~KSearchHost() = default;
+    virtual HWND Window() = 0;
+    // Right edge of the caption label in the title row.
+    virtual int CaptionRight() = 0;
+    // The find box works while the entries are shown and no panel covers them.
+    virtual bool SearchAllowed() = 0;
+    virtual void FocusList() = 0;
+    // What is being typed into the entry counts: it is stored before the search reads the table.
+    virtual void StoreCurrent() = 0;
+    virtual int CurrentEntry() = 0;
+    // Shows entry `index` as a click on its row would, switching the group first.
+    virtual void ShowFound(int index) = 0;
+};
 
 class TSearchBox {
 public:
-    explicit TSearchBox(TFKeyra& form);
+    TSearchBox(KSearchHost& host, const KDocument& doc);
     ~TSearchBox();
 
     // Ctrl+F and the main menu; refused while the options or the PIN panel is shown.
@@ -33,7 +50,8 @@ private:
     void Find(bool includeCurrent);
     void SetMissed(bool missed);
 
-    TFKeyra& form_;
+    KSearchHost& host_;
+    const KDocument& doc_;
     kgdi::Font font_;
     std::unique_ptr<kf::Edit> edit_;
 };

@@ -17,7 +17,8 @@ public:
 struct Lists {
     FakeBox group, name, symbol, number;
     QuietHost host;
-    KWordLists lists{group, name, symbol, number, host};
+    KWordListData data;
+    KWordLists lists{data, group, name, symbol, number, host};
 };
 
 int Pairs(KWordLists& lists) {
@@ -49,14 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     first.lists.RebuildDisplayLists(1);
 
     KIni saved;
-    first.lists.SaveLines(saved);
+    first.data.SaveLines(saved);
     Lists second;
-    second.lists.LoadLines(saved, u"1208");
+    second.data.LoadLines(saved, u"1208");
     FUZZ_CHECK(Pairs(second.lists) == imported);
 
     // The same bytes read as a data file's own lines.
     Lists third;
-    third.lists.LoadLines(file, u"1208");
+    third.data.LoadLines(file, u"1208");
     (void)Pairs(third.lists);
     third.lists.RebuildDisplayLists(1);
     return 0;

@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-#include "app/kengine.h"
+#include "app/document.h"
 #include "app/settings.h"
 #include "core/kerror.h"
 #include "storage/kini.h"
@@ -26,58 +26,13 @@
 
 namespace {
 
-// Records what the data file asks of the windows around it.
-class RecordingHost : public KDataHost {
-public:
-    int top = 0, left = 0;
-    int screenW = 1280, screenH = 800;
-    std::vector<std::string> calls;
-    std::vector<std::u16string> messages;
-    std::int32_t paint = -1;
-    std::u16string generatorSeen;  // the "$Top" value LoadGeneratorData found
-    bool writeGenerator = true;
-
-    int WindowTop() override { return top; }
-    int WindowLeft() override { return left; }
-    void SetWindowTopLeft(int t, int l) override {
-        calls.push_back("position");
-        top = t;
-        left = l;
-    }
-    void ScreenSize(int& w, int& h) override {
-        calls.push_back("screen");
-        w = screenW;
-        h = screenH;
-    }
-    void SetPaintColor(std::int32_t c) override {
-        calls.push_back("paint");
-        paint = c;
-    }
-    void MaskPassword() override { calls.push_back("mask"); }
-    void LoadGeneratorData(KIni& doc) override {
-        calls.push_back("loadgen");
-        generatorSeen = doc.Read(KVar(u"$Top")).View();
-    }
-    void SaveGeneratorData(KIni& doc) override {
-        calls.push_back("savegen");
-        if (!writeGenerator) return;
-        doc.Write(KVar(77), KVar(u"$Top"));
-        doc.Write(KVar(u"名前"), KVar(u"#グループ"));
-    }
-    void ShowMessage(const std::u16string& text) override {
-        calls.push_back("message");
-        messages.push_back(text);
-    }
-};
-
 const std::u16string kRefusal = u"Keyra のデータファイルではありません";
 
 class DataFile : public StorageTempDir {
 protected:
     void SetUp() override {
         StorageTempDir::SetUp();
-        engine.DataPath = Path("keyra.kr");
-        engine.InitialPath = Path("keyra.si");
+        paths = {Path("keyra.kr"), Path("keyra.si")};
     }
     // A scrambled file holding exactly these plain lines.
     void WriteDoc(const std::string& name, const std::vector<std::u16string>& lines) {
@@ -92,39 +47,47 @@ protected:
         for (int i = 0; i < doc.LineCount(); ++i) out.push_back(doc.Line(i));
         return out;
     }
-    bool Load() { return engine.LoadAll(table, host); }
+    // A start into `into`; `result` keeps what it has to tell.
+    bool Load(KDocument& into) {
+        result = into.Load(paths);
+        return result.Status == KLoadStatus::Loaded;
+    }
+    bool Load() { return Load(doc); }
+    void Save() { doc.Save(paths); }
 
-    KEngine engine;
-    KIdTable table;
-    RecordingHost host;
+    KDataPaths paths;
+    KDocument doc;
+    KSettings& settings = doc.Settings();
+    KIdTable& table = doc.Entries();
+    KLoadResult result;
 };
 
 TEST_F(DataFile, FreshStartTakesEveryDefault) {
     ASSERT_TRUE(Load());
-    EXPECT_EQ(host.top, 100);
-    EXPECT_EQ(host.left, 600);
-    EXPECT_EQ(engine.FontName, u"Tahoma");
-    EXPECT_EQ(engine.FontSize, 10);
-    EXPECT_EQ(engine.ShortButtonNum, 5);
-    EXPECT_EQ(engine.FormColor, 9981440);
-    EXPECT_EQ(engine.ButtonColor, 14215660);
-    EXPECT_EQ(engine.ButtonShortTextColor, 8421504);
-    EXPECT_EQ(engine.PasteWait, 100);
-    EXPECT_EQ(engine.DispUsedMode, 0);
-    EXPECT_EQ(host.paint, 9981440);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"screen", "position", "paint", "mask", "loadgen"}));
+    EXPECT_EQ(settings.Top, 100);
+    EXPECT_EQ(settings.Left, 600);
+    EXPECT_EQ(settings.FontName, u"Tahoma");
+    EXPECT_EQ(settings.FontSize, 10);
+    EXPECT_EQ(settings.ShortButtonNum, 5);
+    EXPECT_EQ(settings.FormColor, 9981440);
+    EXPECT_EQ(settings.ButtonColor, 14215660);
+    EXPECT_EQ(settings.ButtonShortTextColor, 8421504);
+    EXPECT_EQ(settings.PasteWait, 100);
+    EXPECT_EQ(settings.DispUsedMode, 0);
+    EXPECT_TRUE(result.Messages.empty());
+    EXPECT_EQ(doc.GeneratorPosition().top, 100);
+    EXPECT_EQ(doc.WordLists().Symbols, (std::vector<std::u16string>{u"#", u"$", u"?", u"@"}));
     for (int n = 0; n < table.Size(); ++n) ASSERT_EQ(table[n].InUse, 0);
     EXPECT_FALSE(std::filesystem::exists(Native("keyra.kr")));
 }
 
 TEST_F(DataFile, PositionIsMovedInOnASmallScreenOnly) {
-    host.screenW = 650;
-    host.screenH = 150;
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(host.top, 50);
-    EXPECT_EQ(host.left, 550);
-
-    std::int32_t top = -50, left = -7;
+    std::int32_t top = 100, left = 600;
+    ClampWindowPosition(top, left, 650, 150);
+    EXPECT_EQ(top, 50);
+    EXPECT_EQ(left, 550);
+    top = -50;
+    left = -7;
     ClampWindowPosition(top, left, 1920, 1080);
     EXPECT_EQ(top, -50);
     EXPECT_EQ(left, -7);
@@ -141,25 +104,27 @@ TEST_F(DataFile, PositionIsMovedInOnASmallScreenOnly) {
 }
 
 TEST_F(DataFile, SaveWritesTheLinesInTheirOrder) {
-    host.top = 123;
-    host.left = -4;
-    engine.FontName = u"Tahoma";
-    engine.PINNo = u"";
+    settings.Top = 123;
+    settings.Left = -4;
+    doc.GeneratorPosition() = {77, 5};
+    doc.WordLists().Groups[0].group = u"グループ";
+    doc.WordLists().Groups[0].names = std::make_unique<std::vector<std::u16string>>(1, u"名前");
+    settings.FontName = u"Tahoma";
+    settings.PINNo = u"";
     table[0].InUse = 1;
     table[0].Title = u"ab";
     table[1000].InUse = 1;
     table[1000].Title = u"last";
     table[5].Title = u"not in use";  // in-use 0: no line
-    engine.SaveAll(table, host);
+    Save();
     const std::vector<std::u16string> expected{
         u"Keyra=0.3", u"Top=123", u"Left=-4", u"FormColor=9981440", u"ButtonColor=14215660",
         u"ButtonShortTextColor=8421504", u"ButtonLongTextColor=0", u"PasteMode=1", u"EnterMode=0",
         u"ClearMode=0", u"PasteWait=100", u"DispPassMode=1", u"URLMode=1", u"ListHeight=165",
         u"MemoHeight=72", u"ShortButtonNum=5", u"PINMode=0", u"PINNo=", u"FontName=Tahoma", u"FontSize=10",
-        u"DispUsedMode=0", u"$Lines=27", u"I0=\\161006200", u"I1000=\\16c00610073007400", u"$Top=77",
-        u"#グループ=名前", u"$End=27"};
+        u"DispUsedMode=0", u"$Lines=28", u"I0=\\161006200", u"I1000=\\16c00610073007400", u"$Top=77",
+        u"$Left=5", u"#グループ=名前", u"$End=28"};
     EXPECT_EQ(PlainLines("keyra.kr"), expected);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"savegen"}));
 }
 
 TEST_F(DataFile, EntriesSurviveSaveAndLoad) {
@@ -178,13 +143,12 @@ TEST_F(DataFile, EntriesSurviveSaveAndLoad) {
     table[7].Id = u"only-id";
     table[7].Password = u"only-pass";
     table[8].InUse = 1;  // in use but empty: read back as free
-    engine.SaveAll(table, host);
+    doc.GeneratorPosition() = {77, 5};
+    Save();
 
-    KIdTable fresh;
-    KEngine other;
-    other.DataPath = engine.DataPath;
-    other.InitialPath = engine.InitialPath;
-    ASSERT_TRUE(other.LoadAll(fresh, host));
+    KDocument other;
+    ASSERT_TRUE(Load(other));
+    const KIdTable& fresh = other.Entries();
     EXPECT_EQ(fresh[0].InUse, 1);
     EXPECT_EQ(fresh[0].Title, u"ab");
     EXPECT_EQ(fresh[1000].InUse, 1);
@@ -199,36 +163,34 @@ TEST_F(DataFile, EntriesSurviveSaveAndLoad) {
     int used = 0;
     for (int n = 0; n < fresh.Size(); ++n) used += fresh[n].InUse;
     EXPECT_EQ(used, 4);
-    EXPECT_EQ(host.generatorSeen, u"77");
+    EXPECT_EQ(other.GeneratorPosition().top, 77);
 }
 
 TEST_F(DataFile, SettingsSurviveSaveAndLoad) {
-    engine.FormColor = 0x123456;
-    engine.ButtonColor = -1;
-    engine.PasteMode = 2;
-    engine.PasteWait = 250;
-    engine.DispPassMode = 0;
-    engine.URLMode = 7;
-    engine.ListHeight = 300;
-    engine.MemoHeight = 22;
-    engine.ShortButtonNum = 10;
-    engine.PINMode = 1;
-    engine.PINNo = u"0123";
-    engine.FontName = u"MS UI Gothic";
-    engine.FontSize = 16;
-    engine.DispUsedMode = 1;
-    engine.EnterMode = 1;
-    engine.ClearMode = 1;
-    host.top = 10;
-    host.left = 20;
-    engine.SaveAll(table, host);
-    KEngine back;
-    back.DataPath = engine.DataPath;
-    KIdTable t;
-    RecordingHost h;
-    ASSERT_TRUE(back.LoadAll(t, h));
-    EXPECT_EQ(h.top, 10);
-    EXPECT_EQ(h.left, 20);
+    settings.FormColor = 0x123456;
+    settings.ButtonColor = -1;
+    settings.PasteMode = 2;
+    settings.PasteWait = 250;
+    settings.DispPassMode = 0;
+    settings.URLMode = 7;
+    settings.ListHeight = 300;
+    settings.MemoHeight = 22;
+    settings.ShortButtonNum = 10;
+    settings.PINMode = 1;
+    settings.PINNo = u"0123";
+    settings.FontName = u"MS UI Gothic";
+    settings.FontSize = 16;
+    settings.DispUsedMode = 1;
+    settings.EnterMode = 1;
+    settings.ClearMode = 1;
+    settings.Top = 10;
+    settings.Left = 20;
+    Save();
+    KDocument loaded;
+    ASSERT_TRUE(Load(loaded));
+    const KSettings& back = loaded.Settings();
+    EXPECT_EQ(back.Top, 10);
+    EXPECT_EQ(back.Left, 20);
     EXPECT_EQ(back.FormColor, 0x123456);
     EXPECT_EQ(back.ButtonColor, -1);
     EXPECT_EQ(back.PasteMode, 2);
@@ -245,7 +207,6 @@ TEST_F(DataFile, SettingsSurviveSaveAndLoad) {
     EXPECT_EQ(back.DispUsedMode, 1);
     EXPECT_EQ(back.EnterMode, 1);
     EXPECT_EQ(back.ClearMode, 1);
-    EXPECT_EQ(h.paint, 0x123456);
 }
 
 TEST_F(DataFile, MarkerMustBeANonZeroNumber) {
@@ -255,27 +216,21 @@ TEST_F(DataFile, MarkerMustBeANonZeroNumber) {
     for (const auto& marker : refused) {
         WriteDoc("keyra.kr", {marker, u"Top=5", u"I0=\\161006200"});
         const auto before = ReadBytes("keyra.kr");
-        KEngine e;
-        e.DataPath = engine.DataPath;
-        e.FontName = u"untouched";
-        KIdTable t;
-        RecordingHost h;
-        EXPECT_FALSE(e.LoadAll(t, h)) << std::string(marker.begin(), marker.end());
-        EXPECT_EQ(h.messages, (std::vector<std::u16string>{kRefusal}));
-        EXPECT_EQ(h.calls, (std::vector<std::string>{"message"}));
-        EXPECT_EQ(e.FontName, u"untouched");
-        EXPECT_EQ(t[0].InUse, 0);
+        KDocument e;
+        e.Settings().FontName = u"untouched";
+        EXPECT_FALSE(Load(e)) << std::string(marker.begin(), marker.end());
+        EXPECT_EQ(result.Status, KLoadStatus::NotKeyra);
+        EXPECT_EQ(result.Messages, (std::vector<std::u16string>{kRefusal}));
+        EXPECT_EQ(e.Settings().FontName, u"untouched");
+        EXPECT_EQ(e.Entries()[0].InUse, 0);
         EXPECT_EQ(ReadBytes("keyra.kr"), before);
     }
     for (const auto* marker : {u"Keyra=1", u"keyra=2x", u"KEYRA=0.3", u"Keyra= .5", u"Keyra=1e2x"}) {
         WriteDoc("keyra.kr", {marker, u"Top=5"});
-        KEngine e;
-        e.DataPath = engine.DataPath;
-        KIdTable t;
-        RecordingHost h;
-        EXPECT_TRUE(e.LoadAll(t, h));
-        EXPECT_TRUE(h.messages.empty());
-        EXPECT_EQ(h.top, 5);
+        KDocument e;
+        EXPECT_TRUE(Load(e));
+        EXPECT_TRUE(result.Messages.empty());
+        EXPECT_EQ(e.Settings().Top, 5);
     }
 }
 
@@ -283,9 +238,8 @@ TEST_F(DataFile, EmptyAndPlainFilesAreRefused) {
     for (const auto& bytes : {std::vector<std::uint8_t>{}, std::vector<std::uint8_t>{0xFF, 0xFE},
                               Utf16LeWithBom(u"Keyra=0.3\r\nTop=1\r\n")}) {
         WriteBytes("keyra.kr", bytes);
-        RecordingHost h;
-        EXPECT_FALSE(engine.LoadAll(table, h));
-        EXPECT_EQ(h.messages, (std::vector<std::u16string>{kRefusal}));
+        EXPECT_FALSE(Load());
+        EXPECT_EQ(result.Messages, (std::vector<std::u16string>{kRefusal}));
         EXPECT_EQ(ReadBytes("keyra.kr"), bytes);
     }
 }
@@ -294,11 +248,11 @@ TEST_F(DataFile, InitialFileSeedsAFirstStartWithoutAMarker) {
     WriteDoc("keyra.si", {u"Top=7", u"FontName=Arial", u"I3=\\1" + KIni::HexEncode(u"初期")});
     const auto initial = ReadBytes("keyra.si");
     ASSERT_TRUE(Load());
-    EXPECT_EQ(host.top, 7);
-    EXPECT_EQ(engine.FontName, u"Arial");
+    EXPECT_EQ(settings.Top, 7);
+    EXPECT_EQ(settings.FontName, u"Arial");
     EXPECT_EQ(table[3].InUse, 1);
     EXPECT_EQ(table[3].Title, u"初期");
-    engine.SaveAll(table, host);
+    Save();
     EXPECT_EQ(ReadBytes("keyra.si"), initial);
     const auto lines = PlainLines("keyra.kr");
     ASSERT_FALSE(lines.empty());
@@ -306,28 +260,22 @@ TEST_F(DataFile, InitialFileSeedsAFirstStartWithoutAMarker) {
 
     // Once the data file exists, the initial file is ignored.
     WriteDoc("keyra.si", {u"Top=999"});
-    KEngine again;
-    again.DataPath = engine.DataPath;
-    again.InitialPath = engine.InitialPath;
-    KIdTable t;
-    RecordingHost h;
-    ASSERT_TRUE(again.LoadAll(t, h));
-    EXPECT_EQ(h.top, 7);
+    KDocument again;
+    ASSERT_TRUE(Load(again));
+    EXPECT_EQ(again.Settings().Top, 7);
 }
 
 TEST_F(DataFile, SettingTextsAreTakenAsTheyParse) {
-    host.screenH = 1080;
-    host.screenW = 1920;
     WriteDoc("keyra.kr", {u"Keyra=0.3", u"top=5000", u"TOP=1", u"Left=-50", u"FontName=", u"FormColor=0x984E00",
                           u"ButtonColor= 42abc", u"URLMode=-3", u"Unknown=line", u"no equals"});
     ASSERT_TRUE(Load());
-    EXPECT_EQ(host.top, 980);  // the first "top" counts
-    EXPECT_EQ(host.left, -50);
-    EXPECT_EQ(engine.FontName, u"Tahoma");
-    EXPECT_EQ(engine.FormColor, 0);
-    EXPECT_EQ(engine.ButtonColor, 42);
-    EXPECT_EQ(engine.URLMode, -3);
-    engine.SaveAll(table, host);
+    EXPECT_EQ(settings.Top, 5000);  // the first "top" counts; the window keeps itself on the screen
+    EXPECT_EQ(settings.Left, -50);
+    EXPECT_EQ(settings.FontName, u"Tahoma");
+    EXPECT_EQ(settings.FormColor, 0);
+    EXPECT_EQ(settings.ButtonColor, 42);
+    EXPECT_EQ(settings.URLMode, -3);
+    Save();
     const auto lines = PlainLines("keyra.kr");
     int tops = 0;
     for (const auto& l : lines) {
@@ -336,101 +284,92 @@ TEST_F(DataFile, SettingTextsAreTakenAsTheyParse) {
         if (l.rfind(u"Top=", 0) == 0) ++tops;
     }
     EXPECT_EQ(tops, 1);
-    EXPECT_EQ(lines.size(), 21u + 2u + 2u);  // marker, settings, the generator's two lines, the counts
+    // marker, settings, the generator's position, its four symbols and one number, the counts
+    EXPECT_EQ(lines.size(), 21u + 2u + 5u + 2u);
 }
 
 TEST_F(DataFile, OutOfRangeSettingsAreBroughtIntoRange) {
     struct Case {
         std::vector<std::u16string> lines;
-        std::int32_t KEngine::*field;
+        std::int32_t KSettings::*field;
         std::int32_t expected;
     };
     const std::vector<Case> cases{
-        {{u"ShortButtonNum=99"}, &KEngine::ShortButtonNum, 10},
-        {{u"ShortButtonNum=abc"}, &KEngine::ShortButtonNum, 5},
-        {{u"ShortButtonNum=7"}, &KEngine::ShortButtonNum, 7},
-        {{u"ListHeight=abc"}, &KEngine::ListHeight, 22},
-        {{u"ListHeight=9999"}, &KEngine::ListHeight, 500},
-        {{u"MemoHeight=-1"}, &KEngine::MemoHeight, 22},
-        {{u"MemoHeight=100"}, &KEngine::MemoHeight, 100},
-        {{u"FontSize=abc"}, &KEngine::FontSize, 10},
-        {{u"FontSize=-3"}, &KEngine::FontSize, 10},
-        {{u"FontSize=3"}, &KEngine::FontSize, 6},
-        {{u"FontSize=500"}, &KEngine::FontSize, 72},
-        {{u"FontSize=12"}, &KEngine::FontSize, 12},
-        {{u"PasteWait=-5"}, &KEngine::PasteWait, 0},
-        {{u"PasteWait=99999999"}, &KEngine::PasteWait, 10000},
-        {{u"PasteWait=0"}, &KEngine::PasteWait, 0},
-        {{u"PasteMode=7"}, &KEngine::PasteMode, 1},
-        {{u"PasteMode=-1"}, &KEngine::PasteMode, 1},
-        {{u"PasteMode=3"}, &KEngine::PasteMode, 3},
-        {{u"PasteMode=0"}, &KEngine::PasteMode, 0},
-        {{u"DispPassMode=5"}, &KEngine::DispPassMode, 5},
-        {{u"DispPassMode=0"}, &KEngine::DispPassMode, 0},
+        {{u"ShortButtonNum=99"}, &KSettings::ShortButtonNum, 10},
+        {{u"ShortButtonNum=abc"}, &KSettings::ShortButtonNum, 5},
+        {{u"ShortButtonNum=7"}, &KSettings::ShortButtonNum, 7},
+        {{u"ListHeight=abc"}, &KSettings::ListHeight, 22},
+        {{u"ListHeight=9999"}, &KSettings::ListHeight, 500},
+        {{u"MemoHeight=-1"}, &KSettings::MemoHeight, 22},
+        {{u"MemoHeight=100"}, &KSettings::MemoHeight, 100},
+        {{u"FontSize=abc"}, &KSettings::FontSize, 10},
+        {{u"FontSize=-3"}, &KSettings::FontSize, 10},
+        {{u"FontSize=3"}, &KSettings::FontSize, 6},
+        {{u"FontSize=500"}, &KSettings::FontSize, 72},
+        {{u"FontSize=12"}, &KSettings::FontSize, 12},
+        {{u"PasteWait=-5"}, &KSettings::PasteWait, 0},
+        {{u"PasteWait=99999999"}, &KSettings::PasteWait, 10000},
+        {{u"PasteWait=0"}, &KSettings::PasteWait, 0},
+        {{u"PasteMode=7"}, &KSettings::PasteMode, 1},
+        {{u"PasteMode=-1"}, &KSettings::PasteMode, 1},
+        {{u"PasteMode=3"}, &KSettings::PasteMode, 3},
+        {{u"PasteMode=0"}, &KSettings::PasteMode, 0},
+        {{u"DispPassMode=5"}, &KSettings::DispPassMode, 5},
+        {{u"DispPassMode=0"}, &KSettings::DispPassMode, 0},
         // The idle time before the window locks: shorter only, never none.
-        {{u"IdleLockSeconds=5"}, &KEngine::IdleLockSeconds, 5},
-        {{u"IdleLockSeconds=0"}, &KEngine::IdleLockSeconds, 600},
-        {{u"IdleLockSeconds=abc"}, &KEngine::IdleLockSeconds, 600},
-        {{u"IdleLockSeconds=86400"}, &KEngine::IdleLockSeconds, 600},
+        {{u"IdleLockSeconds=5"}, nullptr, 5},
+        {{u"IdleLockSeconds=0"}, nullptr, 600},
+        {{u"IdleLockSeconds=abc"}, nullptr, 600},
+        {{u"IdleLockSeconds=86400"}, nullptr, 600},
     };
     for (const auto& c : cases) {
         std::vector<std::u16string> lines{u"Keyra=0.3"};
         lines.insert(lines.end(), c.lines.begin(), c.lines.end());
         WriteDoc("keyra.kr", lines);
-        KEngine e;
-        e.DataPath = engine.DataPath;
-        KIdTable t;
-        RecordingHost h;
-        ASSERT_TRUE(e.LoadAll(t, h));
-        EXPECT_EQ(e.*c.field, c.expected) << std::string(c.lines[0].begin(), c.lines[0].end());
+        KDocument e;
+        ASSERT_TRUE(Load(e));
+        EXPECT_EQ(c.field ? e.Settings().*c.field : e.IdleLockSeconds(), c.expected)
+            << std::string(c.lines[0].begin(), c.lines[0].end());
     }
 }
 
 TEST_F(DataFile, UnreadableDataFileThrowsAndChangesNothing) {
     std::filesystem::create_directories(Native("keyra.kr"));
-    engine.FontName = u"before";
+    settings.FontName = u"before";
     table[4].InUse = 1;
     table[4].Title = u"kept";
     EXPECT_THROW(Load(), KFileError);
-    EXPECT_EQ(engine.FontName, u"before");
+    EXPECT_EQ(settings.FontName, u"before");
     EXPECT_EQ(table[4].InUse, 1);
     EXPECT_EQ(table[4].Title, u"kept");
-    EXPECT_TRUE(host.calls.empty());
 
     // The same for an initial file that is there but cannot be read.
     std::filesystem::remove(Native("keyra.kr"));
     std::filesystem::create_directories(Native("keyra.si"));
     EXPECT_THROW(Load(), KFileError);
-    EXPECT_EQ(engine.FontName, u"before");
-    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(settings.FontName, u"before");
 }
 
 TEST_F(DataFile, FailedSaveThrowsAndKeepsTheOldFile) {
     table[1].InUse = 1;
     table[1].Title = u"first";
-    engine.SaveAll(table, host);
+    Save();
     const auto old = ReadBytes("keyra.kr");
 
     table[1].Title = u"second";
-    KEngine blocked = engine;
-    blocked.DataPath = Path("missing-folder/keyra.kr");
-    EXPECT_THROW(blocked.SaveAll(table, host), KFileError);
+    EXPECT_THROW(doc.Save({Path("missing-folder/keyra.kr"), {}}), KFileError);
     EXPECT_EQ(ReadBytes("keyra.kr"), old);
     EXPECT_EQ(table[1].Title, u"second");
 
     std::filesystem::create_directories(Native("dir.kr"));
-    blocked.DataPath = Path("dir.kr");
-    EXPECT_THROW(blocked.SaveAll(table, host), KFileError);
+    EXPECT_THROW(doc.Save({Path("dir.kr"), {}}), KFileError);
     for (const auto& name : Entries()) EXPECT_EQ(name.find(".~"), std::string::npos) << name;
 
     // Saving again where it can works and replaces the old contents.
-    engine.SaveAll(table, host);
-    KIdTable t;
-    RecordingHost h;
-    KEngine e;
-    e.DataPath = engine.DataPath;
-    ASSERT_TRUE(e.LoadAll(t, h));
-    EXPECT_EQ(t[1].Title, u"second");
+    Save();
+    KDocument e;
+    ASSERT_TRUE(Load(e));
+    EXPECT_EQ(e.Entries()[1].Title, u"second");
 }
 
 // ---- damaged files, the backup ----
@@ -443,19 +382,19 @@ std::vector<std::uint8_t> ScrambledText(std::u16string s) {
     return Utf16LeWithBom(KIni::HexEncode(s) + u"\r\n");
 }
 
-bool Says(const RecordingHost& h, const std::u16string& text) {
-    return h.messages.size() == 1 && h.messages[0].find(text) != std::u16string::npos;
+bool Says(const KLoadResult& r, const std::u16string& text) {
+    return r.Messages.size() == 1 && r.Messages[0].find(text) != std::u16string::npos;
 }
 
 TEST_F(DataFile, DamagedFilesAreReportedOnceKeptAsideAndLoadAsFarAsTheyGo) {
     WriteDoc("keyra.kr", {u"Keyra=0.3", u"I3=\\161006200"});  // an older copy's file: whole, no count lines
     ASSERT_TRUE(Load());
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(result.Messages.empty());
     EXPECT_EQ(Entries(), (std::vector<std::string>{"keyra.kr"}));
 
     table[0] = KIdData{1, u"first", u"", u"", u"", u""};
     table[500] = KIdData{1, u"", u"", u"", u"", std::u16string(300, u'm')};
-    engine.SaveAll(table, host);
+    Save();
     const auto good = ReadBytes("keyra.kr");
     const auto lines = PlainLines("keyra.kr");
     std::u16string head, mid, rest;  // the marker, the settings and the count stay in head
@@ -470,25 +409,25 @@ TEST_F(DataFile, DamagedFilesAreReportedOnceKeptAsideAndLoadAsFarAsTheyGo) {
         SCOPED_TRACE(i);
         for (const auto& name : Entries()) std::filesystem::remove(Native(name));
         WriteBytes("keyra.kr", cases[i]);
-        KEngine e = engine;
-        KIdTable t;
-        RecordingHost h;
-        ASSERT_TRUE(e.LoadAll(t, h));
-        EXPECT_TRUE(Says(h, u"データファイルが壊れています") && Says(h, u"keyra.kr.damaged")) << h.messages.size();
-        EXPECT_EQ(t[0].Title, u"first") << "what could be read is there";
+        KDocument e;
+        ASSERT_TRUE(Load(e));
+        EXPECT_TRUE(Says(result, u"データファイルが壊れています") && Says(result, u"keyra.kr.damaged"))
+            << result.Messages.size();
+        EXPECT_TRUE(result.Damaged);
+        EXPECT_EQ(e.Entries()[0].Title, u"first") << "what could be read is there";
         if (i == cases.size() - 1) {
-            EXPECT_EQ(t[500].Memo, table[500].Memo) << "read past the zero unit";
+            EXPECT_EQ(e.Entries()[500].Memo, table[500].Memo) << "read past the zero unit";
         }
-        e.SaveAll(t, h);  // a whole file replaces the damaged one; the copy stays
+        e.Save(paths);  // a whole file replaces the damaged one; the copy stays
         EXPECT_EQ(ReadBytes("keyra.kr.damaged"), cases[i]);
-        RecordingHost h2;
-        ASSERT_TRUE(KEngine(engine).LoadAll(t, h2));
-        EXPECT_TRUE(h2.messages.empty());
+        KDocument again;
+        ASSERT_TRUE(Load(again));
+        EXPECT_TRUE(result.Messages.empty());
     }
     // A second damaged start never writes over the first copy.
     WriteBytes("keyra.kr", cases[0]);
     ASSERT_TRUE(Load());
-    EXPECT_TRUE(Says(host, u"keyra.kr.damaged2"));
+    EXPECT_TRUE(Says(result, u"keyra.kr.damaged2"));
     EXPECT_EQ(ReadBytes("keyra.kr.damaged2"), cases[0]);
 }
 
@@ -498,20 +437,21 @@ TEST_F(DataFile, AnUnkeepableDamagedFileIsNeverSavedOver) {
     WriteBytes("keyra.kr.damaged", {1});
     for (int i = 2; i <= 99; ++i) WriteBytes("keyra.kr.damaged" + std::to_string(i), {1});
     ASSERT_TRUE(Load());
-    EXPECT_THROW(engine.SaveAll(table, host), KFileError);
+    EXPECT_THROW(Save(), KFileError);
     EXPECT_EQ(ReadBytes("keyra.kr"), bad);
 }
 
 TEST_F(DataFile, TheBackupStandsInForAMissingDataFile) {
     table[2] = KIdData{1, u"v1", u"", u"", u"", u""};
-    engine.SaveAll(table, host);
+    Save();
     EXPECT_EQ(Entries(), (std::vector<std::string>{"keyra.kr"})) << "the first save has nothing to keep";
-    engine.SaveAll(table, host);
+    Save();
     std::filesystem::remove(Native("keyra.kr"));  // as when a save ended half-way
     table[2].Title = u"changed";
     ASSERT_TRUE(Load());
     EXPECT_EQ(table[2].Title, u"v1");
-    EXPECT_TRUE(Says(host, u"keyra.kr.bak"));
+    EXPECT_TRUE(Says(result, u"keyra.kr.bak"));
+    EXPECT_TRUE(result.FromBackup);
 }
 
 // ---- faults and ends of the process during the save ----
@@ -541,7 +481,7 @@ TEST_F(DataFile, EverySaveFaultKeepsTheOldFileAndARetrySaves) {
     HookReset reset;
     table[3].InUse = 1;
     table[3].Title = u"old";
-    engine.SaveAll(table, host);
+    Save();
     const auto old = ReadBytes("keyra.kr");
     table[3].Title = u"new";
     table[999].InUse = 1;
@@ -553,7 +493,7 @@ TEST_F(DataFile, EverySaveFaultKeepsTheOldFileAndARetrySaves) {
             g_faultStep = step;
             g_faultCode = code;
             try {
-                engine.SaveAll(table, host);
+                Save();
                 ADD_FAILURE() << "no error at step " << static_cast<int>(step);
             } catch (const KFileError& e) {
                 EXPECT_NE(e.Message().find(kplat::SystemErrorText(code)), std::u16string::npos);
@@ -565,14 +505,11 @@ TEST_F(DataFile, EverySaveFaultKeepsTheOldFileAndARetrySaves) {
     EXPECT_EQ(table[3].Title, u"new");
 
     kplat::SetSaveStepHook(nullptr);
-    engine.SaveAll(table, host);
-    KEngine e;
-    e.DataPath = engine.DataPath;
-    KIdTable t;
-    RecordingHost h;
-    ASSERT_TRUE(e.LoadAll(t, h));
-    EXPECT_EQ(t[3].Title, u"new");
-    EXPECT_EQ(t[999].Memo.size(), 5000u);
+    Save();
+    KDocument e;
+    ASSERT_TRUE(Load(e));
+    EXPECT_EQ(e.Entries()[3].Title, u"new");
+    EXPECT_EQ(e.Entries()[999].Memo.size(), 5000u);
 }
 
 // The table of the save that is ended half-way, the same in the test and in its child.
@@ -582,15 +519,12 @@ void FillNew(KIdTable& table) {
 }
 
 void SaveAndEndAt(kplat::SaveStep step, const std::u16string& path) {
-    KEngine e;
-    e.DataPath = path;
-    KIdTable t;
-    FillNew(t);
-    RecordingHost h;
+    KDocument e;
+    FillNew(e.Entries());
     g_faultStep = step;
     g_faultCode = 0;
     kplat::SetSaveStepHook(StepHook);
-    e.SaveAll(t, h);
+    e.Save({path, {}});
     std::_Exit(3);  // the step was never reached
 }
 
@@ -636,32 +570,30 @@ int EndAtStep(kplat::SaveStep step, const std::u16string& path) {
 
 TEST_F(DataFile, EndingTheProcessAtAnySaveStepLeavesOneWholeFile) {
     table[3] = KIdData{1, u"old", u"", u"", u"", u""};
-    engine.SaveAll(table, host);
-    engine.SaveAll(table, host);  // so that there is a backup before the save that is ended
+    Save();
+    Save();  // so that there is a backup before the save that is ended
     const auto old = ReadBytes("keyra.kr");
-    KEngine expected = engine;
-    expected.DataPath = Path("expected.kr");
-    KIdTable fresh;
-    FillNew(fresh);
-    expected.SaveAll(fresh, host);
+    KDocument expected;
+    FillNew(expected.Entries());
+    expected.Save({Path("expected.kr"), {}});
     const auto freshBytes = ReadBytes("expected.kr");
     std::filesystem::remove(Native("expected.kr"));
 
     for (const auto step : {kplat::SaveStep::CreateTemp, kplat::SaveStep::WriteTemp, kplat::SaveStep::FlushTemp,
                             kplat::SaveStep::Replace, kplat::SaveStep::Replaced}) {
         SCOPED_TRACE(static_cast<int>(step));
-        ASSERT_EQ(EndAtStep(step, engine.DataPath), 0);
+        ASSERT_EQ(EndAtStep(step, paths.Data), 0);
         const bool replaced = step == kplat::SaveStep::Replaced;  // the last step
         EXPECT_EQ(ReadBytes("keyra.kr"), replaced ? freshBytes : old);
         EXPECT_EQ(ReadBytes("keyra.kr.bak"), old);
-        KIdTable t;
-        RecordingHost h;
-        ASSERT_TRUE(KEngine(engine).LoadAll(t, h));
-        EXPECT_TRUE(h.messages.empty());
-        EXPECT_EQ(t[3].Title, replaced ? u"new" : u"old");
+        KDocument e;
+        ASSERT_TRUE(Load(e));
+        EXPECT_TRUE(result.Messages.empty());
+        EXPECT_EQ(e.Entries()[3].Title, replaced ? u"new" : u"old");
     }
     // A temporary file left by the ended process does not stand in the way of the next save.
-    engine.SaveAll(fresh, host);
+    FillNew(table);
+    Save();
     EXPECT_EQ(ReadBytes("keyra.kr"), freshBytes);
 }
 
@@ -681,10 +613,10 @@ std::uint32_t HalfReplaceHook(kplat::SaveStep step) {
 TEST_F(DataFile, AReplaceThatFailsHalfWayLeavesOneWholeFile) {
     HookReset reset;
     table[3] = KIdData{1, u"old", u"", u"", u"", u""};
-    engine.SaveAll(table, host);
+    Save();
     const auto old = ReadBytes("keyra.kr");
     table[3].Title = u"new";
-    g_dataPath = engine.DataPath;
+    g_dataPath = paths.Data;
     kplat::SetSaveStepHook(HalfReplaceHook);
     for (const DWORD code :
          {ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}) {
@@ -693,12 +625,11 @@ TEST_F(DataFile, AReplaceThatFailsHalfWayLeavesOneWholeFile) {
         std::filesystem::remove(Native("keyra.kr.bak"));
         g_replaceCode = code;
         const bool moved = code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;  // then the new file is moved in
-        if (moved) EXPECT_NO_THROW(engine.SaveAll(table, host));
-        else EXPECT_THROW(engine.SaveAll(table, host), KFileError);
-        KIdTable t;
-        RecordingHost h;
-        ASSERT_TRUE(KEngine(engine).LoadAll(t, h));
-        EXPECT_EQ(t[3].Title, moved ? u"new" : u"old");
+        if (moved) EXPECT_NO_THROW(Save());
+        else EXPECT_THROW(Save(), KFileError);
+        KDocument e;
+        ASSERT_TRUE(Load(e));
+        EXPECT_EQ(e.Entries()[3].Title, moved ? u"new" : u"old");
         if (moved) EXPECT_EQ(ReadBytes("keyra.kr.bak"), old);
         for (const auto& n : Entries()) EXPECT_EQ(n.find(".~"), std::string::npos) << n;
     }
@@ -720,9 +651,9 @@ std::wstring DaclOf(const std::u16string& path) {
 }
 
 TEST_F(DataFile, TheSaveKeepsTheHiddenAttributeAndTheAccessRights) {
-    engine.SaveAll(table, host);
+    Save();
     const auto old = ReadBytes("keyra.kr");
-    const auto* path = reinterpret_cast<const wchar_t*>(engine.DataPath.c_str());
+    const auto* path = reinterpret_cast<const wchar_t*>(paths.Data.c_str());
     ASSERT_TRUE(SetFileAttributesW(path, FILE_ATTRIBUTE_HIDDEN));
     // Full access for everyone, which a new file of the folder does not get (Wine keeps
     // access rights as the file's mode, which this changes too).
@@ -730,13 +661,13 @@ TEST_F(DataFile, TheSaveKeepsTheHiddenAttributeAndTheAccessRights) {
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &sd, nullptr));
     ASSERT_TRUE(SetFileSecurityW(path, DACL_SECURITY_INFORMATION, sd));
     LocalFree(sd);
-    const std::wstring before = DaclOf(engine.DataPath);
+    const std::wstring before = DaclOf(paths.Data);
     WriteBytes("plain.kr", {1});
     ASSERT_NE(DaclOf(Path("plain.kr")), before);
     table[3] = KIdData{1, u"new", u"", u"", u"", u""};
-    engine.SaveAll(table, host);
+    Save();
     EXPECT_TRUE(GetFileAttributesW(path) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(DaclOf(engine.DataPath), before);
+    EXPECT_EQ(DaclOf(paths.Data), before);
     EXPECT_EQ(ReadBytes("keyra.kr.bak"), old);
     SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
 }
@@ -896,39 +827,31 @@ private:
     std::uint32_t counter_ = 99;
 };
 
-// Answers the master password prompt from a list, and gives up when the list ends.
-class PromptingHost : public RecordingHost {
-public:
-    std::vector<std::u16string> answers;
-    int tries = 0;
-    bool AskMasterPassword(const std::function<bool(const std::u16string&)>& tryOpen) override {
-        for (const auto& a : answers) {
-            ++tries;
-            if (tryOpen(a)) return true;
-        }
-        return false;
-    }
-};
-
 class SealedFile : public DataFile {
 protected:
     void SetUp() override {
         DataFile::SetUp();
-        engine.Cipher = &cipher;
-        table[3].InUse = 1;
-        table[3].Title = u"銀行ABC";
-        table[3].Password = u"hunter2pass";
+        KIdData& e = sealed.Entries()[3];
+        e.InUse = 1;
+        e.Title = u"銀行ABC";
+        e.Password = u"hunter2pass";
     }
-    bool LoadWith(std::vector<std::u16string> answers, KEngine& into, KIdTable& t) {
-        prompt.answers = std::move(answers);
-        prompt.tries = 0;
-        into.DataPath = engine.DataPath;
-        into.InitialPath = engine.InitialPath;
-        into.Cipher = &cipher;
-        return into.LoadAll(t, prompt);
+    // A start whose prompt answers from the list, and gives up when the list ends.
+    bool LoadWith(const std::vector<std::u16string>& answers, KDocument& into) {
+        tries = 0;
+        result = into.Load(paths);
+        if (result.Status != KLoadStatus::NeedsKey) return result.Status == KLoadStatus::Loaded;
+        const KLoadResult asked = result;
+        for (const auto& a : answers) {
+            ++tries;
+            result = LoadWithPassword(into, paths, asked, a);
+            if (result.Status != KLoadStatus::WrongKey) return result.Status == KLoadStatus::Loaded;
+        }
+        return false;
     }
     StandInCipher cipher;
-    PromptingHost prompt;
+    KDocument sealed{&cipher};
+    int tries = 0;
 };
 
 std::u16string Utf16Hex(const std::u16string& t) { return KIni::HexEncode(t); }
@@ -936,9 +859,9 @@ std::u16string Utf16Hex(const std::u16string& t) { return KIni::HexEncode(t); }
 }  // namespace
 
 TEST_F(SealedFile, RoundTripAsksOnceAndTheFileHoldsNoText) {
-    engine.Master.Create(cipher, u"correct horse");
-    EXPECT_EQ(engine.Master.Iterations(), KMasterKey::kIterations);
-    engine.SaveAll(table, host);
+    sealed.SetMasterPassword(u"correct horse");
+    EXPECT_EQ(sealed.Master().Iterations(), KMasterKey::kIterations);
+    sealed.Save(paths);
 
     // What the older loaders see: a scrambled document whose marker reads 0.
     const auto lines = PlainLines("keyra.kr");
@@ -951,63 +874,56 @@ TEST_F(SealedFile, RoundTripAsksOnceAndTheFileHoldsNoText) {
         EXPECT_EQ(everything.find(t), std::u16string::npos);
         EXPECT_EQ(everything.find(Utf16Hex(t)), std::u16string::npos);
     }
-    KEngine old;
-    old.DataPath = engine.DataPath;
-    KIdTable oldTable;
-    RecordingHost oldHost;  // answers no prompt, as a copy without the master password would
-    EXPECT_FALSE(old.LoadAll(oldTable, oldHost));
+    KDocument old;  // without the cryptography, as a copy without the master password
+    EXPECT_FALSE(Load(old));
     EXPECT_EQ(ReadBytes("keyra.kr"), bytes);
 
-    KEngine back;
-    KIdTable t;
-    ASSERT_TRUE(LoadWith({u"wrong one", u"correct horse"}, back, t));
-    EXPECT_EQ(prompt.tries, 2);
-    EXPECT_EQ(t[3].Title, u"銀行ABC");
-    EXPECT_EQ(t[3].Password, u"hunter2pass");
-    EXPECT_TRUE(back.Master.Active());
-    EXPECT_TRUE(back.Master.Matches(u"correct horse"));
-    EXPECT_FALSE(back.Master.Matches(u"correct horsf"));
-    EXPECT_EQ(back.FileSealed, 1);
+    KDocument back{&cipher};
+    ASSERT_TRUE(LoadWith({u"wrong one", u"correct horse"}, back));
+    EXPECT_EQ(tries, 2);
+    EXPECT_EQ(back.Entries()[3].Title, u"銀行ABC");
+    EXPECT_EQ(back.Entries()[3].Password, u"hunter2pass");
+    EXPECT_TRUE(back.Master().Active());
+    EXPECT_TRUE(back.Master().Matches(u"correct horse"));
+    EXPECT_FALSE(back.Master().Matches(u"correct horsf"));
 }
 
 TEST_F(SealedFile, AnyChangedUnitIsRefusedAndTheFileIsLeftAlone) {
-    engine.Master.Create(cipher, u"correct horse");
-    engine.SaveAll(table, host);
+    sealed.SetMasterPassword(u"correct horse");
+    sealed.Save(paths);
     const auto good = ReadBytes("keyra.kr");
     // Each flipped unit is one of the file's hex digits turned into another digit.
     for (std::size_t at = 2; at + 4 < good.size(); at += 2 * 37) {
         auto bad = good;
         bad[at] = bad[at] == '0' ? '1' : '0';
         WriteBytes("keyra.kr", bad);
-        KEngine e;
-        KIdTable t;
-        EXPECT_FALSE(LoadWith({u"correct horse"}, e, t)) << at;
-        EXPECT_FALSE(e.Master.Active());
+        KDocument e{&cipher};
+        EXPECT_FALSE(LoadWith({u"correct horse"}, e)) << at;
+        EXPECT_FALSE(e.Master().Active());
         EXPECT_EQ(ReadBytes("keyra.kr"), bad);
     }
 }
 
 TEST_F(SealedFile, RemovingThePasswordWritesThePlainFileByteForByte) {
-    engine.SaveAll(table, host);
+    sealed.Save(paths);
     const auto plain = ReadBytes("keyra.kr");
-    engine.Master.Create(cipher, u"correct horse");
-    engine.SaveAll(table, host);
+    sealed.SetMasterPassword(u"correct horse");
+    sealed.Save(paths);
     EXPECT_NE(ReadBytes("keyra.kr"), plain);
     // The first sealed save leaves no readable backup behind.
     EXPECT_EQ(ReadBytes("keyra.kr.bak"), ReadBytes("keyra.kr"));
-    engine.Master.Clear();
-    engine.SaveAll(table, host);
+    sealed.SetMasterPassword(u"");
+    sealed.Save(paths);
     EXPECT_EQ(ReadBytes("keyra.kr"), plain);
 }
 
 TEST_F(SealedFile, ALowCountIsReadAndSealedAgainAtTodaysCount) {
-    engine.Master.Derive(cipher, u"quick pass", std::vector<std::uint8_t>(16, 5), 1000);
-    engine.SaveAll(table, host);
-    KEngine back;
-    KIdTable t;
-    ASSERT_TRUE(LoadWith({u"quick pass"}, back, t));
-    EXPECT_EQ(back.Master.Iterations(), KMasterKey::kIterations);
-    EXPECT_TRUE(back.Master.Matches(u"quick pass"));
+    sealed.Master().Derive(cipher, u"quick pass", std::vector<std::uint8_t>(16, 5), 1000);
+    sealed.Save(paths);
+    KDocument back{&cipher};
+    ASSERT_TRUE(LoadWith({u"quick pass"}, back));
+    EXPECT_EQ(back.Master().Iterations(), KMasterKey::kIterations);
+    EXPECT_TRUE(back.Master().Matches(u"quick pass"));
 }
 
 TEST(MasterPassword, RulesOfTheDialogs) {

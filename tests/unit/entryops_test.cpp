@@ -126,15 +126,19 @@ void ExpectSame(const KIdData& actual, const KIdData& expected) {
 class EntryOpsTest : public ::testing::Test {
 protected:
     KEngine engine;
-    std::unique_ptr<KIdTable> table = std::make_unique<KIdTable>();
+    KDocument doc;
+    KSettings& settings = doc.Settings();
+    KIdTable* table = &doc.Entries();
+    KLifeCycle life;
     FakeView view;
     FakeServices services;
-    KEntryOps ops{engine, *table, view, services};
+    KEntryOps ops{engine, doc, life, view, services};
 
     void SetUp() override {
+        life.DataIn(false);
         view.ops = &ops;
-        engine.ButtonColor = 0x111111;
-        engine.ButtonShortTextColor = 0x222222;
+        settings.ButtonColor = 0x111111;
+        settings.ButtonShortTextColor = 0x222222;
         (*table)[0] = Entry(u"mail", u"alice", u"pw0", u"https://mail.example", u"line1\r\nline2");
         (*table)[1] = Entry(u"bank", u"bob", u"pw1");
         (*table)[105] = Entry(u"g2row5", u"carol", u"pw105");
@@ -147,8 +151,8 @@ protected:
     }
     bool Selected(int index) const {
         const auto it = view.colors.find(index);
-        return it != view.colors.end() && it->second.first == engine.ButtonShortTextColor &&
-               it->second.second == engine.ButtonColor;
+        return it != view.colors.end() && it->second.first == settings.ButtonShortTextColor &&
+               it->second.second == settings.ButtonColor;
     }
 };
 
@@ -235,7 +239,7 @@ TEST_F(EntryOpsTest, GroupSwitchStoresAndRemembersEachGroupsRow) {
     EXPECT_EQ(engine.Current, 100);
     EXPECT_TRUE(Selected(12));
     EXPECT_FALSE(Selected(11));
-    EXPECT_EQ(view.colors[11], std::make_pair(engine.ButtonColor, engine.ButtonShortTextColor));
+    EXPECT_EQ(view.colors[11], std::make_pair(settings.ButtonColor, settings.ButtonShortTextColor));
     EXPECT_EQ(view.rows[5], u"g2row5");
 
     view.ClickRow(5);
@@ -440,7 +444,7 @@ TEST_F(EntryOpsTest, TogglePageWithFiveButtons) {
 }
 
 TEST_F(EntryOpsTest, TogglePageWithTenButtonsOnlyReselectsGroupOne) {
-    engine.ShortButtonNum = 10;
+    settings.ShortButtonNum = 10;
     StartUp();
     view.Press(14);
     ASSERT_EQ(engine.Group, 4);
@@ -464,14 +468,14 @@ TEST_F(EntryOpsTest, TogglePageDoesNothingWhileOptionsPanelIsOpen) {
 }
 
 TEST_F(EntryOpsTest, GroupButtonClosesOptionsPanelAndFollowsNewCount) {
-    engine.ShortButtonNum = 7;
+    settings.ShortButtonNum = 7;
     StartUp();
     view.lastIndex = 18;  // "OP" with seven group buttons
     ASSERT_TRUE(ops.OptionsButton());
     EXPECT_TRUE(Selected(18));  // "OP" drawn selected
     services.panelOpen = true;
     EXPECT_FALSE(ops.OptionsButton());
-    services.onClosePanel = [this] { engine.ShortButtonNum = 5; };
+    services.onClosePanel = [this] { settings.ShortButtonNum = 5; };
 
     view.Press(17);  // group 7 was offered before the panel shrank the row
     EXPECT_EQ(services.panelCloses, 1);
@@ -491,14 +495,14 @@ TEST_F(EntryOpsTest, OptionsButtonStoresTheEntry) {
 }
 
 TEST_F(EntryOpsTest, OutOfRangeButtonCountStaysInsideTheTable) {
-    engine.ShortButtonNum = 14;
+    settings.ShortButtonNum = 14;
     StartUp();
     EXPECT_FALSE(ops.OnBankButton(21));  // no group 11
     EXPECT_EQ(engine.Group, 1);
     ops.TogglePage();
     EXPECT_EQ(engine.GroupOffset, 0);
     EXPECT_EQ(engine.Group, 1);
-    engine.ShortButtonNum = 2;
+    settings.ShortButtonNum = 2;
     ops.TogglePage();
     EXPECT_EQ(engine.GroupOffset, 5);
     view.Press(15);
@@ -511,7 +515,7 @@ TEST_F(EntryOpsTest, FieldButtonsByPasteMode) {
         services.clipboardTexts.clear();
         services.pastes = 0;
         services.opened.clear();
-        engine.PasteMode = mode;
+        settings.PasteMode = mode;
         view.Press(31);
         view.Press(32);
         view.Press(33);
@@ -530,7 +534,7 @@ TEST_F(EntryOpsTest, FieldButtonsByPasteMode) {
 TEST_F(EntryOpsTest, ATextNotOnTheClipboardIsNeverPastedAndBeeps) {
     StartUp();
     services.clipboardBusy = true;
-    engine.PasteMode = 1;
+    settings.PasteMode = 1;
     view.Press(33);
     // A Ctrl+V now would type whatever the clipboard held before.
     EXPECT_EQ(services.pastes, 0);
@@ -540,7 +544,7 @@ TEST_F(EntryOpsTest, ATextNotOnTheClipboardIsNeverPastedAndBeeps) {
 
 TEST_F(EntryOpsTest, APressDuringAPasteNeitherReplacesItsTextNorPastesAgain) {
     StartUp();
-    engine.PasteMode = 1;
+    settings.PasteMode = 1;
     services.duringPaste = [&] {
         services.duringPaste = nullptr;
         view.Press(31);  // the messages pumped while the paste waits
@@ -569,7 +573,7 @@ TEST_F(EntryOpsTest, EmptyFieldsSendAndOpenNothing) {
 
 TEST_F(EntryOpsTest, FieldMenuCopiesByLastIndex) {
     StartUp();
-    engine.PasteMode = 1;
+    settings.PasteMode = 1;
     ops.PMenuButtonClick(33);
     ops.PMenuButtonClick(34);
     ops.PMenuButtonClick(12);
@@ -587,13 +591,13 @@ TEST_F(EntryOpsTest, BankNumbersLeftToTheWindow) {
 }
 
 TEST_F(EntryOpsTest, MaskPasswordFollowsDispPassMode) {
-    engine.DispPassMode = 0;
+    settings.DispPassMode = 0;
     ops.MaskPassword();
     EXPECT_EQ(view.masked, std::optional<bool>(true));
-    engine.DispPassMode = 7;
+    settings.DispPassMode = 7;
     ops.MaskPassword();
     EXPECT_EQ(view.masked, std::optional<bool>(true));
-    engine.DispPassMode = 1;
+    settings.DispPassMode = 1;
     ops.MaskPassword();
     EXPECT_EQ(view.masked, std::optional<bool>(false));
     EXPECT_EQ(view.repaints, 3);

@@ -57,13 +57,14 @@ TEST(KEngineFiles, RootFoldersAndDriveColons) {
 
 TEST(KEngineState, StartValuesAndGroupItems) {
     KEngine e;
-    // Before any load the engine already holds what an empty data file gives.
+    // Before any load the document already holds what an empty data file gives.
     KIni empty;
     const KSettings loaded = ReadSettings(empty);
+    const KDocument doc;
     for (std::size_t i = 0; i < kSettingCount; ++i) {
         const KSettingRow& r = kSettingRows[i];
-        if (r.Int) EXPECT_EQ(e.*r.Int, loaded.*r.Int) << i;
-        else EXPECT_EQ(e.*r.Text, loaded.*r.Text) << i;
+        if (r.Int) EXPECT_EQ(doc.Settings().*r.Int, loaded.*r.Int) << i;
+        else EXPECT_EQ(doc.Settings().*r.Text, loaded.*r.Text) << i;
     }
     EXPECT_EQ(e.GroupButton, 11);
     e.ItemOfGroup(10) = 42;

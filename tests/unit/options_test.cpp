@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/kengine.h"
+#include "app/settings.h"
 #include "ui/pinlock.h"
 
 namespace {
+
+// The settings and the second group page, which follows a new count.
+struct Target : KSettings {
+    std::int32_t GroupOffset = 0;
+};
 
 KOptionValues Changed() {
     KOptionValues v;
@@ -22,7 +27,7 @@ KOptionValues Changed() {
 }
 
 TEST(OptionValues, FilledFromTheEngineAndAppliedBack) {
-    KEngine e;
+    Target e;
     e.FontName = u"Tahoma";
     e.PINNo = u"1234";
     const KOptionValues shown = OptionValuesOf(e);
@@ -32,7 +37,7 @@ TEST(OptionValues, FilledFromTheEngineAndAppliedBack) {
     EXPECT_EQ(shown.fontSize, u"10");
     EXPECT_TRUE(shown.dispPass && !shown.dispPin);
 
-    ApplyOptionValues(Changed(), TPinLock::kHidden, e);
+    ApplyOptionValues(Changed(), TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.PasteMode, 2);
     EXPECT_EQ(e.ShortButtonNum, 8) << "item + 5";
     EXPECT_EQ(e.ListHeight, 240);
@@ -46,11 +51,11 @@ TEST(OptionValues, FilledFromTheEngineAndAppliedBack) {
 }
 
 TEST(OptionValues, HeightsAreClampedAndUnusableBoxesKeepTheOldValue) {
-    KEngine e;
+    Target e;
     KOptionValues v = Changed();
     v.listHeight = u"5";
     v.memoHeight = u"99999999999999";
-    ApplyOptionValues(v, TPinLock::kHidden, e);
+    ApplyOptionValues(v, TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.ListHeight, 22);
     EXPECT_EQ(e.MemoHeight, 500) << "a huge number saturates, it does not wrap";
 
@@ -58,7 +63,7 @@ TEST(OptionValues, HeightsAreClampedAndUnusableBoxesKeepTheOldValue) {
     v.listHeight = v.fontSize = v.fontName = u"";
     v.memoHeight = u"1x";
     v.pasteModeItem = v.groupCountItem = -1;
-    ApplyOptionValues(v, TPinLock::kHidden, e);
+    ApplyOptionValues(v, TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.ListHeight, 22);
     EXPECT_EQ(e.MemoHeight, 500);
     EXPECT_EQ(e.FontSize, 12);
@@ -66,37 +71,37 @@ TEST(OptionValues, HeightsAreClampedAndUnusableBoxesKeepTheOldValue) {
     EXPECT_EQ(e.PasteMode, 3) << "a paste mode the list does not offer stays";
     EXPECT_EQ(e.ShortButtonNum, 8);
     v.fontSize = u"0";
-    ApplyOptionValues(v, TPinLock::kHidden, e);
+    ApplyOptionValues(v, TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.FontSize, 12);
     v.fontSize = u"400";
-    ApplyOptionValues(v, TPinLock::kHidden, e);
+    ApplyOptionValues(v, TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.FontSize, 72) << "the range the loader keeps";
 }
 
 TEST(OptionValues, PinModeIsCopiedOnlyWithoutAPinPanelAndOnlyWithAUsablePin) {
-    KEngine e;
+    Target e;
     e.PINNo = u"4321";
     KOptionValues v = Changed();
-    ApplyOptionValues(v, TPinLock::kSetting, e);
+    ApplyOptionValues(v, TPinLock::kSetting, e, e.GroupOffset);
     EXPECT_EQ(e.PINMode, 0) << "the PIN panel is open";
-    ApplyOptionValues(v, TPinLock::kHidden, e);
+    ApplyOptionValues(v, TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.PINMode, 1);
     e.PINNo.clear();
-    ApplyOptionValues(v, TPinLock::kHidden, e);
+    ApplyOptionValues(v, TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.PINMode, 0) << "no lock without a PIN";
 }
 
 TEST(OptionValues, SecondGroupPageFollowsTheNewCount) {
-    KEngine e;
+    Target e;
     KOptionValues v = Changed();
     v.groupCountItem = 0;  // 5 groups
-    ApplyOptionValues(v, TPinLock::kHidden, e);
+    ApplyOptionValues(v, TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.GroupOffset, 0) << "the first page stays";
     e.GroupOffset = 2;
-    ApplyOptionValues(v, TPinLock::kHidden, e);
+    ApplyOptionValues(v, TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.GroupOffset, 5);
     v.groupCountItem = 5;  // 10 groups: one page
-    ApplyOptionValues(v, TPinLock::kHidden, e);
+    ApplyOptionValues(v, TPinLock::kHidden, e, e.GroupOffset);
     EXPECT_EQ(e.GroupOffset, 0);
 }
 

@@ -334,8 +334,9 @@ TEST(PasteInto, NothingToAimAtIsNoRefusal) {
 
 TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
     KEngine engine;
-    engine.PasteMode = 2;
-    engine.PasteWait = 30;
+    KSettings settings;
+    settings.PasteMode = 2;
+    settings.PasteWait = 30;
     engine.TargetWindow = kTarget;
     engine.TargetProcess = kPid;
     engine.TargetThread = kTid;
@@ -347,7 +348,7 @@ TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
     engine.ScreenHeight = 800;
 
     KRecordingExecutor rec;
-    EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
+    EXPECT_EQ(PasteToTarget(engine, settings, kMemo, rec), 0);
     ASSERT_FALSE(rec.steps.empty());
     EXPECT_EQ(rec.steps[0], kStart);  // the owners recorded at the click travel with it
     EXPECT_EQ(rec.steps[4], S(A::MoveAbsolute, 0, 6554, 16384));
@@ -356,7 +357,7 @@ TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
 
     engine.MemoTarget = 1;
     KRecordingExecutor memo;
-    PasteToTarget(engine, kMemo, memo);
+    PasteToTarget(engine, settings, kMemo, memo);
     EXPECT_EQ(engine.TargetWindow, kMemo);
     ASSERT_GE(memo.steps.size(), 2u);
     EXPECT_EQ(memo.steps[0], S(A::FocusMemo, kMemo));
@@ -366,20 +367,22 @@ TEST(PasteToTarget, ReadsTheEngineAndRedirectsToTheMemo) {
 
 TEST(PasteToTarget, WithoutTargetLeavesTheExecutorUntouched) {
     KEngine engine;
+    KSettings settings;
     KRecordingExecutor rec;
-    EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
+    EXPECT_EQ(PasteToTarget(engine, settings, kMemo, rec), 0);
     EXPECT_TRUE(rec.steps.empty());
 }
 
 TEST(PasteToTarget, ARefusedPasteLeavesTheAimAsItWas) {
     KEngine engine;
-    engine.PasteMode = 2;
+    KSettings settings;
+    settings.PasteMode = 2;
     engine.TargetWindow = kTarget;
     engine.ScreenWidth = 1000;
     engine.ScreenHeight = 800;
     KRecordingExecutor rec;
     rec.refusing = {kTarget};
-    EXPECT_EQ(PasteToTarget(engine, kMemo, rec), 0);
+    EXPECT_EQ(PasteToTarget(engine, settings, kMemo, rec), 0);
     EXPECT_EQ(rec.refusals, 1);
     EXPECT_EQ(Count(rec.steps, A::ButtonDown), 0);
     EXPECT_EQ(engine.TargetWindow, kTarget);

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "app/kengine.h"
+#include "app/document.h"
 #include "app/mainbank.h"
 #include "storage/kvault.h"
 
@@ -36,9 +36,10 @@ public:
 };
 
 struct PinLockTest : ::testing::Test {
-    KEngine engine;
+    KDocument doc;
+    KSettings& engine = doc.Settings();
     FakePinView view;
-    TPinLock lock{engine, view};
+    TPinLock lock{doc, view};
     PinLockTest() { view.lock = &lock; }
     void Type(const std::u16string& t) {
         view.text = t;
@@ -47,15 +48,16 @@ struct PinLockTest : ::testing::Test {
 };
 
 TEST(PinRules, OnlyAFourDigitPinIsAskedAtStart) {
-    KEngine e;
+    KDocument doc;
+    KSettings& e = doc.Settings();
     e.PINNo = u"0429";
-    EXPECT_FALSE(PinAskedAtStart(e)) << "PINMode 0";
+    EXPECT_FALSE(PinAskedAtStart(doc)) << "PINMode 0";
     e.PINMode = 1;
-    EXPECT_TRUE(PinAskedAtStart(e));
+    EXPECT_TRUE(PinAskedAtStart(doc));
     // A PIN that can never be typed would lock the user out: no question at all.
     for (const char16_t* bad : {u"", u"123", u"12345", u"12a4", u"１２３４", u" 123"}) {
         e.PINNo = bad;
-        EXPECT_FALSE(PinAskedAtStart(e));
+        EXPECT_FALSE(PinAskedAtStart(doc));
     }
 }
 
@@ -96,12 +98,12 @@ TEST(PinRules, TheWindowLocksAgainOnlyWithAUsablePinAndNotTwice) {
         {1, u"12a4", false, false, KLockCover::None}, {1, u"0429", false, true, KLockCover::Pin},
         {0, u"0429", false, true, KLockCover::Master}, {1, u"0429", true, true, KLockCover::None}};
     for (const auto& [mode, pin, covered, master, expected] : cases) {
-        KEngine e;
-        e.PINMode = mode;
-        e.PINNo = pin;
         NoCipher cipher;
-        if (master) e.Master.Create(cipher, u"master-pass");
-        EXPECT_EQ(LockCoverFor(e, covered), expected) << mode << " " << covered << " " << master;
+        KDocument doc(&cipher);
+        doc.Settings().PINMode = mode;
+        doc.Settings().PINNo = pin;
+        if (master) doc.SetMasterPassword(u"master-pass");
+        EXPECT_EQ(LockCoverFor(doc, covered), expected) << mode << " " << covered << " " << master;
     }
 }
 

@@ -26,7 +26,8 @@ public:
 struct Lists : ::testing::Test {
     FakeBox group, name, symbol, number;
     FakeHost host;
-    KWordLists lists{group, name, symbol, number, host};
+    KWordListData data;
+    KWordLists lists{data, group, name, symbol, number, host};
     std::vector<std::u16string> Names(const char16_t* g) {
         const int i = lists.Table().Find(g);
         return i < 0 || !lists.Table()[i].names ? std::vector<std::u16string>{} : *lists.Table()[i].names;
@@ -169,35 +170,38 @@ TEST_F(Lists, DataFileLinesLoadSaveAndDefaults) {
     KIni in;
     Doc(in, {u"Keyra=0.3", u"#inu=pochi", u"#=broken", u"#", u"#inu=pochi", u"#neko=", u"$symbol=x",
              u"$SYMBOL=!", u"$NUMBER=7", u"$NUMBER=12", u"#tori=a=b"});
-    lists.LoadLines(in, u"1206");
+    EXPECT_TRUE(data.LoadLines(in, u"1206"));
+    lists.FillBoxes();
     EXPECT_EQ(Names(u"inu"), (std::vector<std::u16string>{u"pochi", u"pochi"})) << "the file's lines as they are";
     EXPECT_EQ(Names(u"neko"), std::vector<std::u16string>{u""});
     EXPECT_EQ(Names(u"tori"), std::vector<std::u16string>{u"a=b"});
     EXPECT_EQ(lists.Table().Find(u""), -1) << "an empty group name is skipped";
     EXPECT_EQ(symbol.items, std::vector<std::u16string>{u"!"});
     EXPECT_EQ(number.items, (std::vector<std::u16string>{u"12", u"7"}));
+    EXPECT_EQ(data.Numbers, number.items) << "the data keeps the order the box shows";
     KIni out;
     WriteGeneratorPosition(out, {50, 60});
-    lists.SaveLines(out);
+    data.SaveLines(out);
     std::vector<std::u16string> lines;
     for (int i = 0; i < out.LineCount(); ++i) lines.push_back(out.Line(i));
     EXPECT_EQ(lines, (std::vector<std::u16string>{u"$Top=50", u"$Left=60", u"#inu=pochi", u"#inu=pochi",
                                                   u"#neko=", u"#tori=a=b", u"$SYMBOL=!", u"$NUMBER=12",
                                                   u"$NUMBER=7"}));
 
-    FakeBox g2, n2, s2, d2;
-    KWordLists empty(g2, n2, s2, d2, host);
+    KWordListData empty;
     KIni none;
     empty.LoadLines(none, MonthDay(12, 6));
-    EXPECT_EQ(s2.items, (std::vector<std::u16string>{u"#", u"$", u"?", u"@"}));
-    EXPECT_EQ(d2.items, std::vector<std::u16string>{u"1206"});
+    EXPECT_EQ(empty.Symbols, (std::vector<std::u16string>{u"#", u"$", u"?", u"@"}));
+    EXPECT_EQ(empty.Numbers, std::vector<std::u16string>{u"1206"});
     EXPECT_EQ(MonthDay(3, 9), u"0309");
-    const KGeneratorPosition p = ReadGeneratorPosition(none, 800, 600);
+    KGeneratorPosition p = ReadGeneratorPosition(none);
+    KeepGeneratorOnScreen(p, 800, 600);
     EXPECT_EQ(p.top, 100);
     EXPECT_EQ(p.left, 200);
     KIni far;
     Doc(far, {u"$Top=590", u"$Left=790"});
-    const KGeneratorPosition q = ReadGeneratorPosition(far, 800, 600);
+    KGeneratorPosition q = ReadGeneratorPosition(far);
+    KeepGeneratorOnScreen(q, 800, 600);
     EXPECT_EQ(q.top, 500);
     EXPECT_EQ(q.left, 700);
 }
@@ -205,8 +209,7 @@ TEST_F(Lists, DataFileLinesLoadSaveAndDefaults) {
 TEST_F(Lists, MoreThanAHundredGroupsInTheFileAreReportedOnce) {
     KIni in;
     for (int i = 0; i < 300; ++i) in.AppendLine(u"#" + Numbered(i) + u"=n");
-    lists.LoadLines(in, u"0101");
-    EXPECT_EQ(host.messages, std::vector<std::u16string>{u"データを追加できません"});
+    EXPECT_FALSE(data.LoadLines(in, u"0101"));
     EXPECT_EQ(lists.Table().FirstFree(), -1);
 }
 
@@ -225,20 +228,19 @@ TEST_F(Lists, WordListsWithZeroUnitsOrEqualsInAGroupSurviveARestart) {
     EXPECT_EQ(lists.AddPair(u"x=y", u"n"), 3);
 
     lists.AddPair(u"neko", u"tama");
-    symbol.AddItem(u"%");
+    symbol.text = u"%";
+    lists.AddItem(symbol);
     // The document never takes a zero unit, so the lines after one still come back.
     KIni doc;
     doc.AppendLine(u"#inu=po" + z + u"chi");
-    lists.SaveLines(doc);
-    FakeBox g2, n2, s2, d2;
-    FakeHost h2;
-    KWordLists back{g2, n2, s2, d2, h2};
+    data.SaveLines(doc);
+    KWordListData back;
     back.LoadLines(doc, u"0101");
-    const int inu = back.Table().Find(u"inu");
+    const int inu = back.Groups.Find(u"inu");
     ASSERT_GE(inu, 0);
-    EXPECT_EQ(*back.Table()[inu].names, std::vector<std::u16string>{u"pochi"});
-    EXPECT_GE(back.Table().Find(u"neko"), 0);
-    EXPECT_EQ(s2.Items(), std::vector<std::u16string>{u"%"});
+    EXPECT_EQ(*back.Groups[inu].names, std::vector<std::u16string>{u"pochi"});
+    EXPECT_GE(back.Groups.Find(u"neko"), 0);
+    EXPECT_EQ(back.Symbols, std::vector<std::u16string>{u"%"});
 }
 
 TEST_F(Lists, AnImportTakesEachNameOnceAndStopsAtTheCap) {

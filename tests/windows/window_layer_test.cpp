@@ -10,7 +10,7 @@
 #include "framework/controls.h"
 #include "framework/helpviewer.h"
 #include "framework/window.h"
-#include "generator/generatorwindow_win.h"
+#include "generator/wordlists.h"
 #include "tests/windows/win_host.h"
 
 #include <htmlhelp.h>

@@ -1,0 +1,209 @@
+// KApplication's start, close, log-off and save, and the fixed order in which it frees what it owns.
+#include "app/application_win.h"
+
+#include "framework/kstr.h"
+#include "framework/window.h"
+#include "generator/generatorwindow_win.h"
+#include "input/clipboard_win.h"
+#include "input/zdinput_win.h"
+#include "storage/kvault.h"
+#include "ui/lockwatch_win.h"
+#include "ui/mainwindow_win.h"
+#include "ui/masterdialogs_win.h"
+
+namespace {
+constexpr UINT kClickWatchMessage = WM_APP + 3;
+constexpr UINT kLockWatchMessage = WM_APP + 4;
+constexpr char16_t kEnding[] = u"Keyra を終了します";
+}  // namespace
+
+KApplication::KApplication() : doc_(&SystemCipher()) {}
+
+KApplication::~KApplication() { Teardown(); }
+
+HWND KApplication::MainHandle() const { return main_ ? main_->Handle() : nullptr; }
+
+void KApplication::Run() {
+    if (Start()) kf::RunMessageLoop();
+    Teardown();
+}
+
+bool KApplication::Start() {
+    wchar_t path[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    engine_.SetExecutablePath(U(path, n));
+    engine_.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+    engine_.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+
+    main_ = std::make_unique<TFKeyra>(static_cast<KMainHost&>(*this), doc_, engine_, life_);
+    if (!main_->Create()) return false;
+    generator_ = std::make_unique<VIDodureza>(main_->GeneratorHost(), doc_);
+    ops_ = std::make_unique<KEntryOps>(engine_, doc_, life_, main_->View(), static_cast<KEntryServices&>(*this));
+    main_->Attach(*ops_, *generator_);
+    lockWatch_ = std::make_unique<KLockWatch>(
+        main_->Handle(), [this] { return doc_.IdleLockSeconds(); }, [this](KLockReason reason) { Lock(reason); });
+
+    // Nothing of the file is used, and nothing saved, before the data is in.
+    if (!LoadData()) return false;
+    const bool locked = PinAskedAtStart(doc_);
+    life_.DataIn(locked);
+    main_->Open(locked);
+    // The session and idle watch once the window is on the screen.
+    PostMessageW(main_->Handle(), kLockWatchMessage, 0, 0);
+    return true;
+}
+
+bool KApplication::LoadData() {
+    const KDataPaths paths = engine_.Paths();
+    KLoadResult result;
+    try {
+        result = doc_.Load(paths);
+        if (result.Status == KLoadStatus::NeedsKey) {
+            // The prompt comes before the main window; the file is read again with each key tried.
+            const KLoadResult asked = result;
+            const bool opened = AskPassword(main_->Handle(), u"Keyra - マスターパスワード", [&](const std::u16string& typed) {
+                result = LoadWithPassword(doc_, paths, asked, typed);
+                return result.Status != KLoadStatus::WrongKey;
+            });
+            // Giving up at the master password ends the program without a further word.
+            if (!opened || life_.State() != KAppState::Starting) return false;
+        }
+    } catch (const std::exception& e) {
+        // A file that could not be read must never be saved over from a half-loaded state.
+        if (life_.State() != KAppState::Starting) return false;
+        kf::ShowError(main_->Handle(), e);
+        Tell(kEnding);
+        return false;
+    }
+    if (result.Status != KLoadStatus::Loaded) {
+        for (const auto& text : result.Messages)
+            if (!Tell(text)) return false;
+        Tell(kEnding);
+        return false;
+    }
+    for (const auto& text : result.Messages)
+        if (!Tell(text)) return false;
+    return life_.State() == KAppState::Starting;
+}
+
+bool KApplication::Tell(const std::u16string& text) {
+    if (life_.State() != KAppState::Starting) return false;
+    kf::ShowMessage(main_->Handle(), W(text));
+    return life_.State() == KAppState::Starting;
+}
+
+void KApplication::CloseRequested() {
+    // What is being typed is kept: every close comes here (the buttons, the menu, Alt+F4, the
+    // taskbar, another program). While locked nothing can be typed.
+    if (life_.Allows(KUse::Entries) && !life_.Pasting()) ops_->StoreCurrent();
+    switch (life_.Close()) {
+        case KCloseStep::EndNow:
+            // A close during a start dialog: the dialog ends, and with it the start.
+            PostQuitMessage(0);
+            return;
+        case KCloseStep::Save:
+            if (!Save()) {
+                // The window stays open with everything in memory, so the user can try again.
+                life_.CloseFailed();
+                return;
+            }
+            life_.Closed();
+            DestroyWindow(main_->Handle());
+            return;
+        case KCloseStep::AfterPaste:
+        case KCloseStep::Ignore:
+            return;
+    }
+}
+
+void KApplication::EndSession(bool ending) {
+    if (!ending) return;
+    switch (life_.EndSession()) {
+        case KCloseStep::EndNow:
+            PostQuitMessage(0);
+            return;
+        case KCloseStep::Save:
+            // What is being typed, and an open options panel, are kept as a close keeps them.
+            if (life_.Allows(KUse::Entries)) ops_->StoreCurrent();
+            Save();
+            ClearOwnClipboard(true);
+            return;
+        case KCloseStep::AfterPaste:
+        case KCloseStep::Ignore:
+            return;
+    }
+}
+
+bool KApplication::Save() {
+    if (!life_.Allows(KUse::Save)) return false;
+    main_->ApplyOptions();
+    main_->StorePosition();
+    generator_->StorePosition();
+    try {
+        doc_.Save(engine_.Paths());
+        return true;
+    } catch (const std::exception& e) {
+        kf::ShowError(main_->Handle(), e);
+        return false;
+    }
+}
+
+void KApplication::Teardown() {
+    // Every window first, the generator (owned by the main window) with it; then what they
+    // used, in this order.
+    if (main_ && main_->Handle()) {
+        life_.Closed();
+        DestroyWindow(main_->Handle());
+    }
+    clickWatch_.reset();
+    lockWatch_.reset();
+    generator_.reset();
+    ops_.reset();
+    main_.reset();
+}
+
+void KApplication::FirstActivation() {
+    // The watch (DirectInput) takes a while to set up: it is made right after the first
+    // paint, not before it.
+    PostMessageW(main_->Handle(), kClickWatchMessage, 0, 0);
+}
+
+void KApplication::ChangeMasterPassword() {
+    if (life_.Allows(KUse::Entries)) ::ChangeMasterPassword(main_->Handle(), doc_);
+}
+
+bool KApplication::MainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (lockWatch_ && lockWatch_->OnMessage(msg, wParam, lParam, result)) return true;
+    switch (msg) {
+        case WM_CLOSE:
+            CloseRequested();
+            result = 0;
+            return true;
+        case WM_QUERYENDSESSION:
+            result = TRUE;
+            return true;
+        case WM_ENDSESSION:
+            EndSession(wParam != 0);
+            result = 0;
+            return true;
+        case kClickWatchMessage:
+            if (!clickWatch_ && life_.State() != KAppState::Closed) {
+                clickWatch_ = std::make_unique<KMouseWatch>(kf::Instance(), main_->Handle());
+                clickWatch_->Start();
+            }
+            result = 0;
+            return true;
+        case kLockWatchMessage:
+            if (lockWatch_ && life_.State() != KAppState::Closed) lockWatch_->Start();
+            result = 0;
+            return true;
+        case WM_KEYRA_LOCKED:
+            if (wParam) AskMasterToUnlock();
+            return wParam != 0;
+        case WM_DESTROY:
+            ClearOwnClipboard(true);  // a password must not outlive the program there
+            return false;
+        default:
+            return false;
+    }
+}
