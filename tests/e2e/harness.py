@@ -450,6 +450,51 @@ class Fixtures:
         self.items = []
 
 
+# ---- crashes -----------------------------------------------------------------------------------
+
+def crash_file():
+    return os.path.join(os.environ["WINEPREFIX"], "drive_c", "crash.txt")
+
+
+def report_crashes_to_file():
+    """A crash then ends the process and leaves winedbg's backtrace in drive_c/crash.txt instead of
+    Wine's dialog, which would hold the process until a test stopped looking."""
+    key = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug"
+    for args in (["add", key, "/v", "Auto", "/t", "REG_SZ", "/d", "1", "/f"],
+                 ["add", key, "/v", "Debugger", "/t", "REG_SZ", "/d",
+                  r"cmd /c C:\windows\system32\winedbg.exe --auto %ld %ld >> C:\crash.txt 2>&1", "/f"],
+                 ["add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD", "/d", "0",
+                  "/f"]):
+        subprocess.run(["wine", "reg"] + args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+
+
+def take_crash(names):
+    """The backtrace of a crash of one of the programs `names` since the last look, with the
+    program's own addresses named; None when there was none. The file is emptied either way."""
+    path = crash_file()
+    try:
+        with open(path, "rb") as f:
+            text = f.read().decode("utf-8", "replace")
+        os.remove(path)
+    except OSError:
+        return None
+    if not text.strip() or not any(n.lower() in text.lower() for n in names):
+        return None
+    lines = [l for l in text.splitlines() if l.strip()]
+    shown = [l for l in lines if "Unhandled exception" in l or l.lstrip().startswith("=>")
+             or l.lstrip()[:2].strip().isdigit()][:40] or lines[:40]
+    named = []
+    for l in shown:
+        for word in l.replace("(", " ").replace(")", " ").split():
+            if word.startswith("0x00000001400") and Env.exe:
+                out = subprocess.run(["x86_64-w64-mingw32-addr2line", "-f", "-C", "-e", Env.exe, word],
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
+                l += "  [%s]" % (out.splitlines()[0] if out else "?")
+                break
+        named.append(l)
+    return "\n".join(named)
+
+
 # ---- runner ------------------------------------------------------------------------------------
 
 TESTS = []
@@ -489,6 +534,8 @@ def run(argv=None):
         if not os.path.isfile(p):
             print("e2e: missing %s" % p)
             return 2
+    report_crashes_to_file()
+    take_crash([])  # whatever an earlier run left
     passed = failed = 0
     failures = []
     for fn in TESTS:
@@ -496,21 +543,29 @@ def run(argv=None):
             continue
         fx = Fixtures()
         t0 = time.monotonic()
+        detail = None
         try:
             fn(fx)
-            passed += 1
-            print("PASS %s (%.1f s)" % (fn.__name__, time.monotonic() - t0), flush=True)
         except Exception as e:  # a crashing test is a failed test
-            failed += 1
             detail = str(e) if isinstance(e, AssertionError) else traceback.format_exc().strip()
-            failures.append((fn.__name__, detail))
-            print("FAIL %s (%.1f s): %s" % (fn.__name__, time.monotonic() - t0, detail), flush=True)
         finally:
+            names = ["keyra"] + [k.base for k in fx.items if isinstance(k, Keyra)]
             fx.cleanup()
             # A message box left open by a failed test would confuse the next one.
             left = try_probe("msgboxes", 0)
             for box in (left or {}).get("boxes", []):
                 try_probe("pressok", box["hwnd"])
+        # A crash of the program anywhere in the test fails it, its exit included.
+        crash = take_crash(names)
+        if crash:
+            detail = (detail + "\n" if detail else "") + "keyra.exe crashed:\n" + crash
+        if detail is None:
+            passed += 1
+            print("PASS %s (%.1f s)" % (fn.__name__, time.monotonic() - t0), flush=True)
+        else:
+            failed += 1
+            failures.append((fn.__name__, detail))
+            print("FAIL %s (%.1f s): %s" % (fn.__name__, time.monotonic() - t0, detail), flush=True)
     if args.results:
         with open(args.results, "w") as f:
             json.dump({"passed": passed, "failed": failed, "failures": failures}, f, ensure_ascii=False, indent=1)
