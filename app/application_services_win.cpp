@@ -16,10 +16,12 @@ void KApplication::PasteToTarget() {
     HoldClipboard(true);  // not cleared under the paste's feet, however long PasteWait is
     ::PasteToTarget(engine_, doc_.Settings(), reinterpret_cast<std::uintptr_t>(main_->MemoHandle()), pasteExecutor_);
     HoldClipboard(false);
-    // A close or a lock asked for meanwhile runs now that the paste no longer uses anything.
+    // A close or a lock asked for meanwhile runs now that the paste no longer uses anything. The
+    // close waits a moment more: the target reads the clipboard only when it takes the keys, and
+    // the close empties it.
     const KLifeCycle::AfterPaste after = life_.EndPaste();
     if (after.close)
-        PostMessageW(MainHandle(), WM_CLOSE, 0, 0);
+        SetTimer(MainHandle(), kCloseAfterPasteTimer, kCloseAfterPasteMs, nullptr);
     else if (after.lock)
         Lock(KLockReason::Idle);
 }

@@ -179,6 +179,12 @@ bool KApplication::MainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
             CloseRequested();
             result = 0;
             return true;
+        case WM_TIMER:
+            if (wParam != kCloseAfterPasteTimer) return false;
+            KillTimer(main_->Handle(), kCloseAfterPasteTimer);
+            CloseRequested();
+            result = 0;
+            return true;
         case WM_QUERYENDSESSION:
             result = TRUE;
             return true;

@@ -68,6 +68,9 @@ private:
 
     HWND MainHandle() const;
 
+    static constexpr UINT_PTR kCloseAfterPasteTimer = 0x4B43;
+    static constexpr UINT kCloseAfterPasteMs = 500;
+
     KEngine engine_;
     KDocument doc_;
     KLifeCycle life_;

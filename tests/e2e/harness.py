@@ -6,6 +6,7 @@ to be named by KEYRA_EXE and KPROBE_EXE (or --exe / --kprobe on the command line
 
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -481,8 +482,9 @@ def take_crash(names):
     if not text.strip() or not any(n.lower() in text.lower() for n in names):
         return None
     lines = [l for l in text.splitlines() if l.strip()]
-    shown = [l for l in lines if "Unhandled exception" in l or l.lstrip().startswith("=>")
-             or l.lstrip()[:2].strip().isdigit()][:40] or lines[:40]
+    # The exception and the backtrace's frames ("=>0 0x... in keyra (+0x...)", "  1 0x...").
+    frame = re.compile(r"^\s*(=>)?\s*\d+\s+0x[0-9a-fA-F]+")
+    shown = [l for l in lines if "Unhandled exception" in l or frame.match(l)][:40] or lines[:40]
     named = []
     for l in shown:
         for word in l.replace("(", " ").replace(")", " ").split():

@@ -305,11 +305,16 @@ def start_keyra(fx, entries=(), **settings):
     settings.setdefault("Left", "600")
     k = fx.keyra(files={"keyra.kr": h.settings_lines(**settings) + list(entries)})
     park_mouse()
+    return k, start_ready(k)
+
+
+def start_ready(k):
+    """Starts `k` and waits until it is active with its click watch running."""
     k.start_and_wait()
     h.wait_until(lambda: mprobe("gui", k.hwnd)["active"] == k.hwnd, 30, what="the main window to be active")
     # The watch thread opens the mouse device right after the activation.
     time.sleep(0.5)
-    return k, MainWindow(k)
+    return MainWindow(k)
 
 
 def park_mouse():
@@ -330,14 +335,21 @@ class Notepad:
 
     def __init__(self, rect=NOTEPAD_RECT):
         before = {w["hwnd"] for w in h.windows_of_class("Notepad")}
-        self.proc = subprocess.Popen(["wine", "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Exit code 1 before any window is Wine failing to start it, as with Keyra: once more.
+        for attempt in (1, 2):
+            self.proc = subprocess.Popen(["wine", "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-        def new_window():
-            if self.proc.poll() is not None:
-                raise AssertionError("notepad ended (exit %s)" % self.proc.returncode)
-            fresh = [w for w in h.windows_of_class("Notepad") if w["hwnd"] not in before]
-            return fresh[0] if fresh else None
-        self.hwnd = h.wait_until(new_window, 60, what="the Notepad window")["hwnd"]
+            def new_window():
+                if self.proc.poll() is not None:
+                    raise AssertionError("notepad ended (exit %s)" % self.proc.returncode)
+                fresh = [w for w in h.windows_of_class("Notepad") if w["hwnd"] not in before]
+                return fresh[0] if fresh else None
+            try:
+                self.hwnd = h.wait_until(new_window, 60, what="the Notepad window")["hwnd"]
+                break
+            except AssertionError:
+                if attempt == 2 or self.proc.returncode != 1:
+                    raise
         # No window manager: windows stay where they are put, so by default keep it clear of Keyra.
         mprobe("move", self.hwnd, *rect)
         edits = [c for c in h.children(self.hwnd) if c["class"].lower() == "edit"]

@@ -242,6 +242,11 @@ def test_generator_combination_lists_hand_over_and_data_file(fx):
     h.wait_until(lambda: mw.field_texts()[0] == "combo site", 15, what="the title typed")
     gen.press(12)
     h.wait_until(lambda: mw.field_texts()[2] == "tama!neko77", 15, what="PASS2 handed over")
+    # A group with "=" is refused; the close after it ends cleanly (the harness sees any crash).
+    gen.type_into(gen.group, "a=b")
+    gen.type_into(gen.name, "c")
+    gen.press(4)
+    h.probe("pressok", message_box("グループ名に「=」は使えません")["hwnd"])
     check_eq(m.close_by_button(k, mw), 0, "exit code")
     lines = h.read_data_file(k.file("keyra.kr"))
     check_eq(m.saved_entries(k)[3][:3], ("combo site", "", "tama!neko77"), "the entry with the combination")

@@ -403,6 +403,27 @@ def test_a_close_from_another_program_right_after_typing_keeps_the_text_and_the_
     check_eq(saved[0], MAIL, "entry 0 unchanged")
     check_eq(k.read("keyra.kr.bak"), before, "the file before the save is the backup")
 
+    # A close that arrives while a paste waits out its PasteWait: the paste ends first, then the
+    # program closes as usual, with what was typed before.
+    k.put("keyra.kr", h.settings_lines(Left="600", PasteWait="1500") + [m.entry_line(0, *MAIL)])
+    mw = m.start_ready(k)
+    pad = m.notepad(fx)
+    pad.set_text(NOTE_TEXT)
+    pad.click_into(*first_line_end(pad))
+    mw.click_row(0)
+    h.click_child(mw.field(0))
+    mw.wait_focus(mw.field(0), "the title box")
+    h.type_text(" + more")
+    h.wait_until(lambda: mw.field_texts()[0] == MAIL[0] + " + more", 15, what="the typed title")
+    m.set_clipboard("sentinel")
+    mw.click_button("pass")
+    # The password goes on the clipboard right before the paste starts its wait.
+    h.wait_until(lambda: m.clipboard()["text"] == MAIL[2], 15, what="the paste under way")
+    h.probe("close", k.hwnd)
+    check_eq(k.wait_exit(), 0, "exit code of the close during the paste")
+    pad.wait_text("AAAA" + MAIL[2] + "\r\nBBBB")
+    check_eq(m.saved_entries(k)[0][:1], (MAIL[0] + " + more",), "the title typed before the paste")
+
 
 # ---- the list menu -------------------------------------------------------------------------------------
 

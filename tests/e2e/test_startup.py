@@ -526,3 +526,52 @@ def test_master_password_seals_the_file_and_is_asked_once_at_start(fx):
     lines = h.read_data_file(k.file("keyra.kr"))
     check_eq(lines[0], "Keyra=0.3", "plain marker")
     check(any(l.startswith("I0=") and h.split_parts(l[3:])[0] == "秘密の銀行" for l in lines), "entry line in plain")
+
+
+@test
+def test_a_log_off_or_close_during_a_start_dialog_touches_no_file(fx):
+    """The master password prompt, the damaged-file notice and the backup notice each wait in a
+    message loop of their own; a log-off or a close reaching the hidden main window then must end
+    the program without a save: before the data is in there is nothing to save."""
+    park_mouse()
+    k = fx.keyra(files={"keyra.kr": h.settings_lines() + ["I0=" + h.multipart("封印", "id0", "pw0")]})
+    k.start_and_wait()
+    master_menu(k)
+    box = answer([MASTER, MASTER])
+    h.wait_until(gone(box["hwnd"]), 30, what="the dialog to close")
+    check_eq(k.close(), 0, "exit code")
+    folder = {n: k.read(n) for n in os.listdir(k.folder) if n.startswith("keyra.kr")}
+
+    def hidden_window():
+        return h.probe("find", "TFKeyra", 20000)["window"]["hwnd"]
+
+    def ends_untouched(what, files, notice):
+        k.start()
+        h.wait_until(notice, 60, what="the start's %s" % what)
+        if what.startswith("close"):
+            h.probe("close", hidden_window())
+        else:
+            h.probe("endsession", hidden_window())
+        check_eq(k.wait_exit(), 0, "exit code after a %s" % what)
+        now = {n: k.read(n) for n in os.listdir(k.folder) if n.startswith("keyra.kr")}
+        check_eq(sorted(now), sorted(files), "the files after a %s" % what)
+        for n, data in files.items():
+            check(now[n] == data, "%s changed by a %s" % (n, what))
+
+    prompt = lambda: dialog_with_boxes(1, timeout=1)
+    notice = lambda: [b for b in h.message_boxes() if b["texts"]]
+    ends_untouched("log-off at the master password prompt", folder, prompt)
+    ends_untouched("close at the master password prompt", folder, prompt)
+
+    # A file cut short: its copy is made before the notice, and nothing else is written.
+    for n in folder:
+        os.remove(k.file(n))
+    cut = h.scramble_lines(h.settings_lines() + ["I0=" + h.multipart("残す", "id0")])[:-10]
+    k.put("keyra.kr", cut)
+    k.put("keyra.kr.bak", h.scramble_lines(h.settings_lines() + ["I0=" + h.multipart("前回", "id0")]))
+    damaged = {"keyra.kr": cut, "keyra.kr.bak": k.read("keyra.kr.bak"), "keyra.kr.damaged": cut}
+    ends_untouched("log-off at the damaged-file notice", damaged, notice)
+    # Only the backup: the notice that it is read, and no data file made from it.
+    os.remove(k.file("keyra.kr"))
+    os.remove(k.file("keyra.kr.damaged"))
+    ends_untouched("log-off at the backup notice", {"keyra.kr.bak": k.read("keyra.kr.bak")}, notice)
