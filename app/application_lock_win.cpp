@@ -16,6 +16,8 @@ void KApplication::Lock(KLockReason) {
     if (!life_.Lock()) return;
     main_->Cover(cover);
     PostMessageW(main_->Handle(), WM_KEYRA_LOCKED, cover == KLockCover::Master ? 1 : 0, 0);
+    // The user has walked away: what is in memory goes to the disk now.
+    Save(SaveWhy::Lock);
 }
 
 // As at start, the window is not shown while the master password is asked. Cancel ends the

@@ -1,6 +1,7 @@
 // KApplication's start, close, log-off and save, and the fixed order in which it frees what it owns.
 #include "app/application_win.h"
 
+#include "core/kerror.h"
 #include "framework/kstr.h"
 #include "framework/window.h"
 #include "generator/generatorwindow_win.h"
@@ -14,6 +15,7 @@
 namespace {
 constexpr UINT kClickWatchMessage = WM_APP + 3;
 constexpr UINT kLockWatchMessage = WM_APP + 4;
+constexpr UINT kSavedMessage = WM_APP + 5;
 constexpr char16_t kEnding[] = u"Keyra を終了します";
 }  // namespace
 
@@ -47,6 +49,9 @@ bool KApplication::Start() {
     if (!LoadData()) return false;
     const bool locked = PinAskedAtStart(doc_);
     life_.DataIn(locked);
+    doc_.OnChanged = [this](KChange what) {
+        if (what != KChange::Loaded) SaveSoon();
+    };
     main_->Open(locked);
     // The session and idle watch once the window is on the screen.
     PostMessageW(main_->Handle(), kLockWatchMessage, 0, 0);
@@ -56,17 +61,30 @@ bool KApplication::Start() {
 bool KApplication::LoadData() {
     const KDataPaths paths = engine_.Paths();
     KLoadResult result;
+    KLoadSource source = KLoadSource::Usual;
     try {
-        result = doc_.Load(paths);
-        if (result.Status == KLoadStatus::NeedsKey) {
-            // The prompt comes before the main window; the file is read again with each key tried.
-            const KLoadResult asked = result;
-            const bool opened = AskPassword(main_->Handle(), u"Keyra - マスターパスワード", [&](const std::u16string& typed) {
-                result = LoadWithPassword(doc_, paths, asked, typed);
-                return result.Status != KLoadStatus::WrongKey;
-            });
-            // Giving up at the master password ends the program without a further word.
-            if (!opened || life_.State() != KAppState::Starting) return false;
+        result = doc_.Load(paths, nullptr, source);
+        for (;;) {
+            if (result.Status == KLoadStatus::NeedsKey) {
+                // The prompt comes before the main window; the file is read again with each key tried.
+                const KLoadResult asked = result;
+                const bool opened = AskPassword(main_->Handle(), u"Keyra - マスターパスワード",
+                                                [&](const std::u16string& typed) {
+                                                    result = LoadWithPassword(doc_, paths, asked, typed, source);
+                                                    return result.Status != KLoadStatus::WrongKey;
+                                                });
+                // Giving up at the master password ends the program without a further word.
+                if (!opened || life_.State() != KAppState::Starting) return false;
+            }
+            // A damaged data file with a whole backup: one question, the backup by default.
+            if (!result.BackupOffered || source == KLoadSource::Backup) break;
+            if (life_.State() != KAppState::Starting) return false;
+            const bool take = kf::AskYesNoYesFirst(main_->Handle(), W(BackupQuestion(result, paths)));
+            if (life_.State() != KAppState::Starting) return false;
+            if (!take) break;
+            source = KLoadSource::Backup;
+            const KMasterKey key = result.BackupKey;
+            result = doc_.Load(paths, key.Active() ? &key : nullptr, source);
         }
     } catch (const std::exception& e) {
         // A file that could not be read must never be saved over from a half-loaded state.
@@ -75,6 +93,8 @@ bool KApplication::LoadData() {
         Tell(kEnding);
         return false;
     }
+    if (result.Status == KLoadStatus::Unreadable)
+        result.Messages.push_back(u"データファイルを読み込めません。壊れているか、別のパスワードで保存されたファイルです。");
     if (result.Status != KLoadStatus::Loaded) {
         for (const auto& text : result.Messages)
             if (!Tell(text)) return false;
@@ -102,7 +122,7 @@ void KApplication::CloseRequested() {
             PostQuitMessage(0);
             return;
         case KCloseStep::Save:
-            if (!Save()) {
+            if (!Save(SaveWhy::Close)) {
                 // The window stays open with everything in memory, so the user can try again.
                 life_.CloseFailed();
                 return;
@@ -125,7 +145,7 @@ void KApplication::EndSession(bool ending) {
         case KCloseStep::Save:
             // What is being typed, and an open options panel, are kept as a close keeps them.
             if (life_.Allows(KUse::Entries)) ops_->StoreCurrent();
-            Save();
+            Save(SaveWhy::EndSession);
             ClearOwnClipboard(true);
             return;
         case KCloseStep::AfterPaste:
@@ -134,13 +154,55 @@ void KApplication::EndSession(bool ending) {
     }
 }
 
-bool KApplication::Save() {
-    if (!life_.Allows(KUse::Save)) return false;
-    main_->ApplyOptions();
+void KApplication::SaveSoon() {
+    // Restarted at each change: the save comes once the user has paused.
+    if (main_ && main_->Handle()) SetTimer(main_->Handle(), kSaveTimer, kSaveQuietMs, nullptr);
+}
+
+bool KApplication::Save(SaveWhy why) {
+    const bool now = why == SaveWhy::Close || why == SaveWhy::EndSession;
+    if (main_->Handle()) KillTimer(main_->Handle(), kSaveTimer);
+    if (!life_.Allows(KUse::Save) || (life_.Pasting() && !now)) {
+        // A paste pumps messages and must not wait on a save: once more after it.
+        if (life_.Pasting()) SaveSoon();
+        return false;
+    }
+    if (now) {
+        WaitForSave();
+    } else if (job_) {
+        saveAgain_ = 1;  // after the one under way
+        return true;
+    }
+    // An open options panel is kept as a close keeps it; an automatic save leaves it open.
+    if (now) main_->ApplyOptions();
     main_->StorePosition();
     generator_->StorePosition();
+    if (!now && !doc_.Modified()) {
+        // Nothing new here. At a lock another computer's copy is read (the window is empty
+        // then); never while the user may be typing into a box.
+        if (why == SaveWhy::Lock) LookAtDisk(why);
+        return true;
+    }
+    if (!LookAtDisk(why)) return true;
+    if (!now) {
+        // The copy is taken here; encoding and writing it (a large file takes a while) is the
+        // worker's, so the window never waits for the disk.
+        job_ = std::make_unique<SaveJob>();
+        job_->image = doc_.Image();
+        job_->paths = engine_.Paths();
+        const HWND notify = main_->Handle();
+        SaveJob* job = job_.get();
+        saver_ = std::thread([job, notify] {
+            job->outcome = SaveImage(job->image, job->paths);
+            PostMessageW(notify, kSavedMessage, 0, 0);
+        });
+        return true;
+    }
     try {
-        doc_.Save(engine_.Paths());
+        if (!doc_.Save(engine_.Paths()) && !noBackupTold_) {
+            noBackupTold_ = 1;
+            kf::ShowMessage(main_->Handle(), W(NoBackupMessage(engine_.Paths())));
+        }
         return true;
     } catch (const std::exception& e) {
         kf::ShowError(main_->Handle(), e);
@@ -148,13 +210,74 @@ bool KApplication::Save() {
     }
 }
 
+bool KApplication::LookAtDisk(SaveWhy why) {
+    const KDataPaths paths = engine_.Paths();
+    if (!doc_.ChangedOnDisk(paths)) return true;
+    if (!doc_.Modified()) {
+        // Another computer's newer copy and nothing new here: it is read, not saved over. At the
+        // close there is nothing to read it for.
+        if (why == SaveWhy::Close || why == SaveWhy::EndSession) return false;
+        try {
+            const KMasterKey key = doc_.Master();
+            const KLoadResult r = doc_.Load(paths, key.Active() ? &key : nullptr);
+            if (r.Status == KLoadStatus::Loaded && !r.Damaged) {
+                ShowReloaded();
+                return false;
+            }
+        } catch (const KFileError&) {
+        }
+    }
+    // Both changed (or the other copy cannot be read): the other copy is kept beside ours.
+    const std::u16string kept = doc_.KeepConflict(paths);
+    kf::ShowMessage(main_->Handle(), W(ConflictMessage(paths, kept)));
+    return true;
+}
+
+void KApplication::SaveDone() {
+    if (!job_) return;
+    if (saver_.joinable()) saver_.join();
+    doc_.Saved(job_->outcome, job_->image.Changes);
+    const KSaveOutcome outcome = job_->outcome;
+    job_.reset();
+    if (!outcome.Ok) {
+        // Said once, not at every try; the next change tries again.
+        if (!saveFailTold_) {
+            saveFailTold_ = 1;
+            kf::ShowMessage(main_->Handle(), W(u"データファイルを自動保存できませんでした。\r\n" + outcome.Error +
+                                               u"\r\nデータは Keyra の中に残っています。次に変更したときに、もう一度保存します。"));
+        }
+        return;
+    }
+    saveFailTold_ = 0;
+    if (outcome.BackupSkipped && !noBackupTold_) {
+        noBackupTold_ = 1;
+        kf::ShowMessage(main_->Handle(), W(NoBackupMessage(engine_.Paths())));
+    }
+    if (saveAgain_ || doc_.Modified()) {
+        saveAgain_ = 0;
+        SaveSoon();
+    }
+}
+
+void KApplication::WaitForSave() {
+    if (saver_.joinable()) saver_.join();
+    SaveDone();
+}
+
+void KApplication::ShowReloaded() {
+    main_->Reloaded();
+    generator_->ListsReloaded();
+}
+
 void KApplication::Teardown() {
     // Every window first, the generator (owned by the main window) with it; then what they
     // used, in this order.
+    if (saver_.joinable()) saver_.join();
     if (main_ && main_->Handle()) {
         life_.Closed();
         DestroyWindow(main_->Handle());
     }
+    job_.reset();
     clickWatch_.reset();
     lockWatch_.reset();
     generator_.reset();
@@ -180,9 +303,18 @@ bool KApplication::MainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
             result = 0;
             return true;
         case WM_TIMER:
-            if (wParam != kCloseAfterPasteTimer) return false;
-            KillTimer(main_->Handle(), kCloseAfterPasteTimer);
-            CloseRequested();
+            if (wParam == kSaveTimer) {
+                Save(SaveWhy::Change);
+            } else if (wParam == kCloseAfterPasteTimer) {
+                KillTimer(main_->Handle(), kCloseAfterPasteTimer);
+                CloseRequested();
+            } else {
+                return false;
+            }
+            result = 0;
+            return true;
+        case kSavedMessage:
+            SaveDone();
             result = 0;
             return true;
         case WM_QUERYENDSESSION:

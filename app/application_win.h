@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "app/document.h"
 #include "app/entryops.h"
@@ -41,8 +42,20 @@ private:
     bool Tell(const std::u16string& text);
     void CloseRequested();
     void EndSession(bool ending);
-    // Keeps what is typed and the windows' places, then writes the file; false (told) on failure.
-    bool Save();
+    // Why the file is written now.
+    enum class SaveWhy { Change, Lock, Close, EndSession };
+    // A save after a quiet moment once the document changed.
+    void SaveSoon();
+    // The windows' places, then the file: on a worker for a change or a lock, here for a close
+    // or a log-off (false, told, on failure).
+    bool Save(SaveWhy why);
+    // Before a save: another program's copy of the file is kept or read. False when nothing is
+    // to be written.
+    bool LookAtDisk(SaveWhy why);
+    void SaveDone();
+    void WaitForSave();
+    // The document was read anew: the windows show it.
+    void ShowReloaded();
     void Teardown();
 
     // Locking (application_lock_win.cpp).
@@ -70,6 +83,20 @@ private:
 
     static constexpr UINT_PTR kCloseAfterPasteTimer = 0x4B43;
     static constexpr UINT kCloseAfterPasteMs = 500;
+    static constexpr UINT_PTR kSaveTimer = 0x4B53;
+    static constexpr UINT kSaveQuietMs = 2000;
+
+    // A save under way on the worker.
+    struct SaveJob {
+        KDocumentImage image;
+        KDataPaths paths;
+        KSaveOutcome outcome;
+    };
+    std::unique_ptr<SaveJob> job_;
+    std::thread saver_;
+    int saveAgain_ = 0;
+    int saveFailTold_ = 0;
+    int noBackupTold_ = 0;
 
     KEngine engine_;
     KDocument doc_;

@@ -79,15 +79,15 @@ void KEntryOps::StoreEntry(int index) {
     // Locked, the fields are empty: storing them would empty the entry.
     if (!Reachable()) return;
     KIdData& e = table_[index];
+    // Every path keeps the lengths a box can hold (the generator's hand-over sets a text).
+    KIdData typed;
+    for (int n = 1; n <= kEntryTexts; ++n) typed.Text(n) = view_.FieldText(n);
+    typed.Cap();
     bool changed = false;
     for (int n = 1; n <= kEntryTexts; ++n) {
-        std::u16string text = view_.FieldText(n);
-        if (text == e.Text(n)) {
-            WipeText(text);
-            continue;
-        }
+        if (typed.Text(n) == e.Text(n)) continue;
         WipeText(e.Text(n));
-        e.Text(n) = std::move(text);
+        e.Text(n) = std::move(typed.Text(n));
         changed = true;
     }
     const std::int32_t inUse = e.AllEmpty() ? 0 : 1;
@@ -193,6 +193,8 @@ void KEntryOps::OpenDocument(const std::u16string& text) {
 void KEntryOps::PasteEntry(int index) {
     KIdData incoming;
     if (!services_.ReadEntry(incoming)) return;
+    // Another program's entry may be longer than a box holds.
+    incoming.Cap();
     KIdData& e = table_[index];
     e.InUse = 1;
     for (int n = 1; n <= kEntryTexts; ++n) e.Text(n) = incoming.Text(n);

@@ -109,6 +109,11 @@ bool AskYesNo(HWND owner, const std::wstring& text) {
                        MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND) == IDYES;
 }
 
+bool AskYesNoYesFirst(HWND owner, const std::wstring& text) {
+    return MessageBoxW(owner, text.c_str(), CaptionStore().c_str(),
+                       MB_YESNO | MB_DEFBUTTON1 | MB_ICONQUESTION | MB_TASKMODAL | MB_SETFOREGROUND) == IDYES;
+}
+
 std::wstring ErrorText(const std::exception& e) {
     if (auto* k = dynamic_cast<const KError*>(&e)) {
         const auto& m = k->Message();

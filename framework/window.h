@@ -57,6 +57,8 @@ void ShowMessage(HWND owner, const std::wstring& text);
 void ShowWarning(HWND owner, const std::wstring& text);
 // A destructive question: Yes and No, No being the default. True for Yes.
 bool AskYesNo(HWND owner, const std::wstring& text);
+// A question whose safe answer is Yes, the default.
+bool AskYesNoYesFirst(HWND owner, const std::wstring& text);
 // The standard error display: the exception's message in a message box. Tests may replace it.
 extern std::function<void(HWND owner, const std::exception& e)> ErrorHandler;
 void ShowError(HWND owner, const std::exception& e);

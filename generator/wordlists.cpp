@@ -132,7 +132,17 @@ int KWordLists::SlotFor(const std::u16string& group) {
     return i;
 }
 
-int KWordLists::AddPair(const std::u16string& group, const std::u16string& name) {
+namespace {
+// A line break in a name would split its line of the data file.
+std::u16string OneLine(std::u16string text) {
+    text.erase(std::remove_if(text.begin(), text.end(), [](char16_t c) { return c == u'\r' || c == u'\n'; }),
+               text.end());
+    return text;
+}
+}  // namespace
+
+int KWordLists::AddPair(const std::u16string& typedGroup, const std::u16string& typedName) {
+    const std::u16string group = OneLine(typedGroup), name = OneLine(typedName);
     if (group.empty()) return 0;
     // The data file keeps a group as "#group=name": an "=" would split it elsewhere.
     if (group.find(u'=') != std::u16string::npos) {
@@ -171,7 +181,7 @@ void KWordLists::AddName(const std::u16string& group) {
 
 void KWordLists::AddItem(KWordBox& box) {
     box.Focus();
-    const std::u16string t = box.Text();
+    const std::u16string t = OneLine(box.Text());
     if (t.empty() || box.IndexOf(t) >= 0) return;
     box.AddItem(t);
     box.SetText(u"");

@@ -41,6 +41,19 @@ struct KGroupSlot {
     std::u16string group;  // empty: the slot is free
     std::unique_ptr<std::vector<std::u16string>> names;
     std::unique_ptr<std::vector<std::u16string>> display;
+
+    KGroupSlot() = default;
+    // Copies are whole (a save writes a copy on another thread).
+    KGroupSlot(const KGroupSlot& other) { *this = other; }
+    KGroupSlot& operator=(const KGroupSlot& other) {
+        if (this == &other) return *this;
+        group = other.group;
+        names = other.names ? std::make_unique<std::vector<std::u16string>>(*other.names) : nullptr;
+        display = other.display ? std::make_unique<std::vector<std::u16string>>(*other.display) : nullptr;
+        return *this;
+    }
+    KGroupSlot(KGroupSlot&&) = default;
+    KGroupSlot& operator=(KGroupSlot&&) = default;
 };
 
 class KGroupTable {

@@ -2,6 +2,18 @@
 
 #include <stdexcept>
 
+#include "storage/kplatform.h"
+
+namespace {
+void CapText(std::u16string& text, std::size_t cap) {
+    if (text.size() <= cap) return;
+    // A surrogate pair is never split.
+    if (cap > 0 && text[cap - 1] >= 0xD800 && text[cap - 1] <= 0xDBFF) --cap;
+    kplat::SecureWipe(text.data() + cap, (text.size() - cap) * sizeof(char16_t));
+    text.resize(cap);
+}
+}  // namespace
+
 std::u16string& KIdData::Text(int n) {
     switch (n) {
         case 1: return Title;
@@ -20,13 +32,32 @@ bool KIdData::AllEmpty() const {
 }
 
 void KIdData::ClearTexts() {
-    Title.clear();
-    Id.clear();
-    Password.clear();
-    Url.clear();
-    Memo.clear();
+    for (int n = 1; n <= 5; ++n) kplat::Wipe(Text(n));
+}
+
+void KIdData::Cap() {
+    for (int n = 1; n <= 4; ++n) CapText(Text(n), kFieldMax);
+    CapText(Memo, kMemoMax);
 }
 
 KIdTable::KIdTable() {
     for (auto& slot : slots_) slot = std::make_unique<KIdData>();
+}
+
+KIdTable::KIdTable(const KIdTable& other) {
+    for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i] = std::make_unique<KIdData>(*other.slots_[i]);
+}
+
+KIdTable& KIdTable::operator=(const KIdTable& other) {
+    if (this != &other)
+        for (std::size_t i = 0; i < slots_.size(); ++i) {
+            slots_[i]->ClearTexts();
+            *slots_[i] = *other.slots_[i];
+        }
+    return *this;
+}
+
+KIdTable::~KIdTable() {
+    for (auto& slot : slots_)
+        if (slot) slot->ClearTexts();
 }

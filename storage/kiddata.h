@@ -23,6 +23,8 @@ struct KIdData {
     const std::u16string& Text(int n) const;
     bool AllEmpty() const;
     void ClearTexts();
+    // Each text cut to what can be typed into its box (kFieldMax, the memo kMemoMax).
+    void Cap();
 };
 
 class KIdTable {
@@ -32,6 +34,11 @@ public:
     static constexpr int kPerGroup = 100;
 
     KIdTable();
+    // Copies are whole: a save takes one to write it on another thread.
+    KIdTable(const KIdTable& other);
+    KIdTable& operator=(const KIdTable& other);
+    // The texts are overwritten before they go: they hold passwords.
+    ~KIdTable();
     KIdData& operator[](int index) { return *slots_.at(static_cast<std::size_t>(index)); }
     const KIdData& operator[](int index) const { return *slots_.at(static_cast<std::size_t>(index)); }
     int Size() const { return kSlots; }

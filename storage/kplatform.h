@@ -47,12 +47,31 @@ private:
     std::intptr_t file_ = -1;
     std::uint64_t size_ = 0;
 };
-// Writes to a temporary file in the same folder, flushes it and replaces `path` with it.
-// An existing file keeps its attributes and access rights, and its previous contents stay
-// under `backup` (none when empty). Throws KFileError; on failure one whole file is still
+// Writes to a temporary file in the same folder (named `path` + ".~" + a number), flushes it and
+// replaces `path` with it. An existing file keeps its attributes and access rights, and its
+// previous contents stay under `backup` (none when empty). A backup that cannot be written
+// (read-only, held open by another program) does not stop the save: the file is replaced
+// without it, and false is returned. Throws KFileError; on failure one whole file is still
 // under `path`: the old one, or the new one when only the backup step failed half-way.
-void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes,
+bool ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes,
                          const std::u16string& backup = {});
+// What the system says of a file without reading it.
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // the last write, in the system's own unit
+    bool operator==(const FileStamp& o) const {
+        return exists == o.exists && size == o.size && modified == o.modified;
+    }
+};
+FileStamp StampOf(const std::u16string& path);
+// The files of the folder of `prefix` whose names begin with its last part ("C:\k\keyra.kr.~"),
+// as full paths.
+std::vector<std::u16string> FilesStartingWith(const std::u16string& prefix);
+bool RemoveFile(const std::u16string& path);
+// Puts `from` in the place of `path`, whose previous file (when there is one) becomes `backup`.
+// Throws KFileError.
+void PromoteFile(const std::u16string& from, const std::u16string& path, const std::u16string& backup);
 // Copies a file's bytes into a new file `to`; false when `to` exists or the copy failed.
 bool CopyToNewFile(const std::u16string& from, const std::u16string& to);
 

@@ -140,8 +140,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::u16string& path, bool* cutSho
     return bytes;
 }
 
-void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes,
+bool ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes,
                          const std::u16string& backup) {
+    bool backupMade = true;
     static std::atomic<unsigned> counter{0};
     const std::string native = ToUtf8(path);
     const std::string temp = native + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
@@ -170,9 +171,12 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
     // rename then swaps the new file in at once: there is never a moment without a whole file.
     struct stat old {};
     if (!err && !backup.empty() && ::stat(native.c_str(), &old) == 0) {
+        // A backup without write permission stands for a read-only one, which Windows keeps.
         const std::string bak = ToUtf8(backup);
-        if (::unlink(bak.c_str()) != 0 && errno != ENOENT) err = errno;
-        if (!err && ::link(native.c_str(), bak.c_str()) != 0) err = errno;
+        struct stat kept {};
+        const bool stuck = ::stat(bak.c_str(), &kept) == 0 && (kept.st_mode & S_IWUSR) == 0;
+        if (stuck || (::unlink(bak.c_str()) != 0 && errno != ENOENT) || ::link(native.c_str(), bak.c_str()) != 0)
+            backupMade = false;
     }
     if (!err && ::rename(temp.c_str(), native.c_str()) != 0) err = errno;
     if (err) {
@@ -188,6 +192,43 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
         ::fsync(dfd);
         ::close(dfd);
     }
+    return backupMade;
+}
+
+FileStamp StampOf(const std::u16string& path) {
+    FileStamp f;
+    struct stat st {};
+    if (::stat(ToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return f;
+    f.exists = true;
+    f.size = static_cast<std::uint64_t>(st.st_size);
+    f.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return f;
+}
+
+std::vector<std::u16string> FilesStartingWith(const std::u16string& prefix) {
+    std::vector<std::u16string> out;
+    const std::filesystem::path p = ToPath(prefix);
+    const std::string name = p.filename().string();
+    std::error_code ec;
+    const auto folder = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
+    for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string n = e.path().filename().string();
+        if (e.is_regular_file(ec) && n.compare(0, name.size(), name) == 0) out.push_back(FromUtf8(e.path().string()));
+    }
+    return out;
+}
+
+bool RemoveFile(const std::u16string& path) { return ::unlink(ToUtf8(path).c_str()) == 0; }
+
+void PromoteFile(const std::u16string& from, const std::u16string& path, const std::u16string& backup) {
+    const std::string native = ToUtf8(path);
+    struct stat st {};
+    if (!backup.empty() && ::stat(native.c_str(), &st) == 0) {
+        const std::string bak = ToUtf8(backup);
+        ::unlink(bak.c_str());
+        if (::link(native.c_str(), bak.c_str()) != 0) Fail(u"Cannot keep file ", path, errno);
+    }
+    if (::rename(ToUtf8(from).c_str(), native.c_str()) != 0) Fail(u"Cannot replace file ", path, errno);
 }
 
 bool CopyToNewFile(const std::u16string& from, const std::u16string& to) {

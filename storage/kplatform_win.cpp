@@ -169,8 +169,23 @@ DWORD RecoverReplace(const std::u16string& path, const std::u16string& temp, con
 
 }  // namespace
 
-void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes,
-                         const std::u16string& backup) {
+namespace {
+// Whether the backup's name can take the replaced file: a read-only backup, or one another
+// program holds open (a sync client, a virus scanner), cannot.
+bool BackupWritable(const std::u16string& backup) {
+    const DWORD a = GetFileAttributesW(W(backup));
+    if (a == INVALID_FILE_ATTRIBUTES) return true;
+    if (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    Handle h(CreateFileW(W(backup), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return h.ok();
+}
+}  // namespace
+
+bool ReplaceFileContents(const std::u16string& path, const std::vector<std::uint8_t>& bytes,
+                         const std::u16string& requestedBackup) {
+    const bool backupMade = requestedBackup.empty() || BackupWritable(requestedBackup);
+    const std::u16string backup = backupMade ? requestedBackup : std::u16string();
     static std::atomic<unsigned> counter{0};
     const std::u16string temp = path + u".~" + kstr::Decimal(GetCurrentProcessId()) + u"-" + kstr::Decimal(counter++);
     if (const DWORD fault = SaveStepFault(SaveStep::CreateTemp)) Fail(path, fault);
@@ -224,6 +239,45 @@ void ReplaceFileContents(const std::u16string& path, const std::vector<std::uint
         Fail(path, err);
     }
     SaveStepFault(SaveStep::Replaced);
+    return backupMade;
+}
+
+FileStamp StampOf(const std::u16string& path) {
+    FileStamp f;
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    if (!GetFileAttributesExW(W(path), GetFileExInfoStandard, &d) || (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return f;
+    f.exists = true;
+    f.size = (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+    f.modified = static_cast<std::int64_t>((static_cast<std::uint64_t>(d.ftLastWriteTime.dwHighDateTime) << 32) |
+                                           d.ftLastWriteTime.dwLowDateTime);
+    return f;
+}
+
+std::vector<std::u16string> FilesStartingWith(const std::u16string& prefix) {
+    std::vector<std::u16string> out;
+    const auto cut = prefix.find_last_of(u"\\/");
+    const std::u16string folder = cut == std::u16string::npos ? std::u16string() : prefix.substr(0, cut + 1);
+    WIN32_FIND_DATAW d{};
+    HANDLE h = FindFirstFileW(W(prefix + u"*"), &d);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(folder + U(d.cFileName));
+    } while (FindNextFileW(h, &d));
+    FindClose(h);
+    return out;
+}
+
+bool RemoveFile(const std::u16string& path) { return DeleteFileW(W(path)) != FALSE; }
+
+void PromoteFile(const std::u16string& from, const std::u16string& path, const std::u16string& backup) {
+    if (!Exists(path)) {
+        if (!MoveFileExW(W(from), W(path), MOVEFILE_WRITE_THROUGH)) Fail(path, GetLastError());
+        return;
+    }
+    const bool keep = !backup.empty() && BackupWritable(backup);
+    if (!ReplaceFileW(W(path), W(from), keep ? W(backup) : nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
+        Fail(path, GetLastError());
 }
 
 bool CopyToNewFile(const std::u16string& from, const std::u16string& to) {

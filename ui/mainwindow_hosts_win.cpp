@@ -21,7 +21,8 @@ void TFKeyra::OptionsHost::Applied() {
 void TFKeyra::GenHost::HandOver(const std::u16string& password) {
     if (!HandOverAllowed()) return;
     kf::Edit& pass = *form_.Field(kmainbank::kPassField);
-    pass.SetText(password);
+    // Set, not typed: the box's own limit does not hold.
+    pass.SetText(password.substr(0, KIdData::kFieldMax));
     pass.Focus();
     form_.ops_->StoreCurrent();
 }

@@ -251,6 +251,14 @@ void TFKeyra::FormActivate() {
     host_.FirstActivation();
 }
 
+void TFKeyra::Reloaded() {
+    SetPaintColor(doc_.Settings().FormColor);
+    ArrangeControls();
+    // Locked, the entries come back at the unlock.
+    if (!Locked()) ops_->FillList();
+    ops_->MaskPassword();
+}
+
 bool TFKeyra::OptionsOpen() const { return options_ && options_->IsOpen(); }
 
 void TFKeyra::ApplyOptions() {

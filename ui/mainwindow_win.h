@@ -53,6 +53,8 @@ public:
     void Open(bool locked);
     // The window's position into the settings, before a save.
     void StorePosition();
+    // The document was read anew (another computer's copy): laid out and shown from it.
+    void Reloaded();
     bool OptionsOpen() const;
     // The open options panel closes with its values applied.
     void ApplyOptions();

@@ -479,11 +479,15 @@ def gone(hwnd):
 @test
 def test_master_password_seals_the_file_and_is_asked_once_at_start(fx):
     park_mouse()
-    k = fx.keyra()
+    k = fx.keyra(files={"keyra.kr": h.settings_lines() + ["I9=" + h.multipart("平文", "id9")]})
     k.start_and_wait()
     master_menu(k)
     box = answer([MASTER, MASTER])
     h.wait_until(gone(box["hwnd"]), 30, what="the dialog to close")
+    # Sealed on disk a moment later, and no readable copy is left: the backup is sealed too.
+    h.wait_until(lambda: h.read_data_file(k.file("keyra.kr"))[0] == "Keyra=0", 10, what="the file sealed")
+    check_eq(h.read_data_file(k.file("keyra.kr.bak"))[0], "Keyra=0", "the backup sealed")
+    check_eq([n for n in os.listdir(k.folder) if ".~" in n], [], "temporary files")
     mw = m.MainWindow(k)
     h.probe("settext", mw.field(0)["hwnd"], m.utf8_hex("秘密の銀行"))
     h.probe("settext", mw.field(2)["hwnd"], m.utf8_hex("pw-zzq-4711"))
@@ -575,3 +579,70 @@ def test_a_log_off_or_close_during_a_start_dialog_touches_no_file(fx):
     os.remove(k.file("keyra.kr"))
     os.remove(k.file("keyra.kr.damaged"))
     ends_untouched("log-off at the backup notice", {"keyra.kr.bak": k.read("keyra.kr.bak")}, notice)
+
+
+# ---- nothing lost ----------------------------------------------------------------------------------
+
+IDYES = 6
+
+
+def box_saying(part, timeout=60):
+    def shown():
+        return [b for b in h.message_boxes() if any(part in t for t in b["texts"])]
+    return h.wait_until(shown, timeout, what="a message box with %r" % part)[0]
+
+
+def edit_id_and_move_on(k, row, text):
+    mw = m.MainWindow(k)
+    mw.click_row(row)
+    h.probe("settext", mw.field(1)["hwnd"], m.utf8_hex(text))
+    mw.click_row(row + 1)  # the entry reaches the document when another one is picked
+
+
+@test
+def test_saved_soon_and_never_lost_to_a_damaged_file_a_stuck_backup_or_another_computers_copy(fx):
+    park_mouse()
+    # A whole backup of 60 entries beside a data file cut to 30 %: the default answer, the backup.
+    sixty = h.scramble_lines(h.settings_lines() + [m.entry_line(i, "e%d" % i, "id%d" % i) for i in range(60)])
+    cut = sixty[:len(sixty) * 3 // 10]
+    k = fx.keyra(files={"keyra.kr": cut, "keyra.kr.bak": sixty})
+    k.start()
+    question = box_saying("バックアップを読み込みますか")
+    kids = [c for c in h.children(question["hwnd"]) if c["id"] == IDYES]
+    check(kids and kids[0]["style"] & 0x1, "はい is the default button")  # BS_DEFPUSHBUTTON
+    h.probe("post", question["hwnd"], 0x0111, IDYES, 0)
+    h.probe("pressok", box_saying("バックアップ keyra.kr.bak を読み込みました")["hwnd"])
+    k.window()
+    check_eq(k.close(), 0, "exit code")
+    check_eq(len(m.saved_entries(k)), 60, "entries in the data file after the close")
+    check_eq(k.read("keyra.kr.bak"), sixty, "the whole backup is left as it was")
+    check_eq(k.read("keyra.kr.damaged"), cut, "the damaged file is kept")
+
+    # An entry stored by picking another one is on disk a moment later: a hard end loses nothing.
+    k.start_and_wait()
+    edit_id_and_move_on(k, 1, "saved-soon")
+    h.wait_until(lambda: m.saved_entries(k)[1][1] == "saved-soon", 5, what="the change on disk")
+    k.kill()
+    check_eq(m.saved_entries(k)[1][1], "saved-soon", "the change after a hard end")
+
+    # A backup that cannot be written: saved without it, said once.
+    os.chmod(k.file("keyra.kr.bak"), 0o444)
+    bak = k.read("keyra.kr.bak")
+    k.start_and_wait()
+    edit_id_and_move_on(k, 3, "no-backup")
+    h.probe("pressok", box_saying("バックアップ keyra.kr.bak を作成できませんでした")["hwnd"])
+    check_eq(m.saved_entries(k)[3][1], "no-backup", "saved without the backup")
+    check_eq(k.read("keyra.kr.bak"), bak, "the backup as it was")
+    os.chmod(k.file("keyra.kr.bak"), 0o644)
+
+    # Another computer's copy arrives: with a change here it is kept beside ours ...
+    theirs = h.scramble_lines(h.settings_lines() + [m.entry_line(0, "theirs", "id0")])
+    k.put("keyra.kr", theirs)
+    edit_id_and_move_on(k, 5, "ours")
+    h.probe("pressok", box_saying("keyra.kr.conflict として残し")["hwnd"])
+    check_eq(k.read("keyra.kr.conflict"), theirs, "the other copy is kept")
+    h.wait_until(lambda: m.saved_entries(k).get(5, ("", ""))[1] == "ours", 5, what="ours saved")
+    # ... and without one, the close leaves it in place.
+    k.put("keyra.kr", theirs)
+    check_eq(k.close(), 0, "exit code")
+    check_eq(k.read("keyra.kr"), theirs, "the other computer's copy after the close")

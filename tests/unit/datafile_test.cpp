@@ -53,6 +53,10 @@ protected:
         return result.Status == KLoadStatus::Loaded;
     }
     bool Load() { return Load(doc); }
+    bool LoadBackup(KDocument& into) {
+        result = into.Load(paths, nullptr, KLoadSource::Backup);
+        return result.Status == KLoadStatus::Loaded;
+    }
     void Save() { doc.Save(paths); }
 
     KDataPaths paths;
@@ -122,8 +126,8 @@ TEST_F(DataFile, SaveWritesTheLinesInTheirOrder) {
         u"ButtonShortTextColor=8421504", u"ButtonLongTextColor=0", u"PasteMode=1", u"EnterMode=0",
         u"ClearMode=0", u"PasteWait=100", u"DispPassMode=1", u"URLMode=1", u"ListHeight=165",
         u"MemoHeight=72", u"ShortButtonNum=5", u"PINMode=0", u"PINNo=", u"FontName=Tahoma", u"FontSize=10",
-        u"DispUsedMode=0", u"$Lines=28", u"I0=\\161006200", u"I1000=\\16c00610073007400", u"$Top=77",
-        u"$Left=5", u"#グループ=名前", u"$End=28"};
+        u"DispUsedMode=0", u"$Lines=29", u"I0=\\161006200", u"I1000=\\16c00610073007400", u"$Top=77",
+        u"$Left=5", u"#グループ=名前", u"$Check=228f4f6f", u"$End=29"};  // zlib's CRC-32 of the other lines
     EXPECT_EQ(PlainLines("keyra.kr"), expected);
 }
 
@@ -284,8 +288,8 @@ TEST_F(DataFile, SettingTextsAreTakenAsTheyParse) {
         if (l.rfind(u"Top=", 0) == 0) ++tops;
     }
     EXPECT_EQ(tops, 1);
-    // marker, settings, the generator's position, its four symbols and one number, the counts
-    EXPECT_EQ(lines.size(), 21u + 2u + 5u + 2u);
+    // marker, settings, the generator's position, its four symbols and one number, the counts, the check
+    EXPECT_EQ(lines.size(), 21u + 2u + 5u + 2u + 1u);
 }
 
 TEST_F(DataFile, OutOfRangeSettingsAreBroughtIntoRange) {
@@ -399,36 +403,65 @@ TEST_F(DataFile, DamagedFilesAreReportedOnceKeptAsideAndLoadAsFarAsTheyGo) {
     const auto lines = PlainLines("keyra.kr");
     std::u16string head, mid, rest;  // the marker, the settings and the count stay in head
     for (std::size_t i = 0; i < lines.size(); ++i) (i < 23 ? head : i == 23 ? mid : rest) += lines[i] + u"\r\n";
-    std::vector<std::vector<std::uint8_t>> cases;
+    // The file, and whether any of it can be read.
+    std::vector<std::pair<std::vector<std::uint8_t>, bool>> cases;
     for (std::size_t keep : {good.size() - 1, good.size() / 2, 2 + 8 * head.size()})
-        cases.emplace_back(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(keep));
-    cases.push_back(ScrambledText(head));         // cut at a line, closed again
-    cases.push_back(ScrambledText(head + rest));  // a line lost inside
-    cases.push_back(ScrambledText(head + u"#g=a" + std::u16string(1, u'\0') + u"b\r\n" + mid + rest));  // a zero unit
+        cases.push_back({{good.begin(), good.begin() + static_cast<std::ptrdiff_t>(keep)}, true});
+    cases.push_back({ScrambledText(head), true});         // cut at a line, closed again
+    cases.push_back({ScrambledText(head + rest), true});  // a line lost inside
+    cases.push_back({ScrambledText(head + u"#g=a" + std::u16string(1, u'\0') + u"b\r\n" + mid + rest), true});
+    // One hex digit of the first entry's title changed: only the checksum tells.
+    std::u16string before;
+    for (std::size_t i = 0; i < 22; ++i) before += lines[i] + u"\r\n";
+    auto digit = good;
+    const std::size_t at = 2 + 8 * (before.size() + 5);
+    digit[at] = digit[at] == '1' ? '2' : '1';
+    cases.push_back({digit, true});
+    // Nothing of a Keyra file left: empty, the byte-order mark alone, cut in the first line.
+    cases.push_back({{}, false});
+    cases.push_back({{0xFF, 0xFE}, false});
+    cases.push_back({{good.begin(), good.begin() + 66}, false});
+    const std::vector<std::u16string> kept{u"Keyra=0.3", u"I0=\\1" + KIni::HexEncode(u"from backup")};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
+        const auto& [bytes, readable] = cases[i];
         for (const auto& name : Entries()) std::filesystem::remove(Native(name));
-        WriteBytes("keyra.kr", cases[i]);
+        WriteBytes("keyra.kr", bytes);
+        WriteDoc("keyra.kr.bak", kept);
+        const auto backup = ReadBytes("keyra.kr.bak");
         KDocument e;
-        ASSERT_TRUE(Load(e));
-        EXPECT_TRUE(Says(result, u"データファイルが壊れています") && Says(result, u"keyra.kr.damaged"))
-            << result.Messages.size();
-        EXPECT_TRUE(result.Damaged);
-        EXPECT_EQ(e.Entries()[0].Title, u"first") << "what could be read is there";
-        if (i == cases.size() - 1) {
-            EXPECT_EQ(e.Entries()[500].Memo, table[500].Memo) << "read past the zero unit";
+        EXPECT_EQ(Load(e), readable);
+        EXPECT_TRUE(result.BackupOffered) << "the whole backup is offered";
+        if (readable) {
+            EXPECT_TRUE(Says(result, u"データファイルが壊れています") && Says(result, u"keyra.kr.damaged"))
+                << result.Messages.size();
+            EXPECT_TRUE(result.Damaged);
+            EXPECT_EQ(e.Entries()[0].Title.substr(0, i == 6 ? 0 : 5), i == 6 ? u"" : u"first") << "what could be read is there";
+            if (i == 5) EXPECT_EQ(e.Entries()[500].Memo, table[500].Memo) << "read past the zero unit";
+            // No: what was read is saved, and the whole backup stays as it is.
+            KDocument no;
+            ASSERT_TRUE(Load(no));
+            no.Save(paths);
+            EXPECT_EQ(ReadBytes("keyra.kr.bak"), backup);
         }
-        e.Save(paths);  // a whole file replaces the damaged one; the copy stays
-        EXPECT_EQ(ReadBytes("keyra.kr.damaged"), cases[i]);
+        // Yes: the backup stands in; the damaged file is kept, and no save touches the backup.
+        ASSERT_TRUE(LoadBackup(e));
+        EXPECT_TRUE(result.FromBackup && Says(result, u"keyra.kr.bak"));
+        EXPECT_EQ(e.Entries()[0].Title, u"from backup");
+        EXPECT_EQ(ReadBytes("keyra.kr.damaged"), bytes);
+        e.Save(paths);
+        e.Save(paths);
+        EXPECT_EQ(ReadBytes("keyra.kr.bak"), backup);
         KDocument again;
         ASSERT_TRUE(Load(again));
         EXPECT_TRUE(result.Messages.empty());
+        EXPECT_EQ(again.Entries()[0].Title, u"from backup");
     }
     // A second damaged start never writes over the first copy.
-    WriteBytes("keyra.kr", cases[0]);
+    WriteBytes("keyra.kr", cases[0].first);
     ASSERT_TRUE(Load());
     EXPECT_TRUE(Says(result, u"keyra.kr.damaged2"));
-    EXPECT_EQ(ReadBytes("keyra.kr.damaged2"), cases[0]);
+    EXPECT_EQ(ReadBytes("keyra.kr.damaged2"), cases[0].first);
 }
 
 TEST_F(DataFile, AnUnkeepableDamagedFileIsNeverSavedOver) {
@@ -452,6 +485,36 @@ TEST_F(DataFile, TheBackupStandsInForAMissingDataFile) {
     EXPECT_EQ(table[2].Title, u"v1");
     EXPECT_TRUE(Says(result, u"keyra.kr.bak"));
     EXPECT_TRUE(result.FromBackup);
+}
+
+TEST_F(DataFile, AStuckBackupDoesNotStopTheSaveAndAnotherProgramsCopyIsNoticed) {
+    table[1] = KIdData{1, u"mine", u"", u"", u"", u""};
+    Save();
+    EXPECT_TRUE(doc.Save(paths));
+    const auto bak = ReadBytes("keyra.kr.bak");
+    namespace fs = std::filesystem;
+    fs::permissions(Native("keyra.kr.bak"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    table[1].Title = u"newer";
+    EXPECT_FALSE(doc.Save(paths)) << "saved, without the backup";
+    fs::permissions(Native("keyra.kr.bak"), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(ReadBytes("keyra.kr.bak"), bak);
+    KDocument e;
+    ASSERT_TRUE(Load(e));
+    EXPECT_EQ(e.Entries()[1].Title, u"newer");
+
+    // Another program's file in its place is noticed; the same bytes written again are not.
+    EXPECT_FALSE(doc.ChangedOnDisk(paths));
+    WriteBytes("keyra.kr", ReadBytes("keyra.kr"));
+    EXPECT_FALSE(doc.ChangedOnDisk(paths));
+    WriteDoc("keyra.kr", {u"Keyra=0.3", u"I0=\\1" + KIni::HexEncode(u"theirs")});
+    const auto theirs = ReadBytes("keyra.kr");
+    EXPECT_TRUE(doc.ChangedOnDisk(paths));
+    EXPECT_EQ(doc.KeepConflict(paths), paths.Data + u".conflict");
+    EXPECT_EQ(doc.KeepConflict(paths), paths.Data + u".conflict2");
+    EXPECT_EQ(ReadBytes("keyra.kr.conflict"), theirs);
+    Save();
+    EXPECT_FALSE(doc.ChangedOnDisk(paths)) << "what was saved is known again";
 }
 
 // ---- faults and ends of the process during the save ----
@@ -582,14 +645,20 @@ TEST_F(DataFile, EndingTheProcessAtAnySaveStepLeavesOneWholeFile) {
     for (const auto step : {kplat::SaveStep::CreateTemp, kplat::SaveStep::WriteTemp, kplat::SaveStep::FlushTemp,
                             kplat::SaveStep::Replace, kplat::SaveStep::Replaced}) {
         SCOPED_TRACE(static_cast<int>(step));
+        WriteBytes("keyra.kr", old);
+        WriteBytes("keyra.kr.bak", old);
         ASSERT_EQ(EndAtStep(step, paths.Data), 0);
         const bool replaced = step == kplat::SaveStep::Replaced;  // the last step
         EXPECT_EQ(ReadBytes("keyra.kr"), replaced ? freshBytes : old);
         EXPECT_EQ(ReadBytes("keyra.kr.bak"), old);
+        // A temporary file written in full is the newest save: the next start takes it up, and
+        // leaves no temporary file behind.
+        const bool written = step != kplat::SaveStep::CreateTemp && step != kplat::SaveStep::WriteTemp;
         KDocument e;
         ASSERT_TRUE(Load(e));
-        EXPECT_TRUE(result.Messages.empty());
-        EXPECT_EQ(e.Entries()[3].Title, replaced ? u"new" : u"old");
+        EXPECT_EQ(result.Messages.size(), written && !replaced ? 1u : 0u);
+        EXPECT_EQ(e.Entries()[3].Title, written ? u"new" : u"old");
+        for (const auto& n : Entries()) EXPECT_EQ(n.find(".~"), std::string::npos) << n;
     }
     // A temporary file left by the ended process does not stand in the way of the next save.
     FillNew(table);

@@ -223,6 +223,11 @@ TEST_F(EntryOpsTest, MemoOnlyEntryIsInUseWithEmptyRow) {
     view.ClickRow(0);
     EXPECT_EQ((*table)[7].InUse, 1);
     EXPECT_EQ((*table)[7].Memo, u"just a note\r\nsecond line");
+    // A text set rather than typed (the generator's hand-over) keeps the box's length.
+    view.ClickRow(7);
+    view.Type(3, std::u16string(3000, u'p'));
+    view.ClickRow(0);
+    EXPECT_EQ((*table)[7].Password.size(), static_cast<std::size_t>(KIdData::kFieldMax));
     view.Press(12);
     view.Press(11);
     EXPECT_EQ(view.rows[7], u"");
@@ -387,6 +392,11 @@ TEST_F(EntryOpsTest, PasteOfEmptyEntryGivesUsedSlotWithEmptyTexts) {
     EXPECT_EQ((*table)[1].InUse, 1);
     EXPECT_TRUE((*table)[1].AllEmpty());
     EXPECT_EQ(view.rows[1], u"");
+    // Another program's entry longer than a box holds is cut to it.
+    services.privateEntry = KIdData{0, std::u16string(5000, u't'), u"", u"", u"", std::u16string(40000, u'm')};
+    ops.PMenuListClick(kListPaste);
+    EXPECT_EQ((*table)[1].Title.size(), static_cast<std::size_t>(KIdData::kFieldMax));
+    EXPECT_EQ((*table)[1].Memo.size(), static_cast<std::size_t>(KIdData::kMemoMax));
 }
 
 TEST_F(EntryOpsTest, ItemsTheMenuWouldNotOfferChangeNothing) {

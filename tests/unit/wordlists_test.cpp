@@ -57,6 +57,9 @@ TEST_F(Lists, AddPairGroupsNamesDuplicatesAndAFullTable) {
     EXPECT_EQ(lists.AddPair(u"one-more", u"n"), 2);
     EXPECT_EQ(host.warnings, std::vector<std::u16string>{u"パスワードをこれ以上登録できません！"});
     EXPECT_EQ(lists.AddPair(u"inu", u"kuro"), 1) << "a known group still takes names";
+    // A line break would split the data file's line: it is never stored.
+    EXPECT_EQ(lists.AddPair(u"i\r\nnu", u"shi\nro"), 1);
+    EXPECT_EQ(Names(u"inu").back(), u"shiro");
 }
 
 TEST_F(Lists, AddAndDeleteThroughTheBoxes) {
