@@ -104,13 +104,10 @@ std::u16string SetAside(const std::u16string& path, const char16_t* kind) {
     return {};
 }
 
-std::uint32_t FileCrc(const std::u16string& path) {
-    kplat::FileReader file(path);
-    std::vector<std::uint8_t> buffer(64 * 1024);
-    std::uint32_t crc = 0;
-    for (std::size_t got; (got = file.Read(buffer.data(), buffer.size())) > 0;) crc = kcrc::Crc32(buffer.data(), got, crc);
-    kplat::Wipe(buffer);
-    return crc;
+// What a save made new in the file: its checksum, or for a sealed file its nonce (fresh at
+// every save). Empty for a file of an older copy.
+std::u16string Fingerprint(KIni& doc) {
+    return std::u16string(doc.Read(KVar(kvault::IsContainer(doc) ? u"$Nonce" : kCheckKey)).View());
 }
 
 // A file the program itself wrote, whole: marked, with all its lines and the right checksum.
@@ -195,11 +192,11 @@ KLoadResult KDocument::Load(const KDataPaths& paths, const KMasterKey* key, KLoa
     KIni doc;
     KMasterKey opened;
     bool whole = true;
-    std::uint32_t readCrc = 0;
     // A read error throws out of Load before anything here has been changed; a missing initial
     // file leaves the document empty: every setting takes its default.
-    doc.Load(path, &whole, &readCrc);
+    doc.Load(path, &whole);
     const bool sealed = kvault::IsContainer(doc);
+    const std::u16string readPrint = Fingerprint(doc);
     if (sealed) {
         kvault::Header header;
         if (!kvault::ReadHeader(doc, header) || !cipher_) {
@@ -311,7 +308,7 @@ KLoadResult KDocument::Load(const KDataPaths& paths, const KMasterKey* key, KLoa
     keepBackup_ = source == KLoadSource::Backup || (readingData && !intact);
     // What is on disk now, to notice another program replacing it.
     onDisk_.Stamp = kplat::StampOf(paths.Data);
-    onDisk_.Crc = readingData ? readCrc : onDisk_.Stamp.exists ? FileCrc(paths.Data) : 0;
+    onDisk_.Fingerprint = readingData ? readPrint : std::u16string();
     Changed(KChange::Loaded);
     savedChanges_ = changes_;
     return result;
@@ -371,7 +368,8 @@ KSaveOutcome SaveImage(const KDocumentImage& image, const KDataPaths& paths) {
         const std::u16string backup = image.KeepBackup ? std::u16string() : paths.Backup();
         bool kept = true;
         if (!image.Master.Active()) {
-            kept = doc.Save(paths.Data, backup, &out.Written.Crc);
+            out.Written.Fingerprint = Fingerprint(doc);
+            kept = doc.Save(paths.Data, backup);
             out.FileSealed = false;
         } else {
             KIni sealed;
@@ -386,7 +384,8 @@ KSaveOutcome SaveImage(const KDocumentImage& image, const KDataPaths& paths) {
                 }
                 kplat::Wipe(plain);
             }
-            kept = sealed.Save(paths.Data, backup, &out.Written.Crc);
+            out.Written.Fingerprint = Fingerprint(sealed);
+            kept = sealed.Save(paths.Data, backup);
             // The first sealed save would leave the readable file behind as the backup.
             if (!image.FileSealed && kplat::FileExists(paths.Backup()))
                 kept = kplat::ReplaceFileContents(paths.Backup(), kplat::ReadWholeFile(paths.Data)) && kept;
@@ -423,17 +422,17 @@ void KDocument::Saved(const KSaveOutcome& outcome, std::uint64_t changes) {
 
 bool KDocument::ChangedOnDisk(const KDataPaths& paths) const {
     const kplat::FileStamp now = kplat::StampOf(paths.Data);
-    // Gone, there is nothing to lose; untouched, nothing changed. A new time alone (a copy of
-    // the same bytes) is no change either.
+    // Gone, there is nothing to lose; untouched, nothing changed. A new time alone (the same
+    // save copied back) is no change either: every save leaves a fingerprint of its own.
     if (!now.exists || now == onDisk_.Stamp) return false;
-    if (onDisk_.Stamp.exists && now.size == onDisk_.Stamp.size) {
-        try {
-            return FileCrc(paths.Data) != onDisk_.Crc;
-        } catch (const KFileError&) {
-            return true;
-        }
+    if (onDisk_.Fingerprint.empty()) return true;
+    try {
+        KIni doc;
+        doc.Load(paths.Data);
+        return Fingerprint(doc) != onDisk_.Fingerprint;
+    } catch (const KFileError&) {
+        return true;
     }
-    return true;
 }
 
 std::u16string KDocument::KeepConflict(const KDataPaths& paths) { return SetAside(paths.Data, u".conflict"); }

@@ -53,9 +53,10 @@ struct KLoadResult {
 enum class KChange { Entries, Settings, WordLists, MasterKey, Loaded };
 
 // A file as it was read or written: to tell whether another program has replaced it since.
+// The fingerprint is what every save makes new: the checksum line, or a sealed file's nonce.
 struct KFileIdentity {
     kplat::FileStamp Stamp;
-    std::uint32_t Crc = 0;
+    std::u16string Fingerprint;
 };
 
 // What a save writes, copied out of the document so that it can be written on another thread.

@@ -131,6 +131,14 @@ void BM_Load(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
+// The part of a save the window waits for: the copy the worker writes.
+void BM_SaveCopy(benchmark::State& state) {
+    KDocument doc;
+    FillTable(doc.Entries(), static_cast<int>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(doc.Image().Changes);
+    state.SetComplexityN(state.range(0));
+}
+
 // Loads the file that `fill`'s table saves to `name`. The file is written by a child process,
 // so that the peak memory figure is that of the load alone; `whole` checks what was read.
 template <class Fill, class Whole>
@@ -192,6 +200,7 @@ BENCHMARK(BM_SaveMapping)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMilli
 BENCHMARK(BM_KIniSave)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_KIniLoad)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_Save)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_SaveCopy)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 BENCHMARK(BM_LoadHuge)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadFullest)->Iterations(1)->Unit(benchmark::kMillisecond);

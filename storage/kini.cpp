@@ -6,7 +6,6 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "core/kcrc.h"
 #include "core/kerror.h"
 #include "storage/kplatform.h"
 
@@ -125,14 +124,13 @@ bool KIni::LoadText(const std::u16string& path) {
 }
 
 
-bool KIni::Save(const std::u16string& path, const std::u16string& backup, std::uint32_t* crc) {
+bool KIni::Save(const std::u16string& path, const std::u16string& backup) {
     // Each unit of the text becomes four hex digits of two bytes each.
     std::uint64_t units = 0;
     for (const auto& l : lines_) units += l.size() + 2;
     if (6 + 8 * units > kplat::kMaxFileBytes)
         throw KFileError(u"データが大きすぎるため保存できません。長いメモなどを短くしてください。\r\n" + path);
     auto bytes = ScrambledBytes();
-    if (crc) *crc = kcrc::Crc32(bytes.data(), bytes.size());
     // Throws on failure; the lines then stay as they were.
     bool backupKept = true;
     try {
@@ -348,14 +346,13 @@ std::u16string KIni::PlainText() const { return JoinLines(lines_); }
 
 void KIni::LoadPlainText(std::u16string_view text) { ReplaceLines(SplitLines(text)); }
 
-bool KIni::Load(const std::u16string& path, bool* whole, std::uint32_t* crc) {
+bool KIni::Load(const std::u16string& path, bool* whole) {
     if (!kplat::FileExists(path)) return false;
     // Read, never mapped: a read error (a stick pulled out) is then an error like any other.
     kplat::FileReader file(path);
     std::vector<std::uint8_t> buffer(64 * 1024);
     std::size_t got = file.Read(buffer.data(), 2);
     std::uint64_t read = got;
-    std::uint32_t sum = kcrc::Crc32(buffer.data(), got);
     std::vector<std::u16string> lines;
     bool complete = false;
     if (got == 2 && buffer[0] == 0xFF && buffer[1] == 0xFE) {
@@ -366,7 +363,6 @@ bool KIni::Load(const std::u16string& path, bool* whole, std::uint32_t* crc) {
         std::size_t carry = 0;  // a byte of a unit split across two pieces
         while ((got = file.Read(buffer.data() + carry, buffer.size() - carry)) > 0) {
             read += got;
-            sum = kcrc::Crc32(buffer.data() + carry, got, sum);
             const std::size_t have = carry + got;
             const std::size_t n = have / 2;
             for (std::size_t i = 0; i < n; ++i)
@@ -380,10 +376,8 @@ bool KIni::Load(const std::u16string& path, bool* whole, std::uint32_t* crc) {
     } else {
         // Any other encoding (a file written by hand): the whole text at once.
         std::vector<std::uint8_t> bytes(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
-        while ((got = file.Read(buffer.data(), buffer.size())) > 0) {
-            sum = kcrc::Crc32(buffer.data(), got, sum);
+        while ((got = file.Read(buffer.data(), buffer.size())) > 0)
             bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
-        }
         std::u16string text = DecodeFileText(bytes);
         kplat::Wipe(bytes);
         ScrambledReader reader(*this, false);
@@ -394,7 +388,6 @@ bool KIni::Load(const std::u16string& path, bool* whole, std::uint32_t* crc) {
     kplat::Wipe(buffer);
     ReplaceLines(std::move(lines));
     if (whole) *whole = complete;
-    if (crc) *crc = sum;
     return true;
 }
 

@@ -20,13 +20,12 @@ public:
     bool LoadText(const std::u16string& path);
     // `whole` (when given) tells whether the file is exactly what Save writes: not cut short,
     // read in full, and its text without a zero unit before its end. Text past such a zero
-    // unit is read too; a whole file loads exactly as it always did. `crc` (when given) is the
-    // CRC-32 of the file's bytes as they were read.
-    bool Load(const std::u16string& path, bool* whole = nullptr, std::uint32_t* crc = nullptr);
+    // unit is read too; a whole file loads exactly as it always did.
+    bool Load(const std::u16string& path, bool* whole = nullptr);
     // The file's previous contents stay under `backup` (none when empty); false when that could
     // not be kept (the file is saved all the same). Throws KFileError, also when the file would
-    // be too large to be read back. `crc` (when given) is the CRC-32 of the bytes written.
-    bool Save(const std::u16string& path, const std::u16string& backup = {}, std::uint32_t* crc = nullptr);
+    // be too large to be read back.
+    bool Save(const std::u16string& path, const std::u16string& backup = {});
 
     KVar& Read(const KVar& key);
     KVar ReadDef(const KVar& def, const KVar& key);
