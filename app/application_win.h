@@ -4,6 +4,7 @@
 //   application_win.cpp           start, load, close, log-off, save
 //   application_lock_win.cpp      locking and unlocking
 //   application_services_win.cpp  the clipboard, the paste and the shell for the entry operations
+//   application_csv_win.cpp       the import and export of CSV files
 #pragma once
 #include <windows.h>
 
@@ -68,6 +69,9 @@ private:
     void FirstActivation() override;
     void PinUnlocked() override { Unlocked(); }
     void ChangeMasterPassword() override;
+    // The CSV import and export (application_csv_win.cpp).
+    void ImportEntries() override;
+    void ExportEntries() override;
 
     // KEntryServices (application_services_win.cpp)
     bool SetClipboardText(const std::u16string& text) override;

@@ -53,6 +53,31 @@ std::u16string PickFileToOpen(HWND owner, const std::u16string& filter) {
     return U(file.c_str());
 }
 
+std::u16string PickFileToSave(HWND owner, const std::u16string& filter, const std::u16string& defaultName,
+                              const std::u16string& defaultExt) {
+    std::wstring f(filter.begin(), filter.end());
+    for (auto& ch : f)
+        if (ch == L'|') ch = L'\0';
+    f.push_back(L'\0');
+    f.push_back(L'\0');
+    std::wstring file(32768, L'\0');
+    std::copy(defaultName.begin(), defaultName.end(), file.begin());
+    const std::wstring ext(defaultExt.begin(), defaultExt.end());
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = f.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrDefExt = ext.c_str();
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT |
+                OFN_NOCHANGEDIR;
+    auto* save = CommonDialogs().Proc<decltype(GetSaveFileNameW)>("GetSaveFileNameW");
+    if (!save || !save(&ofn)) return {};
+    return U(file.c_str());
+}
+
 namespace {
 int CALLBACK CollectFont(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM param) {
     if (lf->lfFaceName[0] != L'@') reinterpret_cast<std::vector<std::u16string>*>(param)->push_back(U(lf->lfFaceName));

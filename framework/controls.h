@@ -280,6 +280,10 @@ bool PickColor(HWND owner, COLORREF& color, COLORREF (&custom)[16]);
 // The file-open dialog; `filter` in the pipe form "Text (*.txt)|*.txt|All (*.*)|*.*".
 // Empty when cancelled.
 std::u16string PickFileToOpen(HWND owner, const std::u16string& filter);
+// The file-save dialog, with `defaultName` in its box and `defaultExt` added to a name typed
+// without one; asks before replacing a file. Empty when cancelled.
+std::u16string PickFileToSave(HWND owner, const std::u16string& filter, const std::u16string& defaultName,
+                              const std::u16string& defaultExt);
 // The names of the fonts installed for the screen, sorted, without vertical (@) faces.
 std::vector<std::u16string> ScreenFontNames();
 

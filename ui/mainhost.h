@@ -18,4 +18,6 @@ public:
     virtual void PinUnlocked() = 0;
     // The main menu's items that reach past the window.
     virtual void ChangeMasterPassword() = 0;
+    virtual void ImportEntries() = 0;
+    virtual void ExportEntries() = 0;
 };

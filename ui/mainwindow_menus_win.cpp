@@ -17,8 +17,11 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
         {kMenuGen, L"パスワード生成(&p)", L"", state.GeneratorEnabled, generator_->IsOpen(), state.Generator},
         {kMenuChangeGroup, L"グループの切り替え(&G)", L"", state.ChangeGroupEnabled, false, state.ChangeGroup},
         // Not while the PIN is asked: the dialog would let anyone at the window replace the password.
-        {kMenuMaster, L"マスターパスワードの設定(&M)", L"", state.ChangeGroup, false, state.ChangeGroup},
+        {kMenuMaster, L"マスターパスワードの設定(&M)...", L"", state.ChangeGroup, false, state.ChangeGroup},
         {kMenuSearch, L"検索(&F)", L"Ctrl+F", state.SearchEnabled, false, state.Search},
+        // Not while the window is locked: an import fills the entries, an export reads them all.
+        {kMenuImport, L"インポート(&I)...", L"", state.ChangeGroupEnabled, false, state.ChangeGroup},
+        {kMenuExport, L"エクスポート(&E)...", L"", state.ChangeGroupEnabled, false, state.ChangeGroup},
         {0, L"-", L"", true, false, state.Generator || state.ChangeGroup || state.Search},
         {kMenuHelp, L"ヘルプ(&H)", L"", true, false},
         {kMenuExit, L"終了(&X)", L"", true, false},
@@ -38,6 +41,12 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
             break;
         case kMenuSearch:
             if (now.SearchEnabled) search_->Open();
+            break;
+        case kMenuImport:
+            if (now.ChangeGroupEnabled) host_.ImportEntries();
+            break;
+        case kMenuExport:
+            if (now.ChangeGroupEnabled) host_.ExportEntries();
             break;
         case kMenuHelp:
             ShowHelp();

@@ -35,7 +35,16 @@ class TSearchBox;
 class TFKeyra : public kf::Window, private KEntryView {
 public:
     // Tags of the main menu.
-    enum { kMenuGen = 1, kMenuChangeGroup = 2, kMenuMaster = 3, kMenuSearch = 4, kMenuHelp = 8, kMenuExit = 9 };
+    enum {
+        kMenuGen = 1,
+        kMenuChangeGroup = 2,
+        kMenuMaster = 3,
+        kMenuSearch = 4,
+        kMenuImport = 5,
+        kMenuExport = 6,
+        kMenuHelp = 8,
+        kMenuExit = 9
+    };
 
     TFKeyra(KMainHost& host, KDocument& doc, KEngine& engine, const KLifeCycle& life);
     ~TFKeyra() override;

@@ -23,8 +23,8 @@ LOWER, UPPER, DIGITS, SYMBOLS = "abcdefghijkmnpqrstuvwxyz", "ABCDEFGHJKLMNPQRSTU
 
 
 def main_menu(gen_open):
-    return [("C" if gen_open else "E", GEN_ITEM), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)"),
-            ("E", "検索(&F)\tCtrl+F"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
+    return [("C" if gen_open else "E", GEN_ITEM), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)..."),
+            ("E", "検索(&F)\tCtrl+F"), ("E", "インポート(&I)..."), ("E", "エクスポート(&E)..."), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
 
 
 class Generator:

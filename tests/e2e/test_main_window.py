@@ -2,7 +2,9 @@
 Notepad as the application to paste into, and the data file after the close."""
 
 import os
+import shutil
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -14,8 +16,8 @@ BANK = ("銀行 ネット", "user01@example.jp", "Pw=\\x!1", "https://bank.examp
 MAIL = ("メール", "mail-id", "mail-pass", "", "")
 NOTE_TEXT = "AAAA\r\nBBBB"
 
-MAIN_MENU = [("E", "パスワード生成(&p)"), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)"),
-             ("E", "検索(&F)\tCtrl+F"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
+MAIN_MENU = [("E", "パスワード生成(&p)"), ("E", "グループの切り替え(&G)"), ("E", "マスターパスワードの設定(&M)..."),
+             ("E", "検索(&F)\tCtrl+F"), ("E", "インポート(&I)..."), ("E", "エクスポート(&E)..."), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")]
 
 
 def list_menu(copy, paste, delete, undo):
@@ -525,3 +527,76 @@ def test_undo_is_offered_only_in_the_group_of_the_deletion(fx):
 
 if __name__ == "__main__":
     sys.exit(h.run())
+
+
+# ---- moving in and out: CSV ------------------------------------------------------------------------
+
+CHROME_CSV = ('name,url,username,password,note\r\n'
+              '"Bank, Inc.",https://bank.example.jp/login,山田太郎,"pa""ss,1",\r\n'
+              '日本の店,https://shop.example.jp,花子,pw2,"一行目\r\n二行目"\r\n')
+
+
+class Folder:
+    def __init__(self):
+        self.path = tempfile.mkdtemp(prefix="keyra-csv-")
+
+    def cleanup(self):
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+def through_menu(k, key, path, confirm=False):
+    """Picks the main menu item `key`, (confirms the export's warning,) and answers the file
+    dialog with `path`; returns the message that follows."""
+    mw = m.MainWindow(k)
+    x, y = mw.bare_point()
+    m.right_click_at(x, y)
+    m.wait_menu_open()
+    m.choose_menu_key(key)
+    if confirm:
+        warning = h.wait_until(lambda: [b for b in h.message_boxes() if any("暗号化されずに" in t for t in b["texts"])],
+                               30, what="the export's warning")[0]
+        h.probe("post", warning["hwnd"], 0x0111, 6, 0)  # はい
+    dialog = h.wait_until(lambda: [b for b in h.message_boxes() if not b["texts"] or "..." not in "".join(b["texts"])],
+                          30, what="the file dialog")[0]
+    h.wait_until(lambda: m.mprobe("foreground")["hwnd"] == dialog["hwnd"], 15, what="the dialog in front")
+    h.type_text("Z:" + path.replace("/", "\\"))
+    h.keys("Return")
+    return h.wait_until(lambda: [b for b in h.message_boxes() if any("件" in t or "行目" in t for t in b["texts"])],
+                        30, what="the closing message")[0]
+
+
+@test
+def test_csv_import_from_a_browser_export_out_and_back_into_an_empty_keyra(fx):
+    folder = Folder()
+    fx.items.append(folder)
+    chrome = os.path.join(folder.path, "chrome.csv")
+    with open(chrome, "wb") as f:
+        f.write(CHROME_CSV.encode("utf-8"))
+    broken = os.path.join(folder.path, "broken.csv")
+    with open(broken, "wb") as f:
+        f.write(b'name,url,username,password\r\nx,https://x.example,u,"never closed\r\n')
+    k, mw = m.start_keyra(fx, [m.entry_line(0, *MAIL)])
+    said = through_menu(k, "i", chrome)
+    check(any("2件" in t for t in said["texts"]), "the import's message: %r" % said["texts"])
+    h.probe("pressok", said["hwnd"])
+    said = through_menu(k, "i", broken)
+    check(any("2行目" in t for t in said["texts"]), "the line of the unclosed quote: %r" % said["texts"])
+    h.probe("pressok", said["hwnd"])
+    out = os.path.join(folder.path, "out.csv")
+    said = through_menu(k, "e", out, confirm=True)
+    h.probe("pressok", said["hwnd"])
+    check_eq(k.close(), 0, "exit code")
+    entries = m.saved_entries(k)
+    check_eq(entries[1], ("Bank, Inc.", "山田太郎", 'pa"ss,1', "https://bank.example.jp/login", ""), "the quoted row")
+    check_eq(entries[2], ("日本の店", "花子", "pw2", "https://shop.example.jp", "一行目\r\n二行目"), "the two-line note")
+    check_eq(sorted(entries), [0, 1, 2], "nothing of the broken file")
+    with open(out, "rb") as f:
+        check(f.read().startswith("\ufeffGroup,Title,Username,Password,URL,Notes\r\n".encode("utf-8")), "the export's head")
+
+    # Read back into an empty Keyra: the same entries.
+    empty = fx.keyra()
+    empty.start_and_wait()
+    h.wait_until(lambda: m.mprobe("gui", empty.hwnd)["active"] == empty.hwnd, 30, what="the empty Keyra active")
+    h.probe("pressok", through_menu(empty, "i", out)["hwnd"])
+    check_eq(empty.close(), 0, "exit code")
+    check_eq(m.saved_entries(empty), entries, "the entries read back from the export")

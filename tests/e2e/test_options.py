@@ -118,8 +118,9 @@ def test_options_panel_changes_every_setting_the_layout_follows_and_the_file_kee
 
     # While the panel is open the menu offers neither the generator nor the page switch nor the search.
     m.open_menu_matching(*mw.bare_point(), [("G", "パスワード生成(&p)"), ("G", "グループの切り替え(&G)"),
-                                            ("E", "マスターパスワードの設定(&M)"),
-                                            ("G", "検索(&F)\tCtrl+F"), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")],
+                                            ("E", "マスターパスワードの設定(&M)..."),
+                                            ("G", "検索(&F)\tCtrl+F"), ("G", "インポート(&I)..."),
+                                            ("G", "エクスポート(&E)..."), "-", ("E", "ヘルプ(&H)"), ("E", "終了(&X)")],
                          lambda: m.right_click_at(*mw.bare_point()))
     m.dismiss_menu()
 
