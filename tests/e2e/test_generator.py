@@ -250,7 +250,7 @@ def test_generator_combination_lists_hand_over_and_data_file(fx):
     check_eq(m.close_by_button(k, mw), 0, "exit code")
     lines = h.read_data_file(k.file("keyra.kr"))
     check_eq(m.saved_entries(k)[3][:3], ("combo site", "", "tama!neko77"), "the entry with the combination")
-    gen_lines = [l for l in lines if l.startswith(("#", "$")) and not l.startswith(("$Lines=", "$End="))]
+    gen_lines = [l for l in lines if l.startswith(("#", "$")) and not l.startswith(("$Lines=", "$Check=", "$End="))]
     check_eq(gen_lines[2:], ["#inu=pochi", "#neko=tama", "#neko=mike", "$SYMBOL=!", "$NUMBER=77"],
              "the word lists in the data file")
     check_eq(gen_lines[:2], ["$Top=150", "$Left=150"], "the position")

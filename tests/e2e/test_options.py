@@ -345,8 +345,8 @@ def test_the_pin_locks_the_window_again_when_restored_at_a_session_lock_and_when
     check_eq(k.close(), 0, "exit code")
     check_eq(m.saved_entries(k)[0][:2], ("銀行", "idXY"), "the entry saved with what was typed")
 
-    # Idle: a short time from the data file (without its line count, which would not fit); it is kept there.
-    lines = [l for l in h.read_data_file(k.file("keyra.kr")) if not l.startswith(("$Lines=", "$End="))]
+    # Idle: a short time from the data file (without its count and checksum, which would not fit); it is kept there.
+    lines = [l for l in h.read_data_file(k.file("keyra.kr")) if not l.startswith(("$Lines=", "$Check=", "$End="))]
     k = fx.keyra(folder=k.folder, files={"keyra.kr": lines + ["IdleLockSeconds=5"]})
     k.start_and_wait()
     unlock(k, m.MainWindow(k), "at the second start")

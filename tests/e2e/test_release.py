@@ -36,9 +36,9 @@ def close_fails_and_window_stays(k, before):
 
 
 def closes_and_saves(k, lines):
-    # A stand-in content, so that only a save made by this close can give the lines back.
-    with open(k.file("keyra.kr"), "wb") as f:
-        f.write(b"x")
+    # Gone, so that only a save made by this close can give the lines back (another program's
+    # file in its place would be kept, not saved over).
+    os.remove(k.file("keyra.kr"))
     h.probe("close", k.hwnd)
     check_eq(k.wait_exit(60), 0, "exit code of the second close")
     saved = h.read_data_file(k.file("keyra.kr"))
