@@ -1,6 +1,8 @@
 // KApplication's start, close, log-off and save, and the fixed order in which it frees what it owns.
 #include "app/application_win.h"
 
+#include "app/messages.h"
+
 #include "core/kerror.h"
 #include "framework/kstr.h"
 #include "framework/window.h"
@@ -86,8 +88,13 @@ bool KApplication::LoadData() {
             const KMasterKey key = result.BackupKey;
             result = doc_.Load(paths, key.Active() ? &key : nullptr, source);
         }
-    } catch (const std::exception& e) {
+    } catch (const KFileError& e) {
         // A file that could not be read must never be saved over from a half-loaded state.
+        if (life_.State() != KAppState::Starting) return false;
+        Tell(FileProblem(KFileMoment::Start, e.Path(), e.Cause()));
+        Tell(kEnding);
+        return false;
+    } catch (const std::exception& e) {
         if (life_.State() != KAppState::Starting) return false;
         kf::ShowError(main_->Handle(), e);
         Tell(kEnding);
@@ -204,8 +211,9 @@ bool KApplication::Save(SaveWhy why) {
             kf::ShowMessage(main_->Handle(), W(NoBackupMessage(engine_.Paths())));
         }
         return true;
-    } catch (const std::exception& e) {
-        kf::ShowError(main_->Handle(), e);
+    } catch (const KFileError& e) {
+        kf::ShowWarning(main_->Handle(),
+                        W(FileProblem(why == SaveWhy::Close ? KFileMoment::Close : KFileMoment::SignOut, e.Path(), e.Cause())));
         return false;
     }
 }
@@ -243,8 +251,8 @@ void KApplication::SaveDone() {
         // Said once, not at every try; the next change tries again.
         if (!saveFailTold_) {
             saveFailTold_ = 1;
-            kf::ShowMessage(main_->Handle(), W(u"データファイルを自動保存できませんでした。\r\n" + outcome.Error +
-                                               u"\r\nデータは Keyra の中に残っています。次に変更したときに、もう一度保存します。"));
+            kf::ShowWarning(main_->Handle(),
+                            W(FileProblem(KFileMoment::SoonAfter, outcome.ErrorPath, outcome.ErrorCause)));
         }
         return;
     }

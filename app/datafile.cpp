@@ -336,7 +336,8 @@ KSaveOutcome SaveImage(const KDocumentImage& image, const KDataPaths& paths) {
     try {
         if (out.KeepDataFile) {
             if (kplat::FileExists(paths.Data) && SetAside(paths.Data, u".damaged").empty())
-                throw KFileError(u"壊れたデータファイルを別の名前で残せないため、保存できません。\r\n" + paths.Data);
+                throw KFileError(paths.Data, u"壊れたデータファイルを " + FileNameOf(paths.Data) +
+                                                 u".damaged としてコピーできません。フォルダーに書き込めるか確かめてください。");
             out.KeepDataFile = false;
         }
         KIni doc;
@@ -395,11 +396,18 @@ KSaveOutcome SaveImage(const KDocumentImage& image, const KDataPaths& paths) {
         out.Written.Stamp = kplat::StampOf(paths.Data);
         out.Ok = true;
     } catch (const KFileError& e) {
-        out.Error = e.Message();
+        out.ErrorPath = e.Path();
+        out.ErrorCause = e.Cause();
+    } catch (const KError& e) {
+        // The cryptography's own failure.
+        out.ErrorPath = paths.Data;
+        out.ErrorCause = e.Message();
     } catch (const std::bad_alloc&) {
-        out.Error = u"メモリが不足しているため、データファイルを保存できませんでした。";
+        out.ErrorPath = paths.Data;
+        out.ErrorCause = u"メモリが不足しています。ほかのプログラムを閉じてください。";
     } catch (const std::exception&) {
-        out.Error = u"予期しないエラーのため、データファイルを保存できませんでした。";
+        out.ErrorPath = paths.Data;
+        out.ErrorCause = u"予期しないエラーが起きました。";
     }
     return out;
 }
@@ -408,7 +416,7 @@ bool KDocument::Save(const KDataPaths& paths) {
     const KDocumentImage image = Image();
     const KSaveOutcome outcome = SaveImage(image, paths);
     Saved(outcome, image.Changes);
-    if (!outcome.Ok) throw KFileError(outcome.Error);
+    if (!outcome.Ok) throw KFileError(outcome.ErrorPath, outcome.ErrorCause);
     return !outcome.BackupSkipped;
 }
 

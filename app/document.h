@@ -77,7 +77,8 @@ struct KDocumentImage {
 
 struct KSaveOutcome {
     bool Ok = false;
-    std::u16string Error;  // the message of the failure
+    // The failure: which file, and why.
+    std::u16string ErrorPath, ErrorCause;
     bool BackupSkipped = false;  // saved, but the file replaced could not be kept as the backup
     // The file's state after the save.
     bool FileSealed = false;

@@ -28,10 +28,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
         KApplication app;
         app.Run();
-    } catch (const std::exception& e) {
-        kf::ShowError(nullptr, e);
     } catch (...) {
-        kf::ShowError(nullptr, KError(u""));
+        // Whatever escaped, the data is as the last save left it.
+        kf::ShowError(nullptr, KError(u"予期しないエラーが起きたため、Keyra を終了します。\r\n"
+                                      u"最後に保存した内容は、データファイルに残っています。Keyra をもう一度起動してください。"));
     }
     return 0;
 }

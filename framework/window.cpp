@@ -6,6 +6,9 @@
 namespace kf {
 
 namespace {
+constexpr wchar_t kUnexpected[] =
+    L"予期しないエラーが起きました。もう一度操作してください。続くときは、Keyra を終了してから起動し直してください。";
+
 std::wstring& CaptionStore() {
     static std::wstring caption = L"Keyra";
     return caption;
@@ -117,14 +120,12 @@ bool AskYesNoYesFirst(HWND owner, const std::wstring& text) {
 std::wstring ErrorText(const std::exception& e) {
     if (auto* k = dynamic_cast<const KError*>(&e)) {
         const auto& m = k->Message();
+        if (m.empty()) return kUnexpected;
         return std::wstring(m.begin(), m.end());
     }
-    if (dynamic_cast<const std::bad_alloc*>(&e)) return L"メモリが不足しています";
-    std::string what = e.what();
-    int n = MultiByteToWideChar(CP_ACP, 0, what.c_str(), static_cast<int>(what.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, what.c_str(), static_cast<int>(what.size()), w.data(), n);
-    return w;
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return L"メモリが不足しています。ほかのプログラムを閉じてから、もう一度操作してください。";
+    // Never the runtime's own text: it is English, and says nothing the user can act on.
+    return kUnexpected;
 }
 
 std::function<void(HWND, const std::exception&)> ErrorHandler = [](HWND owner, const std::exception& e) {

@@ -3,8 +3,7 @@
 
 #include <bcrypt.h>
 
-#include <stdexcept>
-
+#include "core/kerror.h"
 #include "framework/syslib.h"
 #include "generator/randompass.h"
 
@@ -15,6 +14,7 @@ std::uint32_t SecureRandom32() {
     std::uint32_t v = 0;
     if (!genRandom || !BCRYPT_SUCCESS(genRandom(nullptr, reinterpret_cast<PUCHAR>(&v), sizeof v,
                                                 BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
-        throw std::runtime_error("BCryptGenRandom failed");
+        throw KError(u"Windows の乱数の機能でエラーが起きたため、パスワードを作成できませんでした。"
+                     u"もう一度 generate を押してください。続くときは、Windows を再起動してください。");
     return v;
 }

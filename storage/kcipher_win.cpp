@@ -7,6 +7,7 @@
 
 #include "framework/syslib.h"
 #include "storage/kplatform.h"
+#include "core/kerror.h"
 #include "storage/kvault.h"
 
 #ifndef STATUS_AUTH_TAG_MISMATCH
@@ -34,12 +35,18 @@ struct CngCalls {
 
 const CngCalls& Cng() {
     static const CngCalls calls;
-    if (!calls.Complete()) throw std::runtime_error("CNG is not available");
+    if (!calls.Complete()) throw KError(u"Windows の暗号化機能を読み込めませんでした。");
     return calls;
 }
 
+// `what` names the call for a debugger; the user is told the status only.
 void Check(NTSTATUS status, const char* what) {
-    if (!BCRYPT_SUCCESS(status)) throw std::runtime_error(what);
+    (void)what;
+    if (BCRYPT_SUCCESS(status)) return;
+    static constexpr char16_t digits[] = u"0123456789ABCDEF";
+    std::u16string hex;
+    for (int k = 28; k >= 0; k -= 4) hex += digits[(static_cast<unsigned long>(status) >> k) & 15];
+    throw KError(u"Windows の暗号化機能でエラーが起きました（エラーコード：0x" + hex + u"）。");
 }
 
 class Algorithm {

@@ -129,7 +129,7 @@ bool KIni::Save(const std::u16string& path, const std::u16string& backup) {
     std::uint64_t units = 0;
     for (const auto& l : lines_) units += l.size() + 2;
     if (6 + 8 * units > kplat::kMaxFileBytes)
-        throw KFileError(u"データが大きすぎるため保存できません。長いメモなどを短くしてください。\r\n" + path);
+        throw KFileError(path, u"データが大きすぎます。長いメモを短くするか、不要なエントリや単語リストを削除してください。");
     auto bytes = ScrambledBytes();
     // Throws on failure; the lines then stay as they were.
     bool backupKept = true;

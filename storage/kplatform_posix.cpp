@@ -50,7 +50,7 @@ std::filesystem::path ToPath(const std::u16string& path) {
 }
 
 [[noreturn]] void Fail(const char16_t* what, const std::u16string& path, int err) {
-    throw KFileError(std::u16string(what) + path + u": " + SystemErrorText(static_cast<std::uint32_t>(err)));
+    throw KFileError(path, std::u16string(what) + SystemErrorText(static_cast<std::uint32_t>(err)));
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {

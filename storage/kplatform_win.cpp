@@ -18,7 +18,7 @@ namespace {
 
 
 [[noreturn]] void Fail(const std::u16string& path, DWORD err) {
-    throw KFileError(SystemErrorText(err) + u"\r\n" + path);
+    throw KFileError(path, SystemErrorText(err));
 }
 
 class Handle {
@@ -51,7 +51,7 @@ std::u16string SystemErrorText(std::uint32_t err) {
     if (n && buf) text = U(buf, n);
     if (buf) LocalFree(buf);
     while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
-    if (text.empty()) text = u"error " + kstr::Decimal(err);
+    if (text.empty()) text = u"不明なエラーです（エラーコード：" + kstr::Decimal(err) + u"）。";
     return text;
 }
 
