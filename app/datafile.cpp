@@ -154,7 +154,7 @@ std::u16string TakeUpTemporaryFiles(const KDataPaths& paths) {
     if (!best.empty()) {
         try {
             kplat::PromoteFile(best, paths.Data, paths.Backup());
-            said = u"前回の保存が途中で終わっていたため、そのとき保存していたデータを読み込みました。";
+            said = u"前回の保存が途中で終わっていたため、一時ファイルに残っていた新しい内容を読み込みました。";
         } catch (const KFileError&) {
             best.clear();
         }
@@ -201,8 +201,10 @@ KLoadResult KDocument::Load(const KDataPaths& paths, const KMasterKey* key, KLoa
         kvault::Header header;
         if (!kvault::ReadHeader(doc, header) || !cipher_) {
             result.Status = KLoadStatus::NotKeyra;
-            result.Messages.push_back(
-                u"データファイルを読み込めません。壊れているか、新しい版の Keyra で保存されたファイルです。");
+            result.Messages.push_back(u"データファイル " + FileNameOf(path) +
+                                      u" を読み込めませんでした。ファイルが壊れているか、新しいバージョンの Keyra で保存されています。\r\n"
+                                      u"ファイルは変更していません。新しいバージョンの Keyra で開くか、バックアップ " +
+                                      FileNameOf(paths.Backup()) + u" から戻してください。");
             offerBackup(nullptr);
             return result;
         }
@@ -245,22 +247,26 @@ KLoadResult KDocument::Load(const KDataPaths& paths, const KMasterKey* key, KLoa
                                       (aside.empty() ? std::u16string()
                                                      : u"\r\n壊れたファイルは " + FileNameOf(aside) + u" として残してあります。"));
         } else {
-            result.Messages.push_back(u"データファイルがないため、バックアップ " + FileNameOf(path) + u" を読み込みました。");
+            result.Messages.push_back(u"データファイル " + FileNameOf(paths.Data) + u" が見つからないため、バックアップ " +
+                                      FileNameOf(path) + u" を読み込みました。次の保存で " + FileNameOf(paths.Data) +
+                                      u" を作り直します。");
         }
         if (!intact) {
             result.Damaged = true;
-            result.Messages.push_back(u"バックアップも壊れています。読み取れた分だけを読み込みました。");
+            result.Messages.push_back(u"バックアップも壊れているため、読み取れた分だけを読み込みました。足りないエントリがないか確かめてください。");
         }
     } else if (readingData && !intact) {
         // What could be read is used; the file's bytes are kept as they are.
         result.Damaged = true;
         offerBackup(sealed ? key : nullptr);
         const std::u16string aside = keepDamagedData();
-        result.Messages.push_back(aside.empty()
-                                      ? std::u16string(u"データファイルが壊れています。読み取れた分だけを読み込みました。\r\n"
-                                                       u"元のファイルを別の名前で残せないため、残せるまで上書きしません。")
-                                      : u"データファイルが壊れています。読み取れた分だけを読み込みました。\r\n"
-                                        u"元のファイルは " + FileNameOf(aside) + u" として残してあります。");
+        const std::u16string name = FileNameOf(paths.Data);
+        result.Messages.push_back(
+            u"データファイル " + name + u" が壊れているため、読み取れた分だけを読み込みました。\r\n" +
+            (aside.empty() ? u"元のファイルを別の名前でコピーできないため、コピーできるまで " + name +
+                                 u" を上書きしません。フォルダーに書き込めるか確かめてください。"
+                           : u"元のファイルは " + FileNameOf(aside) +
+                                 u" としてそのまま残してあります。足りないエントリがないか確かめてください。"));
     }
 
     // Everything is taken out of the file first, so that the document changes only once the
@@ -304,8 +310,9 @@ KLoadResult KDocument::Load(const KDataPaths& paths, const KMasterKey* key, KLoa
     master_.MoveFrom(opened);
     fileSealed_ = sealed && readingData;
     keepDataFile_ = keepDataFile;
-    // After a start from a damaged file no save replaces the whole backup.
-    keepBackup_ = source == KLoadSource::Backup || (readingData && !intact);
+    // After a start from a damaged file no save replaces its backup (without one, the damaged
+    // file may become it: its bytes are kept as the damaged copy too).
+    keepBackup_ = source == KLoadSource::Backup || (readingData && !intact && kplat::FileExists(paths.Backup()));
     // What is on disk now, to notice another program replacing it.
     onDisk_.Stamp = kplat::StampOf(paths.Data);
     onDisk_.Fingerprint = readingData ? readPrint : std::u16string();

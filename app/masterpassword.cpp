@@ -13,8 +13,8 @@ int CharacterCount(std::u16string_view text) {
 }
 
 std::u16string NewPasswordProblem(std::u16string_view password, std::u16string_view confirmation) {
-    if (password != confirmation) return u"確認のために入力したパスワードが一致しません。";
-    if (!password.empty() && CharacterCount(password) < kMinLength) return u"パスワードは8文字以上にしてください。";
+    if (password != confirmation) return u"新しいパスワードと確認のパスワードが一致しません。もう一度入力してください。";
+    if (!password.empty() && CharacterCount(password) < kMinLength) return u"マスターパスワードが短すぎます。8文字以上で入力してください。";
     return {};
 }
 

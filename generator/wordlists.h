@@ -119,7 +119,9 @@ public:
     static constexpr char16_t kFullMessage[] = u"パスワードをこれ以上登録できません！";
     static constexpr char16_t kImportedMessage[] = u"個のパスワードデータをインポートしました！";
     static constexpr char16_t kEqualsMessage[] = u"グループ名に「=」は使えません";
-    static constexpr char16_t kTooManyMessage[] = u"名前が多すぎるため、これ以上インポートできません！";
+    static constexpr char16_t kTooManyMessage[] =
+        u"名前が100万個を超えるため、これ以上インポートできません。それまでの名前は追加されています。"
+        u"不要な名前を削除してから、残りをインポートしてください。";
     // Names the table holds at most after an import: far above any real list, and small
     // enough that the data file stays well inside what the loader reads.
     static constexpr std::size_t kMaxNames = 1000000;

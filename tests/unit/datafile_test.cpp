@@ -433,7 +433,7 @@ TEST_F(DataFile, DamagedFilesAreReportedOnceKeptAsideAndLoadAsFarAsTheyGo) {
         EXPECT_EQ(Load(e), readable);
         EXPECT_TRUE(result.BackupOffered) << "the whole backup is offered";
         if (readable) {
-            EXPECT_TRUE(Says(result, u"データファイルが壊れています") && Says(result, u"keyra.kr.damaged"))
+            EXPECT_TRUE(Says(result, u"が壊れているため、読み取れた分だけ") && Says(result, u"keyra.kr.damaged"))
                 << result.Messages.size();
             EXPECT_TRUE(result.Damaged);
             EXPECT_EQ(e.Entries()[0].Title.substr(0, i == 6 ? 0 : 5), i == 6 ? u"" : u"first") << "what could be read is there";
