@@ -26,6 +26,7 @@ public:
 
 private:
     void CreateControls();
+    void PlaceControls();
     KOptionValues Values() const;
     void Fill(const KOptionValues& v);
     void ColorButtonClick(int tag);
@@ -37,6 +38,7 @@ private:
     int isOpen_ = 0;
     bool helpMoved_ = false;
     COLORREF customColors_[16] = {};
+    KOptionColumns columns_;  // where the boxes start and how small the panel may be, at its DPI
 
     kgdi::Font panelFont_, nameFont_, smallFont_, boxFont_;
     std::unique_ptr<kf::Panel> panel_;
