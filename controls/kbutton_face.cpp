@@ -1,5 +1,7 @@
 #include "controls/kbutton_face.h"
 
+#include "core/kdpi.h"
+
 using kdraw::Dib24;
 using kdraw::KColor;
 
@@ -20,16 +22,22 @@ void Caption(Dib24& face, const KButtonLook& look, const Dib24* glyph, KTextPain
                      color);
 }
 
+int Line(const KButtonLook& look) { return kdpi::PixelFactor(look.dpi); }
+
+void Bevel(Dib24& face, int sunken, int mode, const KButtonLook& look) {
+    kdraw::DrawBevel(face, sunken, mode, look.contrast, Line(look));
+}
+
 void Frame(Dib24& face, const KButtonLook& look) {
     const int k = kdraw::ContrastLevel(look.contrast);
-    kdraw::DrawFrame(face, kdraw::ScaleColor(look.faceColor, k, k, k));
+    kdraw::DrawFrame(face, kdraw::ScaleColor(look.faceColor, k, k, k), Line(look));
 }
 
 void NormalFace(Dib24& face, const Dib24& bg, const KButtonLook& look, const Dib24* glyph, KTextPainter& painter) {
     kdraw::FillFace(face, look.transparent, look.faceColor, bg);
     switch (look.style) {
-        case zsNormal: kdraw::DrawBevel(face, 0, 0, look.contrast); break;
-        case zsSingle: kdraw::DrawBevel(face, 0, 1, look.contrast); break;
+        case zsNormal: Bevel(face, 0, 0, look); break;
+        case zsSingle: Bevel(face, 0, 1, look); break;
         case zsFrame: Frame(face, look); break;
         case zsFlat: break;
     }
@@ -54,13 +62,15 @@ int FittingCount(std::u16string_view caption, int available, KTextPainter& paint
 }
 
 KCaptionLayout LayoutCaption(const KButtonLook& look, int w, int h, int gw, int gh, KTextPainter& painter) {
-    const int s = gw > 0 ? look.spacing : 0;
-    const int m = look.margin;
+    const auto px = [&look](int length) { return kdpi::Scale(length, look.dpi); };
+    const int s = gw > 0 ? px(look.spacing) : 0;
+    const int m = px(look.margin);
+    const int four = px(4), two = px(2), one = Line(look);
     int available = 0;
     switch (look.alignment) {
-        case taLeftJustify: available = w - (m + s + 4); break;
-        case taCenter: available = w - (gw + s + 4); break;
-        case taRightJustify: available = w - (gw + s + m + 4); break;
+        case taLeftJustify: available = w - (m + s + four); break;
+        case taCenter: available = w - (gw + s + four); break;
+        case taRightJustify: available = w - (gw + s + m + four); break;
     }
     KCaptionLayout l;
     l.count = FittingCount(look.caption, available, painter);
@@ -70,20 +80,20 @@ KCaptionLayout LayoutCaption(const KButtonLook& look, int w, int h, int gw, int 
     const int cx = w / 2, cy = h / 2;
     switch (look.alignment) {
         case taLeftJustify:
-            l.gx = 4;
-            l.tx = m + 2;
+            l.gx = four;
+            l.tx = m + two;
             break;
         case taCenter:
             l.gx = cx - z / 2;
             l.tx = l.gx + gw + s;
             break;
         case taRightJustify:
-            l.gx = w - (z + m + 2);
+            l.gx = w - (z + m + two);
             l.tx = l.gx + gw + s;
             break;
     }
     l.gy = cy - gh / 2;
-    l.ty = cy - (ts.height / 2 + 1);
+    l.ty = cy - (ts.height / 2 + one);
     return l;
 }
 
@@ -91,6 +101,13 @@ void ComposeFace(Dib24& face, const Dib24& bg, const KButtonLook& look, int stat
                  KTextPainter& painter, const Dib24* previousFace) {
     if (face.Empty()) return;
     if (glyph && glyph->Empty()) glyph = nullptr;
+    // The glyph at the scale, each of its pixels a whole block so that it stays sharp.
+    const int line = Line(look);
+    Dib24 enlarged;
+    if (glyph && line > 1) {
+        enlarged = kdraw::Enlarge(*glyph, line);
+        glyph = &enlarged;
+    }
     switch (state) {
         default:
         case ksNormal:
@@ -99,15 +116,15 @@ void ComposeFace(Dib24& face, const Dib24& bg, const KButtonLook& look, int stat
         case ksPressed:
             kdraw::FillFace(face, look.transparent, look.faceColor, bg);
             switch (look.style) {
-                case zsNormal: kdraw::DrawBevel(face, 1, 0, look.contrast); break;
+                case zsNormal: Bevel(face, 1, 0, look); break;
                 case zsSingle:
-                case zsFlat: kdraw::DrawBevel(face, 1, 1, look.contrast); break;
+                case zsFlat: Bevel(face, 1, 1, look); break;
                 case zsFrame:
                     kdraw::FillFace(face, look.transparent, kdraw::LightenColor(look.faceColor, 2), bg);
                     Frame(face, look);
                     break;
             }
-            Caption(face, look, glyph, painter, look.style == zsFrame ? 0 : 1, look.fontColor);
+            Caption(face, look, glyph, painter, look.style == zsFrame ? 0 : line, look.fontColor);
             break;
         case ksEntered: {
             const KColor t = look.enterTextColor == 0 ? look.fontColor : look.enterTextColor;
@@ -118,7 +135,7 @@ void ComposeFace(Dib24& face, const Dib24& bg, const KButtonLook& look, int stat
                 case zeNormal:
                 case zeSingle:
                     kdraw::FillFace(face, look.transparent, look.faceColor, bg);
-                    kdraw::DrawBevel(face, 0, look.enter == zeNormal ? 0 : 1, look.contrast);
+                    Bevel(face, 0, look.enter == zeNormal ? 0 : 1, look);
                     Caption(face, look, glyph, painter, 0, t);
                     break;
                 case zeShade:
@@ -129,8 +146,8 @@ void ComposeFace(Dib24& face, const Dib24& bg, const KButtonLook& look, int stat
                         kdraw::MultiplyChannels(face, f, f, f);
                     }
                     switch (look.style) {
-                        case zsNormal: kdraw::DrawBevel(face, 0, 0, look.contrast); break;
-                        case zsSingle: kdraw::DrawBevel(face, 0, 1, look.contrast); break;
+                        case zsNormal: Bevel(face, 0, 0, look); break;
+                        case zsSingle: Bevel(face, 0, 1, look); break;
                         case zsFrame: Frame(face, look); break;
                         case zsFlat: break;
                     }
@@ -152,10 +169,11 @@ void ComposeFace(Dib24& face, const Dib24& bg, const KButtonLook& look, int stat
             KColor ref = kdraw::ColorToRGB(look.faceColor);
             // A transparent face has no colour of its own: take what the last paint left. A
             // buffer never painted (the first paint) is still black there and does not count.
-            if (look.transparent == 1 && previousFace && previousFace->Painted() && previousFace->Contains(2, 2))
-                ref = previousFace->Pixel(2, 2);
+            const int in = 2 * line;
+            if (look.transparent == 1 && previousFace && previousFace->Painted() && previousFace->Contains(in, in))
+                ref = previousFace->Pixel(in, in);
             NormalFace(face, bg, look, glyph, painter);
-            Caption(face, look, glyph, painter, 1, kdraw::DisabledLight(ref));
+            Caption(face, look, glyph, painter, line, kdraw::DisabledLight(ref));
             Caption(face, look, glyph, painter, 0, kdraw::DisabledDark(ref));
             break;
         }

@@ -40,6 +40,9 @@ struct KButtonLook {
     kdraw::KColor enterFaceColor = 0x984E00;
     kdraw::KColor fontColor = 0x000000;
     std::u16string caption;
+    // The DPI the face is shown at: margins, spacing, bevels, frames, the glyph and the press
+    // shift are 96-DPI pixels taken to it.
+    int dpi = 96;
 };
 
 // How many leading characters of `caption` fit into `available` pixels (at most 255; a

@@ -5,8 +5,10 @@
 #include <new>
 #include <string>
 
-#include "framework/kstr.h"
+#include "core/kdpi.h"
 #include "core/kerror.h"
+#include "framework/dpi.h"
+#include "framework/kstr.h"
 
 namespace {
 
@@ -48,7 +50,6 @@ TKButton::TKButton(HWND parent, bool visible) : TKButton(parent, Deferred{}) { M
 TKButton::TKButton(HWND parent, Deferred) : pendingParent_(parent) {
     RegisterButtonClass();
     parentColor_ = static_cast<kdraw::KColor>(GetSysColor(COLOR_BTNFACE));
-    fontHeight_ = -kgdi::PointsToPixels(fontSize_);
 }
 
 void TKButton::MakeWindow(bool visible) {
@@ -138,13 +139,13 @@ void TKButton::SetFontName(const std::u16string& name) {
 
 void TKButton::SetFontSize(int points) {
     fontSize_ = points;
-    fontHeight_ = -kgdi::PointsToPixels(points);
+    fontHeight_ = 0;
     FontChanged();
 }
 
 void TKButton::SetFontHeight(int pixels) {
     fontHeight_ = -pixels;
-    fontSize_ = MulDiv(pixels, 72, kgdi::PointsToPixels(72));
+    fontSize_ = MulDiv(pixels, 72, kdpi::kBase);
     FontChanged();
 }
 
@@ -153,9 +154,23 @@ void TKButton::FontChanged() {
     Repaint();
 }
 
+int TKButton::Dpi() const { return kf::WindowDpi(Handle() ? Handle() : pendingParent_); }
+
 HFONT TKButton::FontHandle() {
-    if (!font_) font_ = kgdi::CreateFontOfHeight(fontName_, fontHeight_);
+    // Made again when the window has moved to a screen of another DPI.
+    const int dpi = Dpi();
+    if (font_ && fontDpi_ != dpi) font_.Reset();
+    if (!font_) {
+        const int height = fontHeight_ ? kdpi::Scale(fontHeight_, dpi) : -kdpi::PointsToPixels(fontSize_, dpi);
+        font_ = kgdi::CreateFontOfHeight(fontName_, height);
+        fontDpi_ = dpi;
+    }
     return font_.Get();
+}
+
+int TKButton::CaptionFitWidth() {
+    // The face keeps 4 pixels free beside a centred caption (kbutton_face.h); 4 more give it air.
+    return kgdi::MeasureText(FontHandle(), Caption()).cx + kdpi::Scale(8, Dpi());
 }
 
 bool TKButton::Enabled() const { return Handle() ? IsWindowEnabled(Handle()) != FALSE : pendingEnabled_; }
@@ -223,6 +238,7 @@ void TKButton::Repaint() {
 const kgdi::DibSection& TKButton::ComposeFace() {
     const int w = Width(), h = Height();
     look_.caption = Caption();
+    look_.dpi = Dpi();
     kdraw::CaptureBackground(background_, w, h, underGlyph_, Left(), Top(), parentColor_);
     face_.Resize(w, h);
     if (w > 0 && h > 0) {

@@ -80,10 +80,17 @@ public:
     void SetFontName(const std::u16string& name);
     int FontSize() const { return fontSize_; }
     void SetFontSize(int points);
-    void SetFontHeight(int pixels);  // character height in pixels, like a form's font height
+    // Character height in pixels at 96 DPI, like a form's font height.
+    void SetFontHeight(int pixels);
     kdraw::KColor FontColor() const { return look_.fontColor; }
     void SetFontColor(kdraw::KColor color);
+    // The font at the button's DPI.
     HFONT FontHandle();
+    // The DPI the button is shown at (its window's, or its parent's before it has one).
+    int Dpi() const;
+    // The width that shows the whole caption: its width in the button's font and the room
+    // the face keeps free beside it.
+    int CaptionFitWidth();
 
     bool Enabled() const;
     void SetEnabled(bool enabled);
@@ -153,8 +160,9 @@ private:
     kgdi::DibSection face_;
     std::u16string fontName_ = u"Tahoma";
     int fontSize_ = 8;
-    int fontHeight_ = 0;  // lfHeight, negative: character height
+    int fontHeight_ = 0;  // lfHeight at 96 DPI, negative: character height; 0: from fontSize_
     kgdi::Font font_;
+    int fontDpi_ = 0;  // the DPI font_ was made for
     // The window to be, while a deferred button has none.
     HWND pendingParent_ = nullptr;
     RECT pendingBounds_{0, 0, 100, 22};

@@ -121,12 +121,13 @@ void Dib24::FillRect(KRect r, KColor color) {
     }
 }
 
-void Dib24::FrameRect(KRect r, KColor color) {
+void Dib24::FrameRect(KRect r, KColor color, int line) {
     if (r.left >= r.right || r.top >= r.bottom) return;
-    FillRect({r.left, r.top, r.right, r.top + 1}, color);
-    FillRect({r.left, r.bottom - 1, r.right, r.bottom}, color);
-    FillRect({r.left, r.top, r.left + 1, r.bottom}, color);
-    FillRect({r.right - 1, r.top, r.right, r.bottom}, color);
+    if (line < 1) line = 1;
+    FillRect({r.left, r.top, r.right, r.top + line}, color);
+    FillRect({r.left, r.bottom - line, r.right, r.bottom}, color);
+    FillRect({r.left, r.top, r.left + line, r.bottom}, color);
+    FillRect({r.right - line, r.top, r.right, r.bottom}, color);
 }
 
 void Dib24::CopyFrom(const Dib24& src, KRect s, int dx, int dy) {
@@ -204,9 +205,10 @@ void FillFace(Dib24& face, int transparent, KColor color, const Dib24& backgroun
     }
 }
 
-void DrawBevel(Dib24& bmp, int sunken, int mode, int contrast) {
+void DrawBevel(Dib24& bmp, int sunken, int mode, int contrast, int line) {
     const BevelLevels lv = kBevel[std::clamp(contrast, 0, 4)];
     const int w = bmp.Width(), h = bmp.Height();
+    const int t = std::max(line, 1);
     enum Op { kKeep, kLight, kDark, kMid };
     const Op outerRB = (sunken == 0 || mode == 2) ? kDark : kLight;
     const Op outerLT = (sunken == 0 && mode != 2) ? kLight : kDark;
@@ -215,11 +217,13 @@ void DrawBevel(Dib24& bmp, int sunken, int mode, int contrast) {
     for (int y = 0; y < h; ++y) {
         std::uint8_t* p = bmp.Row(y);
         for (int x = 0; x < w; ++x, p += 3) {
+            // Bands of t pixels, counted from each edge; the right and bottom ones own the corners.
+            const int right = w - 1 - x, bottom = h - 1 - y;
             Op op;
-            if (x == w - 1 || y == h - 1) op = outerRB;
-            else if (x == 0 || y == 0) op = outerLT;
-            else if (x == w - 2 || y == h - 2) op = innerRB;
-            else if (x == 1 || y == 1) op = innerLT;
+            if (right < t || bottom < t) op = outerRB;
+            else if (x < t || y < t) op = outerLT;
+            else if (right < 2 * t || bottom < 2 * t) op = innerRB;
+            else if (x < 2 * t || y < 2 * t) op = innerLT;
             else continue;
             for (int i = 0; i < 3; ++i) {
                 switch (op) {
@@ -233,14 +237,17 @@ void DrawBevel(Dib24& bmp, int sunken, int mode, int contrast) {
     }
 }
 
-void DrawFrame(Dib24& bmp, KColor color) { bmp.FrameRect({0, 0, bmp.Width(), bmp.Height()}, ColorToRGB(color)); }
+void DrawFrame(Dib24& bmp, KColor color, int line) {
+    bmp.FrameRect({0, 0, bmp.Width(), bmp.Height()}, ColorToRGB(color), line);
+}
 
-void DrawFormFrame(Dib24& canvas, int width, int height, KColor color) {
+void DrawFormFrame(Dib24& canvas, int width, int height, KColor color, int line) {
     const KColor rgb = ColorToRGB(color);
-    canvas.FrameRect({0, 0, width, height}, ScaleColor(rgb, 96, 96, 96));
-    canvas.FrameRect({0, 0, width - 1, height - 1},
-                     MakeColor(Lighten(RedOf(rgb), 160), Lighten(GreenOf(rgb), 160), Lighten(BlueOf(rgb), 160)));
-    canvas.FillRect({1, 1, width - 1, height - 1}, rgb);
+    const int t = std::max(line, 1);
+    canvas.FrameRect({0, 0, width, height}, ScaleColor(rgb, 96, 96, 96), t);
+    canvas.FrameRect({0, 0, width - t, height - t},
+                     MakeColor(Lighten(RedOf(rgb), 160), Lighten(GreenOf(rgb), 160), Lighten(BlueOf(rgb), 160)), t);
+    canvas.FillRect({t, t, width - t, height - t}, rgb);
 }
 
 void MultiplyChannels(Dib24& bmp, int redFactor, int greenFactor, int blueFactor) {
@@ -272,6 +279,18 @@ void CaptureBackground(Dib24& bg, int width, int height, const Dib24* under, int
     } else {
         bg.Fill(ColorToRGB(parentColor));
     }
+}
+
+Dib24 Enlarge(const Dib24& picture, int factor) {
+    if (factor < 2 || picture.Empty()) return picture;
+    Dib24 big(picture.Width() * factor, picture.Height() * factor, picture.BottomUp());
+    for (int y = 0; y < big.Height(); ++y) {
+        const std::uint8_t* src = picture.Row(y / factor);
+        std::uint8_t* dst = big.Row(y);
+        for (int x = 0; x < big.Width(); ++x) std::memcpy(dst + x * 3, src + (x / factor) * 3, 3);
+    }
+    big.MarkPainted(picture.Painted());
+    return big;
 }
 
 void DrawTransparent(Dib24& dst, const Dib24& glyph, int x, int y) {

@@ -51,7 +51,8 @@ public:
 
     // Canvas-like operations, clipped to the buffer. Rects are half-open like Win32's.
     void FillRect(KRect r, KColor color);
-    void FrameRect(KRect r, KColor color);
+    // A frame `line` pixels wide inside r.
+    void FrameRect(KRect r, KColor color, int line = 1);
     void Fill(KColor color) { FillRect({0, 0, width_, height_}, color); }
     // Copies src's rectangle to (dx, dy); parts outside either buffer are skipped.
     void CopyFrom(const Dib24& src, KRect srcRect, int dx, int dy);
@@ -88,15 +89,19 @@ KColor DisabledDark(KColor reference);
 
 void FillFace(Dib24& face, int transparent, KColor color, const Dib24& background);
 // sunken 0/1; mode 0 two-pixel bevel, 1 one-pixel edge, 2 dark frame; contrast 0..4.
-void DrawBevel(Dib24& bmp, int sunken, int mode, int contrast);
-void DrawFrame(Dib24& bmp, KColor color);
+// `line` pixels stand for each pixel of those edges (kdpi::PixelFactor at a scale).
+void DrawBevel(Dib24& bmp, int sunken, int mode, int contrast, int line = 1);
+void DrawFrame(Dib24& bmp, KColor color, int line = 1);
 // A window's raised one-pixel border with the colour inside, over (0, 0, width, height).
-void DrawFormFrame(Dib24& canvas, int width, int height, KColor color);
+void DrawFormFrame(Dib24& canvas, int width, int height, KColor color, int line = 1);
 void MultiplyChannels(Dib24& bmp, int redFactor, int greenFactor, int blueFactor);
 void LightenBitmap(Dib24& bmp, int amount);
 // bg takes width x height; cut from `under` at (left, top) when given, else parentColor.
 void CaptureBackground(Dib24& bg, int width, int height, const Dib24* under, int left, int top,
                        KColor parentColor);
+// `picture` with every pixel made a factor x factor block: a small picture at a scale,
+// still sharp. A factor below 2 gives a plain copy.
+Dib24 Enlarge(const Dib24& picture, int factor);
 // Draws glyph at (x, y) leaving out every pixel of its lower-left pixel's colour.
 void DrawTransparent(Dib24& dst, const Dib24& glyph, int x, int y);
 

@@ -4,6 +4,8 @@
 #include <new>
 #include <vector>
 
+#include "core/kdpi.h"
+#include "framework/dpi.h"
 #include "framework/kstr.h"
 
 namespace kgdi {
@@ -49,20 +51,18 @@ void DibSection::Resize(int width, int height) {
     pixels_ = std::move(view);
 }
 
-int PointsToPixels(int points) {
-    // The system DPI is fixed for the life of a process that is not DPI-aware; asked once,
-    // since each screen DC costs a server round trip under Wine and every button asks.
-    static const int dpi = [] {
-        HDC screen = GetDC(nullptr);
-        const int d = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-        if (screen) ReleaseDC(nullptr, screen);
-        return d > 0 ? d : 96;
-    }();
-    return MulDiv(points, dpi, 72);
-}
+int PointsToPixels(int points) { return MulDiv(points, kf::SystemDpi(), 72); }
 
 Font CreatePointFont(const std::u16string& face, int points, int weight) {
     return CreateFontOfHeight(face, -PointsToPixels(points), weight);
+}
+
+Font PointFontAt(const std::u16string& face, int points, int dpi, int weight) {
+    return CreateFontOfHeight(face, -kdpi::PointsToPixels(points, dpi), weight);
+}
+
+Font FontOfHeightAt(const std::u16string& face, int height96, int dpi, int weight) {
+    return CreateFontOfHeight(face, kdpi::Scale(height96, dpi), weight);
 }
 
 Font CreateFontOfHeight(const std::u16string& face, int height, int weight) {
@@ -152,10 +152,10 @@ void DrawTransparentBitmap(HDC dc, int x, int y, HBITMAP bitmap) {
     SetTextColor(dc, oldText);
 }
 
-void PaintFormFrame(HDC dc, int width, int height, kdraw::KColor color) {
+void PaintFormFrame(HDC dc, int width, int height, kdraw::KColor color, int dpi) {
     if (width <= 0 || height <= 0) return;
     DibSection dib(width, height);
-    kdraw::DrawFormFrame(dib.Pixels(), width, height, color);
+    kdraw::DrawFormFrame(dib.Pixels(), width, height, color, kdpi::PixelFactor(dpi));
     BitBlt(dc, 0, 0, width, height, dib.Dc(), 0, 0, SRCCOPY);
 }
 

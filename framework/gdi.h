@@ -101,6 +101,10 @@ private:
 Font CreatePointFont(const std::u16string& face, int points, int weight = FW_NORMAL);
 // Font of `face` with the LOGFONT height `height` (negative: character height in pixels).
 Font CreateFontOfHeight(const std::u16string& face, int height, int weight = FW_NORMAL);
+// The same for a window at `dpi` (framework/dpi.h): with per-monitor awareness the screen's
+// DPI is not the window's. `height96` is the LOGFONT height at 96 DPI.
+Font PointFontAt(const std::u16string& face, int points, int dpi, int weight = FW_NORMAL);
+Font FontOfHeightAt(const std::u16string& face, int height96, int dpi, int weight = FW_NORMAL);
 int PointsToPixels(int points);
 SIZE MeasureText(HDC dc, HFONT font, std::u16string_view text);
 SIZE MeasureText(HFONT font, std::u16string_view text);  // on a screen-compatible DC
@@ -113,8 +117,9 @@ bool LoadBitmapResource(HINSTANCE instance, int id, kdraw::Dib24& out);
 // The bitmap must not be selected into another DC.
 void DrawTransparentBitmap(HDC dc, int x, int y, HBITMAP bitmap);
 
-// A window's form frame over (0, 0, width, height) of `dc` in `color`, composed off-screen.
-void PaintFormFrame(HDC dc, int width, int height, kdraw::KColor color);
+// A window's form frame over (0, 0, width, height) of `dc` in `color`, composed off-screen;
+// its one-pixel border is as wide as a pixel at `dpi` (kdpi::PixelFactor).
+void PaintFormFrame(HDC dc, int width, int height, kdraw::KColor color, int dpi = 96);
 
 // Makes system colour values resolve through GetSysColor in the portable routines.
 void InstallSysColorResolver();

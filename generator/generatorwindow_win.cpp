@@ -4,7 +4,9 @@
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
 #include "core/kerror.h"
+#include "core/kdpi.h"
 #include "core/kstr.h"
+#include "framework/dpi.h"
 #include "framework/kstr.h"
 #include "input/clipboard_win.h"
 #include "resources/resource.h"
@@ -81,16 +83,14 @@ VIDodureza::~VIDodureza() {
 
 void VIDodureza::CreateControls() {
     HWND form = Handle();
-    captionFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
+    // Its font and place at the window's DPI come with the layout.
     kf::LabelArgs caption;
     caption.parent = form;
     caption.bounds = {6, 3, 120, 16};
     caption.text = u"Keyra Generator";
-    caption.font = captionFont_.Get();
     caption.textColor = RGB(255, 255, 255);
     caption.backColor = faceColor_;
     caption_ = std::make_unique<kf::Label>(caption);
-    caption_->AutoSize();
 
     kf::PanelArgs panel;
     panel.parent = form;
@@ -187,6 +187,7 @@ void VIDodureza::CreateControls() {
 
 void VIDodureza::StyleButtons(int height, int width) {
     const KSettings& look = doc_.Settings();
+    const int title = kdpi::Scale(16, kf::WindowDpi(Handle()));
     TKButton& close = *bank_->ByIndex(1);
     close.SetStyle(zsFlat);
     close.SetFaceColor(static_cast<kdraw::KColor>(look.FormColor));
@@ -194,7 +195,7 @@ void VIDodureza::StyleButtons(int height, int width) {
     close.SetFontColor(0xFFFFFF);
     close.SetFontSize(9);
     close.LoadGlyph(kf::Instance(), IDB_CLOSE);
-    close.SetBounds(close.Left(), close.Top(), 16, 16);
+    close.SetBounds(close.Left(), close.Top(), title, title);
     close.SetVisible(true);
     for (int n = 2; n <= kButtons; ++n) {
         TKButton& b = *bank_->ByIndex(n);
@@ -202,7 +203,8 @@ void VIDodureza::StyleButtons(int height, int width) {
         b.SetFontColor(0);
         b.SetFontName(look.FontName);
         b.SetFontSize(look.FontSize);
-        b.SetBounds(b.Left(), b.Top(), width, height);
+        // Wider where its caption needs it in the user's font.
+        b.SetBounds(b.Left(), b.Top(), std::max(width, b.CaptionFitWidth()), height);
         b.SetVisible(true);
     }
 }
@@ -210,18 +212,28 @@ void VIDodureza::StyleButtons(int height, int width) {
 void VIDodureza::LayoutControls() {
     if (!Handle()) return;  // laid out when first opened
     const KSettings& look = doc_.Settings();
+    // Every place is a 96-DPI length scaled to the window's DPI; the fonts are made for it.
+    const int dpi = kf::WindowDpi(Handle());
+    const auto px = [dpi](int length) { return kdpi::Scale(length, dpi); };
     faceColor_ = static_cast<COLORREF>(look.FormColor);
     caption_->SetBackColor(faceColor_);
-    labelFont_ = kgdi::CreatePointFont(look.FontName, look.FontSize - 1);
-    boxFont_ = kgdi::CreatePointFont(look.FontName, look.FontSize);
+    {
+        kgdi::Font font = kgdi::FontOfHeightAt(u"Tahoma", -13, dpi);
+        caption_->SetFont(font.Get());
+        captionFont_ = std::move(font);
+    }
+    caption_->SetBounds(px(6), px(3), px(120), px(16));
+    caption_->AutoSize();
+    labelFont_ = kgdi::PointFontAt(look.FontName, look.FontSize - 1, dpi);
+    boxFont_ = kgdi::PointFontAt(look.FontName, look.FontSize, dpi);
     const SIZE groupText = kgdi::MeasureText(labelFont_.Get(), u"グループ：");
     const int LW = groupText.cx, LH = groupText.cy;
-    const int BW = kgdi::MeasureText(labelFont_.Get(), u"pass").cx + 8;
-    const int EW = kgdi::MeasureText(boxFont_.Get(), u"12345678901234567890123456789012").cx + 8;
+    const int BW = kgdi::MeasureText(labelFont_.Get(), u"pass").cx + px(8);
+    const int EW = kgdi::MeasureText(boxFont_.Get(), u"12345678901234567890123456789012").cx + px(8);
     const int LO = (BW - kgdi::MeasureText(boxFont_.Get(), u"12").cx) / 2;
     // The height of a one-line edit box with a sunken border in the box font.
-    const int EH = TextHeight(boxFont_.Get()) + 8;
-    const int P = EH + 4;
+    const int EH = TextHeight(boxFont_.Get()) + px(8);
+    const int P = EH + px(4);
     const int DY = (EH - LH) / 2 - 1;
     StyleButtons(EH, BW);
 
@@ -232,34 +244,35 @@ void VIDodureza::LayoutControls() {
     };
     // One row: its label, its box, its buttons to the right; returns the left after the last.
     auto row = [&](int y, kf::Label& l, kf::Control& box, HFONT boxFont, std::initializer_list<int> buttons) {
-        placeLabel(l, 12, y + DY);
-        int x = 12 + LW + 4;
+        placeLabel(l, px(12), y + DY);
+        int x = px(12) + LW + px(4);
         box.SetFont(boxFont);
         box.SetBounds(x, y, EW, EH);
         int width = EW;
         for (int n : buttons) {
-            x += width + 4;
+            x += width + px(4);
             TKButton& b = *bank_->ByIndex(n);
             b.SetBounds(x, y, b.Width(), EH);
             width = b.Width();
         }
         return x;
     };
-    auto lengthLabel = [&](kf::Label& l, int x, int y) { placeLabel(l, x + BW + LO + 4, y + DY + 1); };
+    auto lengthLabel = [&](kf::Label& l, int x, int y) { placeLabel(l, x + BW + LO + px(4), y + DY + px(1)); };
     // Both panels start their rows two thirds of a row below the heading.
-    const int firstRow = static_cast<int>(4 + P * 2 / 3.0);
+    const int firstRow = static_cast<int>(px(4) + P * 2 / 3.0);
 
-    placeLabel(*labelRandom_, 4, 4);
+    placeLabel(*labelRandom_, px(4), px(4));
     int y = firstRow;
-    bank_->ByIndex(2)->SetBounds(0, 0, 2 * BW + 4, EH);
+    TKButton& generate = *bank_->ByIndex(2);
+    generate.SetBounds(0, 0, std::max(2 * BW + px(4), generate.CaptionFitWidth()), EH);
     row(y, *labelDigit_, *digit_, boxFont_.Get(), {2});
     y += P;
     row(y, *labelType_, *type_, labelFont_.Get(), {});
     y += P;
     lengthLabel(*pass1Len_, row(y, *labelPass1_, *pass1_, boxFont_.Get(), {3}), y);
-    const int randomHeight = y + P + 8;
+    const int randomHeight = y + P + px(8);
 
-    placeLabel(*labelCombo_, 4, 4);
+    placeLabel(*labelCombo_, px(4), px(4));
     y = firstRow;
     row(y, *labelGroup_, *group_, boxFont_.Get(), {4, 5});
     y += P;
@@ -272,14 +285,15 @@ void VIDodureza::LayoutControls() {
     lengthLabel(*pass2Len_, row(y, *labelPass2_, *pass2_, boxFont_.Get(), {12}), y);
     y += P;
     lengthLabel(*pass3Len_, row(y, *labelPass3_, *pass3_, boxFont_.Get(), {13}), y);
-    const int comboHeight = y + P + 8;
-    const int W = bank_->ByIndex(5)->Left() + BW + 12;
+    const int comboHeight = y + P + px(8);
+    TKButton& del = *bank_->ByIndex(5);
+    const int W = del.Left() + del.Width() + px(12);
 
-    panelRandom_->SetBounds(4, 22, W, randomHeight);
-    panelCombo_->SetBounds(4, randomHeight + 26, W, comboHeight);
-    const int width = W + 8;
-    bank_->ByIndex(1)->SetBounds(width - 20, 3, 16, 16);
-    SetWindowPos(Handle(), nullptr, 0, 0, width, randomHeight + comboHeight + 30,
+    panelRandom_->SetBounds(px(4), px(22), W, randomHeight);
+    panelCombo_->SetBounds(px(4), randomHeight + px(26), W, comboHeight);
+    const int width = W + px(8);
+    bank_->ByIndex(1)->SetBounds(width - px(20), px(3), px(16), px(16));
+    SetWindowPos(Handle(), nullptr, 0, 0, width, randomHeight + comboHeight + px(30),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -495,7 +509,7 @@ void VIDodureza::FormPaint() {
     HDC dc = BeginPaint(Handle(), &ps);
     RECT rc;
     GetClientRect(Handle(), &rc);
-    kgdi::PaintFormFrame(dc, rc.right, rc.bottom, static_cast<kdraw::KColor>(faceColor_));
+    kgdi::PaintFormFrame(dc, rc.right, rc.bottom, static_cast<kdraw::KColor>(faceColor_), kf::WindowDpi(Handle()));
     EndPaint(Handle(), &ps);
 }
 
@@ -538,6 +552,15 @@ bool VIDodureza::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         case WM_NCHITTEST:
             kf::KeepTopOnScreen(Handle());
             return false;
+        case WM_DPICHANGED: {
+            // Moved to a screen of another DPI: the suggested place, the layout's size.
+            const RECT* r = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(Handle(), nullptr, r->left, r->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            LayoutControls();
+            kf::KeepTopOnScreen(Handle());
+            result = 0;
+            return true;
+        }
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
             return false;

@@ -24,12 +24,10 @@ struct KMainLayout {
     KRect panel;             // the options panel covers the list, the field rows and the memo
 };
 
-// w: button width, h: button height (one-line edit height), n: group buttons (5..10).
-KMainLayout ComputeMainLayout(int w, int h, int n, int listHeight, int memoHeight);
+// w: button width, h: button height (one-line edit height), both measured at `dpi`; n: group
+// buttons (5..10); the list and memo heights are the settings' 96-DPI pixels. Every fixed
+// place and gap is a 96-DPI length taken to `dpi` (core/kdpi.h).
+KMainLayout ComputeMainLayout(int w, int h, int n, int listHeight, int memoHeight, int dpi = 96);
 
-// Button width from the measured caption widths of "pass" and "title".
-inline int FieldButtonWidth(int passWidth, int titleWidth) {
-    int w = passWidth + 8;
-    if (titleWidth + 8 > w) w = titleWidth + 8;
-    return w;
-}
+// Button width from the caption widths of "pass" and "title" measured at `dpi`.
+int FieldButtonWidth(int passWidth, int titleWidth, int dpi = 96);

@@ -5,7 +5,9 @@
 #include "app/mainbank.h"
 #include "controls/buttonbank_win.h"
 #include "controls/kbutton_win.h"
+#include "core/kdpi.h"
 #include "core/kstr.h"
+#include "framework/dpi.h"
 #include "framework/kstr.h"
 #include "generator/generatorseam.h"
 #include "input/zdinput_win.h"
@@ -67,10 +69,11 @@ void TFKeyra::Attach(KEntryOps& ops, KGeneratorSeam& generator) {
 
 void TFKeyra::CreateControls() {
     HWND form = Handle();
-    captionFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
+    const int dpi = kf::WindowDpi(form);
+    captionFont_ = kgdi::FontOfHeightAt(u"Tahoma", -13, dpi);
     kf::LabelArgs caption;
     caption.parent = form;
-    caption.bounds = {6, 3, 60, 16};
+    caption.bounds = {kdpi::Scale(6, dpi), kdpi::Scale(3, dpi), kdpi::Scale(60, dpi), kdpi::Scale(16, dpi)};
     caption.text = u"Keyra";
     caption.font = captionFont_.Get();
     caption.textColor = RGB(255, 255, 255);
@@ -171,10 +174,13 @@ void TFKeyra::BindBank() {
 
 void TFKeyra::ArrangeControls() {
     const KSettings& e = doc_.Settings();
-    userFont_ = kgdi::CreatePointFont(e.FontName, e.FontSize);
+    // Every place is a 96-DPI length scaled to the window's DPI (ui/layout.h).
+    const int dpi = kf::WindowDpi(Handle());
+    const auto px = [dpi](int length) { return kdpi::Scale(length, dpi); };
+    userFont_ = kgdi::PointFontAt(e.FontName, e.FontSize, dpi);
     const SIZE pass = kgdi::MeasureText(userFont_.Get(), u"pass");
     const SIZE title = kgdi::MeasureText(userFont_.Get(), u"title");
-    const int w = FieldButtonWidth(pass.cx, title.cx);
+    const int w = FieldButtonWidth(pass.cx, title.cx, dpi);
     int h = 0;
     {
         HDC dc = GetDC(nullptr);
@@ -184,10 +190,10 @@ void TFKeyra::ArrangeControls() {
         SelectObject(dc, old);
         ReleaseDC(nullptr, dc);
         // The height of a one-line edit box with a sunken border in this font.
-        h = tm.tmHeight + 8;
+        h = tm.tmHeight + px(8);
     }
     const int n = GroupButtonCount(e);
-    layout_ = ComputeMainLayout(w, h, n, e.ListHeight, e.MemoHeight);
+    layout_ = ComputeMainLayout(w, h, n, e.ListHeight, e.MemoHeight, dpi);
     const KMainLayout& l = layout_;
     TButtonBank& bank = *bank_;
     auto PlaceButton = [&bank](int pos, const KRect& r, std::int32_t face, std::int32_t text) {
@@ -222,7 +228,7 @@ void TFKeyra::ArrangeControls() {
     }
 
     list_->SetFont(userFont_.Get());
-    list_->SetItemHeight(std::max(kListItemHeight, h - 8));
+    list_->SetItemHeight(std::max(px(kListItemHeight), h - px(8)));
     list_->SetBounds(l.list.left, l.list.top, l.list.width, l.list.height);
 
     for (int f = 1; f <= kFields; ++f) {
@@ -238,7 +244,14 @@ void TFKeyra::ArrangeControls() {
     memo_->SetFont(userFont_.Get());
     memo_->SetBounds(l.memo.left, l.memo.top, l.memo.width, l.memo.height);
 
-    // The caption label keeps its place; it only takes the width of its text.
+    // The caption label keeps its place; it only takes the width of its text, in its font at
+    // this DPI.
+    {
+        kgdi::Font font = kgdi::FontOfHeightAt(u"Tahoma", -13, dpi);
+        caption_->SetFont(font.Get());
+        captionFont_ = std::move(font);
+    }
+    caption_->SetBounds(px(6), px(3), px(60), px(16));
     caption_->AutoSize();
 
     SetWindowPos(Handle(), nullptr, 0, 0, l.formWidth, l.formHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -270,7 +283,7 @@ void TFKeyra::FormPaint() {
     HDC dc = BeginPaint(Handle(), &ps);
     RECT rc;
     GetClientRect(Handle(), &rc);
-    kgdi::PaintFormFrame(dc, rc.right, rc.bottom, static_cast<kdraw::KColor>(paintColor_));
+    kgdi::PaintFormFrame(dc, rc.right, rc.bottom, static_cast<kdraw::KColor>(paintColor_), kf::WindowDpi(Handle()));
     EndPaint(Handle(), &ps);
 }
 
@@ -389,6 +402,21 @@ bool TFKeyra::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
             }
             result = 0;
             return true;
+        case WM_DPICHANGED: {
+            // Moved to a screen of another DPI: the suggested place, then the layout at the new
+            // DPI decides the size; the open panels follow.
+            const RECT* r = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(Handle(), nullptr, r->left, r->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            if (ops_) {
+                ArrangeControls();
+                if (options_->IsOpen()) options_->Open();
+                pin_->DpiChanged();
+                if (search_->IsOpen()) search_->Open();
+                KeepTitleRowOnScreen();
+            }
+            result = 0;
+            return true;
+        }
         case WM_DESTROY:
             PostQuitMessage(0);
             result = 0;

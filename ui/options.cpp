@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/settings.h"
+#include "core/kdpi.h"
 #include "core/kstr.h"
 #include "ui/pinlock.h"
 
@@ -69,15 +70,30 @@ void ApplyOptionValues(const KOptionValues& v, int pinMode, KSettings& e, std::i
     if (groupOffset > 0) groupOffset = 10 - e.ShortButtonNum;
 }
 
-KPanelPlacement PlaceOpenPanel(int panelTop, int panelHeight, int formWidth, int formHeight) {
-    KPanelPlacement p{formWidth - 8, panelHeight, formWidth, formHeight};
-    if (panelHeight < kPanelMinHeight) {
-        p.panelHeight = kPanelMinHeight;
-        p.formHeight = panelTop + kPanelMinHeight + 4;
+KOptionColumns OptionColumns(int dpi, int captionWidth, int rowWidth, int otherRight) {
+    const auto px = [dpi](int length) { return kdpi::Scale(length, dpi); };
+    KOptionColumns c;
+    c.dpi = dpi;
+    // Captions start at 16 and keep 4 pixels before their box.
+    c.boxLeft = std::max(px(kPanelBoxLeft), px(16) + captionWidth + px(4));
+    // The widest row of boxes ends 11 pixels inside the panel, as at 96 DPI.
+    c.minWidth = std::max({px(kPanelMinWidth), c.boxLeft + rowWidth + px(11), otherRight});
+    c.minHeight = px(kPanelMinHeight);
+    return c;
+}
+
+KPanelPlacement PlaceOpenPanel(int panelTop, int panelHeight, int formWidth, int formHeight,
+                               const KOptionColumns& c) {
+    // The panel sits 4 pixels inside the window on every side but the top.
+    const int margin = kdpi::Scale(4, c.dpi);
+    KPanelPlacement p{formWidth - 2 * margin, panelHeight, formWidth, formHeight};
+    if (panelHeight < c.minHeight) {
+        p.panelHeight = c.minHeight;
+        p.formHeight = panelTop + c.minHeight + margin;
     }
-    if (p.panelWidth < kPanelMinWidth) {
-        p.panelWidth = kPanelMinWidth;
-        p.formWidth = kPanelMinWidth + 8;
+    if (p.panelWidth < c.minWidth) {
+        p.panelWidth = c.minWidth;
+        p.formWidth = c.minWidth + 2 * margin;
     }
     return p;
 }

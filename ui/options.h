@@ -43,4 +43,19 @@ struct KPanelPlacement {
 };
 constexpr int kPanelMinHeight = 345;
 constexpr int kPanelMinWidth = 214;
-KPanelPlacement PlaceOpenPanel(int panelTop, int panelHeight, int formWidth, int formHeight);
+constexpr int kPanelBoxLeft = 90;
+
+// The open panel at a DPI: where its boxes start and how small it may be. The 96-DPI places
+// scaled; the boxes move right of a caption that needs more room, and the panel widens to
+// its widest row.
+struct KOptionColumns {
+    int dpi = 96;
+    int boxLeft = kPanelBoxLeft;
+    int minWidth = kPanelMinWidth, minHeight = kPanelMinHeight;
+};
+// Measured at `dpi`: the widest caption left of the boxes, the widest row from the boxes'
+// left edge, and the right edge (with its margin) of anything else in the panel.
+KOptionColumns OptionColumns(int dpi, int captionWidth, int rowWidth, int otherRight);
+
+KPanelPlacement PlaceOpenPanel(int panelTop, int panelHeight, int formWidth, int formHeight,
+                               const KOptionColumns& columns = {});

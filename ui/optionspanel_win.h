@@ -44,6 +44,7 @@ public:
 
 private:
     void CreateControls();
+    void PlaceControls();
     KOptionValues Values() const;
     void Fill(const KOptionValues& v);
     void ColorButtonClick(int tag);
@@ -57,6 +58,7 @@ private:
     KSettings openedWith_;
     bool helpMoved_ = false;
     COLORREF customColors_[16] = {};
+    KOptionColumns columns_;  // where the boxes start and how small the panel may be, at its DPI
 
     kgdi::Font panelFont_, nameFont_, smallFont_, boxFont_;
     std::unique_ptr<kf::Panel> panel_;

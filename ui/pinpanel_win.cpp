@@ -1,11 +1,17 @@
 #include "ui/pinpanel_win.h"
 
+#include <algorithm>
+
 #include "controls/kbutton_win.h"
 #include "app/document.h"
+#include "core/kdpi.h"
+#include "framework/dpi.h"
 
 namespace {
 constexpr COLORREF kPanelColor = 0xD8E9EC;
+// 96-DPI places, scaled to the window's DPI when the panel is shown.
 constexpr int kPanelTop = 22, kPanelLeft = 4;
+constexpr int kButtonTop = 98, kButtonWidth = 58, kButtonHeight = 24, kButtonGap = 4;
 }  // namespace
 
 TPinPanel::TPinPanel(KPinHost& host, KDocument& doc) : host_(host), doc_(doc), lock_(doc, *this) {}
@@ -13,8 +19,6 @@ TPinPanel::TPinPanel(KPinHost& host, KDocument& doc) : host_(host), doc_(doc), l
 // Made when the panel is first shown: only a start with a PIN or the options' PIN box needs it.
 void TPinPanel::EnsurePanel() {
     if (panel_) return;
-    font_ = kgdi::CreateFontOfHeight(u"Tahoma", -12);
-    editFont_ = kgdi::CreateFontOfHeight(u"Tahoma", -13);
     kf::PanelArgs p;
     p.parent = host_.Window();
     p.bounds = {kPanelLeft, kPanelTop, 100, 100};
@@ -27,14 +31,11 @@ void TPinPanel::EnsurePanel() {
     label.parent = parent;
     label.bounds = {16, 19, 180, 14};
     label.text = u"暗証番号を入力してください";
-    label.font = font_.Get();
     label4_ = std::make_unique<kf::Label>(label);
-    label4_->AutoSize();
 
     kf::EditArgs edit;
     edit.parent = parent;
     edit.bounds = {16, 42, 49, 24};
-    edit.font = editFont_.Get();
     edit.digitsOnly = true;
     edit.maxLength = 4;
     edit.onTextChanged = [this] { lock_.Typed(); };
@@ -43,7 +44,6 @@ void TPinPanel::EnsurePanel() {
     label.bounds = {90, 47, 60, 14};
     label.text = u"数字4桁";
     content_ = std::make_unique<kf::Label>(label);
-    content_->AutoSize();
 
     const char16_t* captions[3] = {u"登録", u"削除", u"キャンセル"};
     const std::function<void()> actions[3] = {[this] { lock_.Register(); }, [this] { lock_.Remove(); },
@@ -56,7 +56,6 @@ void TPinPanel::EnsurePanel() {
         b->SetFontHeight(12);
         b->SetFontColor(0);
         b->SetParentColor(kPanelColor);
-        b->SetBounds(16 + 62 * i, 98, 58, 24);
         b->Index = i + 2;  // the panel buttons' tags: 2 register, 3 remove, 4 cancel
         b->OnClick = actions[i];
         buttons_[i] = std::move(b);
@@ -65,12 +64,46 @@ void TPinPanel::EnsurePanel() {
 
 TPinPanel::~TPinPanel() = default;
 
+// The panel over the window below the title row, and its controls, at the window's DPI. A
+// caption wider than its button widens the button.
+void TPinPanel::PlaceControls() {
+    const int dpi = kf::WindowDpi(host_.Window());
+    const auto px = [dpi](int length) { return kdpi::Scale(length, dpi); };
+    RECT rc;
+    GetClientRect(host_.Window(), &rc);
+    panel_->SetBounds(px(kPanelLeft), px(kPanelTop), rc.right - px(8), rc.bottom - px(26));
+    {
+        kgdi::Font font = kgdi::FontOfHeightAt(u"Tahoma", -12, dpi);
+        kgdi::Font editFont = kgdi::FontOfHeightAt(u"Tahoma", -13, dpi);
+        label4_->SetFont(font.Get());
+        content_->SetFont(font.Get());
+        edit_->SetFont(editFont.Get());
+        font_ = std::move(font);
+        editFont_ = std::move(editFont);
+    }
+    label4_->SetBounds(px(16), px(19), px(180), px(14));
+    label4_->AutoSize();
+    // The box holds four digits in its font however tall that is.
+    const int editHeight = std::max<int>(px(24), kgdi::MeasureText(editFont_.Get(), u"").cy + px(2));
+    edit_->SetBounds(px(16), px(42), px(49), editHeight);
+    content_->SetBounds(px(90), px(47), px(60), px(14));
+    content_->AutoSize();
+    int left = px(16);
+    for (auto& b : buttons_) {
+        const int width = kdpi::AtLeast(kButtonWidth, b->CaptionFitWidth(), dpi);
+        b->SetBounds(left, px(kButtonTop), width, px(kButtonHeight));
+        left += width + px(kButtonGap);
+    }
+}
+
+void TPinPanel::DpiChanged() {
+    if (panel_ && panel_->Visible()) PlaceControls();
+}
+
 void TPinPanel::ShowPinPanel() {
     EnsurePanel();
     if (ShowOptions) ShowOptions(false);
-    RECT rc;
-    GetClientRect(host_.Window(), &rc);
-    panel_->SetBounds(kPanelLeft, kPanelTop, rc.right - 8, rc.bottom - 26);
+    PlaceControls();
     panel_->SetColor(kPanelColor);
     for (auto& b : buttons_) b->SetFaceColor(static_cast<kdraw::KColor>(doc_.Settings().ButtonColor));
     panel_->SetVisible(true);

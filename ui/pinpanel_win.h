@@ -33,6 +33,8 @@ public:
     bool Asking() const { return lock_.Mode == TPinLock::kAsking; }
     // Back into EditPIN (the window's activation would take the focus to itself).
     void FocusEdit() { FocusPin(false); }
+    // The window has moved to a screen of another DPI: a shown panel is laid out again.
+    void DpiChanged();
 
     // Set by the options panel: show or hide it, and set its CheckBoxDispPIN.
     std::function<void(bool shown)> ShowOptions;
@@ -40,6 +42,7 @@ public:
 
 private:
     void EnsurePanel();
+    void PlaceControls();
     void ShowPinPanel() override;
     void HidePinPanel(bool backToOptions) override;
     std::u16string PinText() override;

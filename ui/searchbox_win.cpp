@@ -2,10 +2,13 @@
 
 #include "app/entrysearch.h"
 #include "app/document.h"
+#include "core/kdpi.h"
+#include "framework/dpi.h"
 
 namespace {
 constexpr COLORREF kMissColor = RGB(0xFF, 0xC0, 0xC0);
-// Over the title row, between the caption and the minimize button, which stay reachable.
+// Over the title row, between the caption and the minimize button, which stay reachable;
+// 96-DPI places, scaled to the window's DPI.
 constexpr int kTop = 2, kHeight = 19, kRightGap = 42;
 }  // namespace
 
@@ -15,11 +18,9 @@ TSearchBox::~TSearchBox() = default;
 
 void TSearchBox::EnsureBox() {
     if (edit_) return;
-    font_ = kgdi::CreateFontOfHeight(u"Tahoma", -12);
     kf::EditArgs a;
     a.parent = host_.Window();
     a.bounds = {40, kTop, 100, kHeight};
-    a.font = font_.Get();
     a.visible = false;
     a.maxLength = KIdData::kFieldMax;
     a.onTextChanged = [this] { Find(true); };
@@ -40,10 +41,15 @@ void TSearchBox::EnsureBox() {
 }
 
 void TSearchBox::Place() {
+    const int dpi = kf::WindowDpi(host_.Window());
+    const auto px = [dpi](int length) { return kdpi::Scale(length, dpi); };
+    kgdi::Font font = kgdi::FontOfHeightAt(u"Tahoma", -12, dpi);
+    edit_->SetFont(font.Get());
+    font_ = std::move(font);
     RECT rc;
     GetClientRect(host_.Window(), &rc);
-    const int left = host_.CaptionRight() + 4;
-    edit_->SetBounds(left, kTop, std::max<int>(40, rc.right - left - kRightGap), kHeight);
+    const int left = host_.CaptionRight() + px(4);
+    edit_->SetBounds(left, px(kTop), std::max<int>(px(40), rc.right - left - px(kRightGap)), px(kHeight));
 }
 
 void TSearchBox::Open() {

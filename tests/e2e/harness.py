@@ -427,11 +427,48 @@ class WindowManager:
                 self.proc.wait(timeout=10)
 
 
+class OwnPrefix:
+    """A Wine prefix of the test's own with the font link and `LogPixels` (the system DPI, read
+    when a program starts), the current one for every program and probe started until cleanup."""
+
+    COMMON = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine-env-common.sh")
+
+    def __init__(self, log_pixels):
+        self.saved = os.environ.get("WINEPREFIX")
+        self.path = tempfile.mkdtemp(prefix="keyra-e2e-prefix-")
+        os.environ["WINEPREFIX"] = self.path
+
+        def run(*cmd, check=True):
+            subprocess.run(cmd, check=check, timeout=300, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            run("wineboot", "-i")
+            run("wineserver", "-w")
+            run("bash", "-c", '. "$0" && keyra_apply_font_link', self.COMMON)
+            run("wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                "/d", str(log_pixels), "/f")
+            run("wineserver", "-p", check=False)  # kept running, as scripts/wine-env.sh keeps its own
+        except Exception:
+            self.cleanup()
+            raise
+
+    def cleanup(self):
+        subprocess.run(["wineserver", "-k"], timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.environ["WINEPREFIX"] = self.saved
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
 class Fixtures:
     """Collects every Keyra of a test so that it is ended and removed whatever happens."""
 
     def __init__(self):
         self.items = []
+
+    def prefix(self, log_pixels):
+        """The test's programs from here on run in an own prefix at this DPI; it goes after them."""
+        prefix = OwnPrefix(log_pixels)
+        self.items.insert(0, prefix)
+        return prefix
 
     def keyra(self, *args, **kw):
         k = Keyra(*args, **kw)

@@ -177,6 +177,46 @@ def test_a_log_off_with_the_panel_open_keeps_its_settings(fx):
     check_eq(k.close(), 0, "exit code")
 
 
+def text_width(face, height, text):
+    return m.mprobe("textsize", m.utf8_hex(face), height, m.utf8_hex(text))["width"]
+
+
+@test
+def test_at_150_percent_the_window_and_the_options_panel_are_half_as_large_again_and_nothing_is_cut(fx):
+    sizes = {}
+    for dpi in (96, 144):
+        if dpi == 144:
+            fx.prefix(log_pixels=144)
+        k, mw = m.start_keyra(fx)
+        size = lambda c: (c["rect"]["width"], c["rect"]["height"])  # noqa: E731
+        close = sorted((c for c in mw.buttons() if not c["text"]), key=lambda c: c["rect"]["left"])[-1]
+        got = {"window": size(mw.win), "list": size(mw.list), "memo": size(mw.memo), "pass": size(mw.button("pass")),
+               "close": size(close)}
+        p = open_options(k, mw)
+        # A drop-down box's height is the system's for its font: its width is compared.
+        got.update({"panel height": (p.option["rect"]["height"],), "groups box": size(p.option_control("ComboBox", 1))[:1],
+                    "list height box": size(p.option_control("Edit", 0)), "form": size(p.by_text("form")),
+                    "help height": (p.by_text("help")["rect"]["height"],)})
+        sizes[dpi] = got
+        if dpi == 144:
+            # Every caption is as wide as its text in its font and ends before the boxes begin.
+            boxes = min(c["rect"]["left"] for c in p.option_kids if c["class"] in ("ComboBox", "Edit"))
+            for c in p.option_kids:
+                if c["class"] == "Static" and c["text"].endswith("："):
+                    check(c["rect"]["width"] >= text_width("Tahoma", -18, c["text"]) and c["rect"]["right"] <= boxes,
+                          "caption %r whole and clear of the boxes at %d: %r" % (c["text"], boxes, c["rect"]))
+            paste = p.option_control("ComboBox", 0)
+            check(paste["rect"]["width"] >= text_width("Tahoma", -18, "クリックして貼り付け") + 25,
+                  "the paste modes fit their box: %r" % paste["rect"])
+            check(p.by_text("help")["rect"]["width"] >= text_width("MS UI Gothic", -18, "help") + 6,
+                  "the help button shows its caption: %r" % p.by_text("help")["rect"])
+        check_eq(k.close(), 0, "exit code at %d DPI" % dpi)
+    for name, small in sizes[96].items():
+        big = sizes[144][name]
+        check(all(abs(b - 1.5 * a) <= max(3, 0.03 * b) for a, b in zip(small, big)),
+              "%s: %r at 144 DPI, %r at 96" % (name, big, small))
+
+
 @test
 def test_empty_boxes_keep_their_settings_and_the_name_shows_and_hides_the_picture(fx):
     k, mw = m.start_keyra(fx, ListHeight="120", MemoHeight="60", FontSize="11")

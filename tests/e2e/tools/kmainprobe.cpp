@@ -14,6 +14,8 @@
 //                                        items, returns its pixels like menushot and closes it.
 //                                        An item is "-" (separator) or E:/G:/C: (enabled, grayed,
 //                                        checked) followed by the hex of its UTF-8 text.
+//   kmainprobe textsize <face> <height> <text>  size of a text in a font of that LOGFONT height
+//                                        (face and text as hex of their UTF-8 bytes)
 //
 // The menu of another process cannot be read under every system, so its texts and states are
 // checked by drawing the expected menu here and comparing the two pictures.
@@ -364,6 +366,24 @@ int CmdRefMenu(int argc, wchar_t** argv) {
     return Emit("{\"ok\":true,\"menu\":" + g_ref.shot + "}");
 }
 
+int CmdTextSize(int argc, wchar_t** argv) {
+    if (argc < 5) return Fail("usage: textsize <face> <height> <text>");
+    LOGFONTW lf{};
+    lf.lfHeight = _wtoi(argv[3]);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, FromUtf8Hex(argv[2]).c_str(), LF_FACESIZE);
+    HFONT font = CreateFontIndirectW(&lf);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    const std::wstring text = FromUtf8Hex(argv[4]);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(font);
+    return Emit("{\"ok\":true,\"width\":" + Num(size.cx) + ",\"height\":" + Num(size.cy) + "}");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -379,5 +399,6 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"waittext") return CmdWaitText(argc, argv);
     if (cmd == L"menushot") return CmdMenuShot();
     if (cmd == L"refmenu") return CmdRefMenu(argc, argv);
+    if (cmd == L"textsize") return CmdTextSize(argc, argv);
     return Fail("unknown command");
 }
