@@ -35,7 +35,7 @@ bool IsValidPin(const std::u16string& pin);
 bool PinAskedAtStart(const KDocument& doc);
 
 // Why the open window locks again.
-enum class KLockReason { Restored, SessionChange, Idle };
+enum class KLockReason { Restored, SessionChange, Idle, Suspend };
 // What covers a window that locks: nothing (no usable lock is set, or it is covered already),
 // or the PIN panel.
 // Without a usable PIN, a master password locks the window with its prompt.

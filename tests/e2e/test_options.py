@@ -298,6 +298,7 @@ def test_pin_remove_cancel_and_an_unusable_pin_never_lock_the_user_out(fx):
 
 WM_SYSCOMMAND, SC_RESTORE = 0x0112, 0xF120
 WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x02B1, 7, 8
+WM_POWERBROADCAST, PBT_APMSUSPEND = 0x0218, 4
 
 
 def unlock(k, mw, what):
@@ -338,6 +339,8 @@ def test_the_pin_locks_the_window_again_when_restored_at_a_session_lock_and_when
     check(m.stays(lambda: not Panels(k).pin["visible"], 1), "an unlock notification locks nothing")
     h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
     unlock(k, mw, "after the session lock")
+    h.probe("post", k.hwnd, WM_POWERBROADCAST, PBT_APMSUSPEND, 0)
+    unlock(k, mw, "at a suspend")
     # Closed while locked: the text typed before the lock was kept then.
     h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
     h.wait_until(panel_visible(k, "pin"), 15, what="locked again")
