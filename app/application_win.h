@@ -61,6 +61,7 @@ private:
     void PasteToTarget() override;
     void RefusePaste() override;
     void OpenDocument(const std::u16string& text) override;
+    void ShowNotice(const std::u16string& text) override;
     bool OptionsPanelOpen() override;
     void CloseOptionsPanel() override;
     void CopyEntry(const KIdData& entry) override;

@@ -47,7 +47,10 @@ public:
     virtual void PasteToTarget() = 0;
     // Tells the user that a field's text was neither put on the clipboard nor typed.
     virtual void RefusePaste() = 0;
+    // Opens a web address (app/urlrule.h decides what is one).
     virtual void OpenDocument(const std::u16string& text) = 0;
+    // A short message to the user.
+    virtual void ShowNotice(const std::u16string& text) = 0;
     virtual bool OptionsPanelOpen() = 0;
     // Closes the options panel with its settings applied; may change ShortButtonNum,
     // GroupOffset and the layout.

@@ -1,5 +1,6 @@
 #include "app/entryops.h"
 #include "app/entrysearch.h"
+#include "app/urlrule.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,8 @@ public:
     }
     void RefusePaste() override { ++refusals; }
     void OpenDocument(const std::u16string& text) override { opened.push_back(text); }
+    std::vector<std::u16string> notices;
+    void ShowNotice(const std::u16string& text) override { notices.push_back(text); }
     bool OptionsPanelOpen() override { return panelOpen; }
     void CloseOptionsPanel() override {
         ++panelCloses;
@@ -601,6 +604,58 @@ TEST_F(EntryOpsTest, MaskPasswordFollowsDispPassMode) {
     ops.MaskPassword();
     EXPECT_EQ(view.masked, std::optional<bool>(false));
     EXPECT_EQ(view.repaints, 3);
+}
+
+TEST_F(EntryOpsTest, TheUrlButtonOpensWebPagesOnlyAndAlwaysCopies) {
+    StartUp();
+    settings.PasteMode = 1;
+    // The field, and what the shell gets (empty: nothing, and a message says why).
+    const std::pair<std::u16string, std::u16string> rows[] = {
+        {u"https://bank.example.jp/login?a=1#top", u"https://bank.example.jp/login?a=1#top"},
+        {u"HTTP://Example.COM", u"HTTP://Example.COM"},
+        {u"  http://localhost:8080/  ", u"http://localhost:8080/"},
+        {u"https://x.example/a b\"c", u"https://x.example/a%20b%22c"},
+        {u"bank.example.jp", u"https://bank.example.jp"},
+        {u"www.example.com/login", u"https://www.example.com/login"},
+        {u"bank.example.jp:8443/app", u"https://bank.example.jp:8443/app"},
+        {u"例え.jp", u"https://例え.jp"},
+        {u"C:\\windows\\system32\\notepad.exe", u""},
+        {u"C:/windows/notepad.exe", u""},
+        {u"\\\\host\\share\\x.exe", u""},
+        {u"//host/share", u""},
+        {u"/usr/bin/x", u""},
+        {u"..\\x.exe", u""},
+        {u"file:///C:/x.txt", u""},
+        {u"mailto:a@example.jp", u""},
+        {u"javascript:alert(1)", u""},
+        {u"ms-settings:", u""},
+        {u"calc", u""},
+        {u"localhost:8080", u""},
+        {u"user@example.jp", u""},
+        {u"www.example.com\\x", u""},
+        {u"bank..example.jp", u""},
+        {u"-bank.example.jp", u""},
+        {u"bank.example.jp:x", u""},
+        {u"https://", u""},
+        {u"https:\\\\host\\x", u""},
+        {u"http:example.com", u""},
+        {u"https://a.example/\nfile:x", u""},
+    };
+    for (const auto& [field, target] : rows) {
+        services.opened.clear();
+        services.notices.clear();
+        services.clipboardTexts.clear();
+        view.Type(4, field);
+        view.Press(kmainbank::Field(kmainbank::kUrlField));
+        EXPECT_EQ(services.clipboardTexts, std::vector<std::u16string>{field}) << "always copied as it is";
+        EXPECT_EQ(services.opened, target.empty() ? std::vector<std::u16string>{} : std::vector{target});
+        EXPECT_EQ(services.notices, target.empty() ? std::vector{NotOpenedText(true)} : std::vector<std::u16string>{});
+        EXPECT_EQ(WebAddress(field).open, !target.empty());
+    }
+    services.clipboardBusy = true;
+    view.Press(kmainbank::Field(kmainbank::kUrlField));
+    EXPECT_EQ(services.notices.back(), NotOpenedText(false)) << "not said to be copied when it is not";
+    EXPECT_NE(NotOpenedText(true), NotOpenedText(false));
 }
 
 }  // namespace
