@@ -14,6 +14,9 @@ void KApplication::Lock(KLockReason) {
     if (!life_.Pasting()) ops_->StoreCurrent();
     // A paste under way is finished first; it runs with the entry it started with.
     if (!life_.Lock()) return;
+    // What was open over the window (a menu, the master password's dialog, a file dialog) ends
+    // unused: a passer-by must not finish it.
+    kf::CancelOpenDialogs();
     main_->Cover(cover);
     PostMessageW(main_->Handle(), WM_KEYRA_LOCKED, cover == KLockCover::Master ? 1 : 0, 0);
 }

@@ -55,6 +55,17 @@ void KEntryOps::Start() {
     FillList();
 }
 
+void KEntryOps::Conceal() {
+    if (Reachable()) return;
+    view_.ListSetRows(std::vector<std::u16string>(kRows));
+    static const std::u16string empty;
+    for (int n = 1; n <= kEntryTexts; ++n) view_.SetFieldText(n, empty);
+}
+
+void KEntryOps::Reveal() {
+    if (Reachable()) FillList();
+}
+
 void KEntryOps::FillList() {
     const int base = GroupBase();
     std::vector<std::u16string> rows;

@@ -164,6 +164,7 @@ INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 struct ChangeState {
     KDocument* doc;
     bool changed = false;
+    unsigned cancels = 0;  // kf::DialogCancels() when the dialog opened
 };
 
 void Refuse(HWND dlg, const std::u16string& text, int focus) {
@@ -218,10 +219,12 @@ INT_PTR CALLBACK ChangeProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!s) return FALSE;
     switch (msg) {
         case WM_INITDIALOG:
+            s->cancels = kf::DialogCancels();
             SetFocus(GetDlgItem(dlg, s->doc->Master().Active() ? kCurrent : kNew));
             return FALSE;
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDCANCEL) {
+            // A lock came since the dialog opened: whoever confirms now may not be its owner.
+            if (LOWORD(wParam) == IDCANCEL || kf::DialogCancels() != s->cancels) {
                 EndDialog(dlg, 0);
                 return TRUE;
             }

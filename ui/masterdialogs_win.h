@@ -20,5 +20,6 @@ bool AskPassword(HWND owner, const std::u16string& caption,
 
 // The main menu's dialog: the current password first when one is set, then the new one twice;
 // an empty new one removes it. The document's key changes when the user confirms; the file
-// follows at the next save. True when something changed.
+// follows at the next save. True when something changed. A lock cancels it (kf::CancelOpenDialogs):
+// nothing typed there is taken, not even a confirmation already on its way.
 bool ChangeMasterPassword(HWND owner, KDocument& doc);

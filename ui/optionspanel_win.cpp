@@ -242,15 +242,18 @@ void TOptionsPanel::CloseAndApply() {
     host_.Applied();
 }
 
+// The controls of the closed panel still take messages sent from outside: they do nothing then.
 void TOptionsPanel::ColorButtonClick(int tag) {
+    if (!isOpen_) return;
     TKButton& b = *colors_[tag];
     COLORREF color = static_cast<COLORREF>(b.FaceColor());
-    if (!kf::PickColor(host_.Window(), color, customColors_)) return;
+    if (!kf::PickColor(host_.Window(), color, customColors_) || !isOpen_) return;
     b.SetFaceColor(static_cast<kdraw::KColor>(color));
     InvalidateRect(host_.Window(), nullptr, TRUE);
 }
 
 void TOptionsPanel::LabelAbortClick() {
+    if (!isOpen_) return;
     if (picture_->Visible()) {
         picture_->SetVisible(false);
         picture_->Stop();

@@ -606,6 +606,62 @@ TEST_F(EntryOpsTest, MaskPasswordFollowsDispPassMode) {
     EXPECT_EQ(view.repaints, 3);
 }
 
+TEST_F(EntryOpsTest, TheLockEmptiesTheWindowNothingReachesTheEntriesAndTheUnlockShowsThemAgain) {
+    StartUp();
+    view.ClickRow(1);
+    view.Type(2, u"bob typed");
+    ops.StoreCurrent();  // the lock keeps what is typed before it covers
+    const std::vector<std::u16string> shownRows = view.rows;
+    ops.Conceal();
+    EXPECT_EQ(view.fields[2], u"bob typed") << "an open window is not emptied: the next store would empty the entry";
+    ASSERT_TRUE(life.Lock());
+    ops.Conceal();
+    const auto empty = [&] {
+        return view.rows == std::vector<std::u16string>(100) &&
+               std::all_of(view.fields + 1, view.fields + 6, [](const std::u16string& f) { return f.empty(); });
+    };
+    EXPECT_TRUE(empty()) << "no title, ID, password, URL or memo in a control";
+
+    // Every way in, as another program could send it while the window is locked.
+    using namespace kmainbank;
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"a row picked", [&] { view.ClickRow(0); }},
+        {"the title set and stored", [&] { view.Type(1, u"stranger"); ops.StoreCurrent(); view.fields[1].clear(); }},
+        {"copy", [&] { ops.PMenuListClick(kListCopy); }},
+        {"paste", [&] { services.privateEntry = Entry(u"planted"); ops.PMenuListClick(kListPaste); }},
+        {"delete", [&] { ops.PMenuListClick(kListDelete); }},
+        {"undo", [&] { ops.PMenuListClick(kListUndo); }},
+        {"the list menu", [&] { EXPECT_FALSE(ops.PMenuListPopup(true).Copy); }},
+        {"the field menu", [&] { ops.PMenuButtonClick(Field(kPassField)); }},
+        {"the pass button", [&] { view.Press(Field(kPassField)); }},
+        {"the url button", [&] { view.Press(Field(kUrlField)); }},
+        {"a group button", [&] { view.Press(Group(2)); }},
+        {"the page switch", [&] { view.Press(kPageSwitch); }},
+        {"a search's find", [&] { ops.ShowFound(105); }},
+        {"OP", [&] { EXPECT_FALSE(ops.OptionsButton()); }},
+        {"a click into the memo", [&] { ops.MemoIDClick(); }},
+    };
+    settings.PasteMode = 1;
+    for (const auto& [what, act] : ways) {
+        act();
+        EXPECT_TRUE(empty()) << what;
+        EXPECT_EQ((std::vector{engine.Group, engine.Current, engine.MemoTarget, engine.UndoPending}),
+                  (std::vector{1, 1, 0, 0})) << what;
+        EXPECT_TRUE(services.clipboardTexts.empty() && services.opened.empty() && services.pastes == 0) << what;
+        EXPECT_FALSE(services.privateEntry && services.privateEntry->Title != u"planted") << what;
+        ExpectSame((*table)[1], Entry(u"bank", u"bob typed", u"pw1"));
+        ExpectSame((*table)[0], Entry(u"mail", u"alice", u"pw0", u"https://mail.example", u"line1\r\nline2"));
+    }
+
+    ops.Reveal();
+    EXPECT_TRUE(empty()) << "nothing is shown before the unlock";
+    life.Unlock();
+    ops.Reveal();
+    EXPECT_EQ(view.rows, shownRows);
+    EXPECT_EQ(view.selected, 1);
+    ExpectFieldsShow((*table)[1]);
+}
+
 TEST_F(EntryOpsTest, TheUrlButtonOpensWebPagesOnlyAndAlwaysCopies) {
     StartUp();
     settings.PasteMode = 1;
