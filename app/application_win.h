@@ -49,6 +49,7 @@ private:
     void Lock(KLockReason reason);
     void AskMasterToUnlock();
     void Unlocked();
+    void PinSpent() override;
 
     // KMainHost
     bool MainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

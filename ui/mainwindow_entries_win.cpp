@@ -57,6 +57,8 @@ void TFKeyra::Uncover() {
     if (generator_) generator_->Reveal();
     if (masterCovered_) {
         masterCovered_ = 0;
+        // The master password opened it: the PIN opens it again from now on.
+        pin_->Lock().MasterTyped();
         ShowWindow(Handle(), SW_SHOW);
         SetForegroundWindow(Handle());
     }

@@ -34,11 +34,13 @@ TOptionsPanel::TOptionsPanel(KOptionsHost& host, KDocument& doc, TPinPanel& pin)
     pin_.SetOptionsPinBox = [this](bool checked) {
         if (dispPin_) dispPin_->SetChecked(checked);
     };
+    pin_.OptionsShown = [this] { return isOpen_ != 0; };
 }
 
 TOptionsPanel::~TOptionsPanel() {
     pin_.ShowOptions = nullptr;
     pin_.SetOptionsPinBox = nullptr;
+    pin_.OptionsShown = nullptr;
 }
 
 void TOptionsPanel::CreateControls() {
