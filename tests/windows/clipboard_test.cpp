@@ -3,7 +3,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <thread>
 #include <vector>
 
@@ -267,36 +266,4 @@ TEST(ClipboardEntry, BusyClipboardLeavesThePreviousEntry) {
         EXPECT_THROW(CopyEntry(nullptr, Entry(u"new", u"", u"", u"", u"")), KError);
     }
     ExpectSameTexts(ReadClipboardEntry(nullptr), before);
-}
-
-TEST(ClipboardClear, AtTheEndOursGoesPastABusyMomentAndAnotherProgramsTextStays) {
-    // Written for a window, as the program writes: the owner is how a write by someone else
-    // right after ours is told apart.
-    HWND owner = inputtest::MakeWindow(0, 0, 10, 10, false);
-    ASSERT_TRUE(PutClipboardText(owner, u"secret-1"));
-    auto holder = std::make_unique<ClipboardHolder>();
-    ASSERT_TRUE(holder->Holding());
-    std::thread release([&holder] {
-        Sleep(300);
-        holder.reset();
-    });
-    ClearOwnClipboard(true);
-    release.join();
-    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "cleared once the other program let go";
-
-    // Another program's text put there after ours is never ours to clear.
-    ASSERT_TRUE(PutClipboardText(owner, u"secret-2"));
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    const std::vector<unsigned char> theirs = Utf16zBytes(u"theirs");
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, theirs.size());
-    std::memcpy(GlobalLock(block), theirs.data(), theirs.size());
-    GlobalUnlock(block);
-    SetClipboardData(CF_UNICODETEXT, block);
-    CloseClipboard();
-    ClearOwnClipboard(true);
-    std::vector<unsigned char> kept;
-    ASSERT_TRUE(BlockOf(CF_UNICODETEXT, kept));
-    EXPECT_EQ(kept, theirs);
-    DestroyWindow(owner);
 }

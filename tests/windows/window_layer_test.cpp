@@ -2,7 +2,6 @@
 // through their parent's forwarding, and the help viewer.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -11,9 +10,6 @@
 #include "framework/controls.h"
 #include "framework/helpviewer.h"
 #include "framework/window.h"
-#include "app/document.h"
-#include "storage/kvault.h"
-#include "ui/masterdialogs_win.h"
 #include "generator/wordlists.h"
 #include "tests/windows/win_host.h"
 
@@ -245,91 +241,6 @@ TEST(Controls, AMenuWithoutVisibleItemsChoosesNothing) {
     kf::PopupMenu menu;
     menu.items = {{1, L"コピー(&C)", L"", true, false, false}};
     EXPECT_EQ(menu.Show(Host(), POINT{100, 100}), 0);
-}
-
-namespace {
-
-// A lock coming while a modal loop runs, as a timer of this thread: from its second tick it does
-// what the lock does (and `first` before that, once). Whatever is still open a few seconds later
-// is closed by force, so that a failure ends the test instead of hanging it.
-class LockDuringModal {
-public:
-    explicit LockDuringModal(std::function<void()> first = nullptr) {
-        ticks_ = 0;
-        first_ = std::move(first);
-        timer_ = SetTimer(nullptr, 0, 100, Tick);
-    }
-    ~LockDuringModal() { KillTimer(nullptr, timer_); }
-    bool EndedByTheLock() const { return ticks_ < kForce; }
-
-private:
-    static constexpr int kForce = 40;
-    static BOOL CALLBACK CloseOne(HWND w, LPARAM) {
-        PostMessageW(w, WM_CLOSE, 0, 0);
-        return TRUE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (++ticks_ < 2) return;
-        if (ticks_ == 2 && first_) first_();
-        kf::CancelOpenDialogs();
-        if (ticks_ >= kForce) {
-            EndMenu();
-            EnumThreadWindows(GetCurrentThreadId(), CloseOne, 0);
-        }
-    }
-    static int ticks_;
-    static std::function<void()> first_;
-    UINT_PTR timer_;
-};
-int LockDuringModal::ticks_ = 0;
-std::function<void()> LockDuringModal::first_;
-
-BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
-    wchar_t cls[8] = {};
-    if (GetClassNameW(w, cls, 8) == 6 && std::wstring(cls) == L"#32770") *reinterpret_cast<HWND*>(found) = w;
-    return TRUE;
-}
-
-}  // namespace
-
-TEST(Modal, ALockEndsTheOpenMenuTheFileDialogAndAQuestionUnanswered) {
-    Parked parked;
-    const unsigned before = kf::DialogCancels();
-    {
-        LockDuringModal lock;
-        kf::PopupMenu menu;
-        menu.items = {{1, L"コピー(&C)", L"", true, false}};
-        EXPECT_EQ(menu.Show(Host(), POINT{100, 100}), 0);
-        EXPECT_TRUE(lock.EndedByTheLock()) << "the menu";
-    }
-    {
-        LockDuringModal lock;
-        EXPECT_EQ(kf::PickFileToOpen(Host(), u"すべてのファイル(*.*)|*.*"), u"");
-        EXPECT_TRUE(lock.EndedByTheLock()) << "the file dialog";
-    }
-    {
-        LockDuringModal lock;
-        EXPECT_FALSE(kf::AskYesNo(Host(), L"削除しますか？")) << "the safe answer";
-        EXPECT_TRUE(lock.EndedByTheLock()) << "the question";
-    }
-    EXPECT_GT(kf::DialogCancels(), before);
-}
-
-TEST(Modal, TheMasterPasswordDialogTakesNothingConfirmedAfterALock) {
-    Parked parked;
-    KDocument doc(&SystemCipher());
-    // A passer-by fills the dialog in and confirms just as the lock comes: the OK is already
-    // waiting in the queue ahead of the lock's Cancel.
-    LockDuringModal lock([] {
-        HWND dialog = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-        ASSERT_NE(dialog, nullptr);
-        for (int box : {202, 203}) SetDlgItemTextW(dialog, box, L"stranger-pass");
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
-    EXPECT_FALSE(ChangeMasterPassword(Host(), doc));
-    EXPECT_TRUE(lock.EndedByTheLock());
-    EXPECT_FALSE(doc.Master().Active()) << "no password set by whoever confirmed after the lock";
 }
 
 #include "framework/syslib.h"
