@@ -475,7 +475,8 @@ void VIDodureza::SetIntoEntry(const std::u16string& text) {
 
 void VIDodureza::ImportCombinationData() {
     const std::u16string path = kf::PickFileToOpen(Handle(), kImportFilter);
-    if (path.empty()) return;
+    // A lock cancels the dialog; a file picked just before it is not read either.
+    if (path.empty() || !host_.HandOverAllowed()) return;
     KIni doc;
     lists_->ImportCount = 0;
     doc.LoadText(path);

@@ -130,8 +130,8 @@ void TPinPanel::FocusList() { host_.FocusList(); }
 
 void TPinPanel::EnsureWaitLine() {
     if (waitLine_ || !panel_) return;
-    // Under the box, as wide as the panel and three lines high (the text wraps in a narrow window),, 
-    // whatever sizes the layout gave them.
+    // Under the box, as wide as the panel and three lines high (the text wraps in a narrow
+    // window), whatever sizes the layout gave them.
     const RECT box = edit_->BoundsInParent();
     RECT rc;
     GetClientRect(panel_->Handle(), &rc);
@@ -160,7 +160,7 @@ void TPinPanel::SetWaiting(int ms) {
     g_waiting = this;
     ShowWaitLeft();
     waitLine_->SetVisible(true);
-    // Ticks each second for the line; the last tick ends the wait.
+    // A few ticks a second count the line down; the first one past the end ends the wait.
     SetTimer(panel_->Handle(), kWaitTimer, 250, &TPinPanel::WaitTick);
 }
 
