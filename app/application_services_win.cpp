@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/enginepaste.h"
+#include "app/urlrule.h"
 #include "framework/kstr.h"
 #include "framework/syslib.h"
 #include "input/clipboard_win.h"
@@ -29,11 +30,16 @@ void KApplication::PasteToTarget() {
 void KApplication::RefusePaste() { pasteExecutor_.Refuse(); }
 
 void KApplication::OpenDocument(const std::u16string& text) {
+    // The shell runs programs and opens files as readily as pages: it gets web addresses only.
+    const KWebAddress web = WebAddress(text);
+    if (!web.open || web.address != text) return;
     // The shell is loaded at the first address opened: at start it would cost more than the window.
     static const kf::SystemLibrary shell{L"shell32.dll"};
     if (auto* execute = shell.Proc<decltype(ShellExecuteW)>("ShellExecuteW"))
-        execute(MainHandle(), L"open", W(text), nullptr, nullptr, SW_SHOWDEFAULT);
+        execute(MainHandle(), L"open", W(web.address), nullptr, nullptr, SW_SHOWDEFAULT);
 }
+
+void KApplication::ShowNotice(const std::u16string& text) { kf::ShowMessage(MainHandle(), W(text)); }
 
 bool KApplication::OptionsPanelOpen() { return main_->OptionsOpen(); }
 

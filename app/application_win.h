@@ -63,6 +63,7 @@ private:
     void Lock(KLockReason reason);
     void AskMasterToUnlock();
     void Unlocked();
+    void PinSpent() override;
 
     // KMainHost
     bool MainMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -78,6 +79,7 @@ private:
     void PasteToTarget() override;
     void RefusePaste() override;
     void OpenDocument(const std::u16string& text) override;
+    void ShowNotice(const std::u16string& text) override;
     bool OptionsPanelOpen() override;
     void CloseOptionsPanel() override;
     void CopyEntry(const KIdData& entry) override;

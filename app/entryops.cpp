@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/entrysearch.h"
+#include "app/urlrule.h"
 #include "core/kstr.h"
 
 using namespace kmainbank;
@@ -52,6 +53,17 @@ void KEntryOps::Start() {
     view_.SetBankLastIndex(Group(1));
     MarkGroupButton();
     FillList();
+}
+
+void KEntryOps::Conceal() {
+    if (Reachable()) return;
+    view_.ListSetRows(std::vector<std::u16string>(kRows));
+    static const std::u16string empty;
+    for (int n = 1; n <= kEntryTexts; ++n) view_.SetFieldText(n, empty);
+}
+
+void KEntryOps::Reveal() {
+    if (Reachable()) FillList();
 }
 
 void KEntryOps::FillList() {
@@ -187,7 +199,8 @@ int KEntryOps::SendPending() {
 void KEntryOps::OpenDocument(const std::u16string& text) {
     // The shell opens the current folder for an empty name; an empty field opens nothing.
     if (text.empty()) return;
-    services_.OpenDocument(text);
+    const KWebAddress web = WebAddress(text);
+    if (web.open) services_.OpenDocument(web.address);
 }
 
 void KEntryOps::PasteEntry(int index) {
@@ -271,8 +284,15 @@ void KEntryOps::FieldButton(int index) {
     engine_.PendingText = view_.FieldText(field);
     if (field == kUrlField) {
         // An address goes to the clipboard and, in the normal mode, to the shell; never typed.
-        services_.SetClipboardText(engine_.PendingText);
-        if (settings_.PasteMode == 1) OpenDocument(engine_.PendingText);
+        // The shell runs whatever it is given: only a web page goes there.
+        const bool copied = services_.SetClipboardText(engine_.PendingText);
+        if (settings_.PasteMode == 1 && !engine_.PendingText.empty()) {
+            const KWebAddress web = WebAddress(engine_.PendingText);
+            if (web.open)
+                services_.OpenDocument(web.address);
+            else
+                services_.ShowNotice(NotOpenedText(copied));
+        }
         WipeText(engine_.PendingText);
         return;
     }

@@ -47,7 +47,10 @@ public:
     virtual void PasteToTarget() = 0;
     // Tells the user that a field's text was neither put on the clipboard nor typed.
     virtual void RefusePaste() = 0;
+    // Opens a web address (app/urlrule.h decides what is one).
     virtual void OpenDocument(const std::u16string& text) = 0;
+    // A short message to the user.
+    virtual void ShowNotice(const std::u16string& text) = 0;
     virtual bool OptionsPanelOpen() = 0;
     // Closes the options panel with its settings applied; may change ShortButtonNum,
     // GroupOffset and the layout.
@@ -89,6 +92,12 @@ public:
 
     // After LoadAll: group button 1 selected, list filled.
     void Start();
+    // At a lock: no title, ID, password, URL or memo stays in the window (the list keeps its
+    // hundred rows, all empty). Only while the entries are out of reach: emptied fields of an
+    // open window would empty the entry at the next store.
+    void Conceal();
+    // After the unlock: the current group and entry are shown again.
+    void Reveal();
 
     void FillList();
     void ShowEntry(int index);
@@ -122,7 +131,9 @@ public:
 
     void ListBoxIDClick();
     void EditTitleChange();
-    void MemoIDClick() { engine_.MemoTarget = 1; }
+    void MemoIDClick() {
+        if (Reachable()) engine_.MemoTarget = 1;
+    }
     // Field buttons' "コピー(&C)" with the bank's LastIndex.
     void PMenuButtonClick(int lastIndex);
 

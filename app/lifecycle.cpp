@@ -69,6 +69,7 @@ bool KLifeCycle::Lock() {
         return false;
     }
     state_ = KAppState::Locked;
+    ++locks_;
     return true;
 }
 

@@ -51,6 +51,9 @@ public:
     // end, and one while covered or not open is dropped.
     bool Lock();
     void Unlock();
+    // How many times the window has been covered: what was chosen in a menu or dialog opened
+    // before the last lock is not done.
+    unsigned Locks() const { return locks_; }
 
     // False when no paste may start now.
     bool BeginPaste();
@@ -67,4 +70,5 @@ private:
     bool pasting_ = false;
     bool closeWaits_ = false;
     bool lockWaits_ = false;
+    unsigned locks_ = 0;
 };

@@ -1,5 +1,8 @@
 #include "framework/window.h"
 
+#include <cwchar>
+#include <iterator>
+
 #include "framework/controls.h"
 #include "core/kerror.h"
 
@@ -135,6 +138,30 @@ std::function<void(HWND, const std::exception&)> ErrorHandler = [](HWND owner, c
 void ShowError(HWND owner, const std::exception& e) {
     if (ErrorHandler) ErrorHandler(owner, e);
 }
+
+namespace {
+unsigned dialogCancels = 0;
+
+BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
+    wchar_t cls[8] = {};
+    // The dialog class, the common dialogs' and the message boxes' alike.
+    if (GetClassNameW(window, cls, static_cast<int>(std::size(cls))) != 6 || std::wcscmp(cls, L"#32770") != 0)
+        return TRUE;
+    const int button = GetDlgItem(window, IDCANCEL) ? IDCANCEL : GetDlgItem(window, IDNO) ? IDNO : 0;
+    if (button)
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+    return TRUE;
+}
+}  // namespace
+
+void CancelOpenDialogs() {
+    ++dialogCancels;
+    EndMenu();
+    EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
+}
+
+unsigned DialogCancels() { return dialogCancels; }
 
 void SurfaceDrag::Press(HWND w) {
     GetCursorPos(&press_);

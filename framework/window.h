@@ -64,6 +64,15 @@ extern std::function<void(HWND owner, const std::exception& e)> ErrorHandler;
 void ShowError(HWND owner, const std::exception& e);
 std::wstring ErrorText(const std::exception& e);
 
+// Closes what the program has open over its windows, as a lock must: the open menu ends, and
+// every dialog of this thread that can be cancelled (the common dialogs, our own, a question)
+// gets its Cancel, or No for a question. What was typed there is dropped. A message with only
+// an OK button stays.
+void CancelOpenDialogs();
+// How many times CancelOpenDialogs has run: a dialog that notes it at its start can refuse a
+// confirmation that was already on its way when the lock came.
+unsigned DialogCancels();
+
 // Lets every pending message of this thread run (the framework's ProcessMessages).
 // Returns false when WM_QUIT was seen; it is posted again for the main loop.
 bool PumpMessages();

@@ -10,6 +10,10 @@ public:
     virtual void Toggle() = 0;
     // Hidden when the options panel opens; its fields stay.
     virtual void Hide() = 0;
+    // At a lock the password boxes are emptied, with their hints; after the unlock they get
+    // their passwords back.
+    virtual void Conceal() = 0;
+    virtual void Reveal() = 0;
     virtual bool Owns(HWND window) = 0;
     // Sizes from the settings (when the window exists).
     virtual void LayoutControls() = 0;

@@ -11,6 +11,7 @@
 #include "input/clipboard_win.h"
 #include "resources/resource.h"
 #include "storage/kini.h"
+#include "storage/kplatform.h"
 
 namespace {
 constexpr wchar_t kClassName[] = L"VIDodureza";
@@ -324,6 +325,32 @@ void VIDodureza::HideByButton() {
     ResetDone = 0;
 }
 
+void VIDodureza::Conceal() {
+    if (!pass3_ || isConcealed_) return;
+    isConcealed_ = true;
+    for (int box = 1; box <= 3; ++box) {
+        kf::Edit& edit = PassBox(box);
+        concealed_[box - 1] = edit.Text();
+        edit.SetText(u"");
+        edit.SetHint(u"", false);
+        edit.SetTextColor(0);
+    }
+    kplat::Wipe(Match.title);
+    kplat::Wipe(Match.password);
+}
+
+void VIDodureza::Reveal() {
+    if (!isConcealed_ || !host_.HandOverAllowed()) return;
+    isConcealed_ = false;
+    for (int box = 1; box <= 3; ++box) {
+        // The combined boxes are checked as their group and name, as when they were composed.
+        SettingBox = box == 1 ? 0 : box;
+        PassBox(box).SetText(concealed_[box - 1]);
+        SettingBox = 0;
+        kplat::Wipe(concealed_[box - 1]);
+    }
+}
+
 bool VIDodureza::Owns(HWND window) { return window && (window == Handle() || IsChild(Handle(), window)); }
 
 void VIDodureza::FormActivate() {
@@ -357,7 +384,9 @@ void VIDodureza::StorePosition() {
     if (RECT rc{}; Handle() && GetWindowRect(Handle(), &rc)) doc_.GeneratorPosition() = {rc.top, rc.left};
 }
 
-const KIdTable* VIDodureza::Entries() { return &doc_.Entries(); }
+// While the main window is locked no check reads the entries: a text sent to a hidden box
+// would otherwise learn which stored password begins with it.
+const KIdTable* VIDodureza::Entries() { return host_.HandOverAllowed() ? &doc_.Entries() : nullptr; }
 
 void VIDodureza::ListsChanged() { doc_.Changed(KChange::WordLists); }
 
@@ -366,6 +395,8 @@ int VIDodureza::DispUsedMode() const { return doc_.Settings().DispUsedMode; }
 // ---- buttons ----
 
 void VIDodureza::ButtonPressed(int number) {
+    // Hidden while locked: a press can only be sent by another program then.
+    if (!host_.HandOverAllowed()) return;
     switch (number) {
         case 1: HideByButton(); break;
         case 2: GenerateRandom(); return;
@@ -431,9 +462,9 @@ void VIDodureza::ShowUsedState(int box) {
     kf::Edit& edit = PassBox(box);
     int used;
     if (box != 1 && SettingBox == box)
-        used = IsPairUsed(&doc_.Entries(), group_->Text(), name_->Text(), Match);
+        used = IsPairUsed(Entries(), group_->Text(), name_->Text(), Match);
     else
-        used = IsPasswordUsed(&doc_.Entries(), edit.Text(), Match);
+        used = IsPasswordUsed(Entries(), edit.Text(), Match);
     if (used) {
         edit.SetTextColor(kUsedColor);
         edit.SetHint(UsedHint(Match, doc_.Settings().DispPassMode), true);
@@ -458,7 +489,8 @@ void VIDodureza::SetIntoEntry(const std::u16string& text) {
 
 void VIDodureza::ImportCombinationData() {
     const std::u16string path = kf::PickFileToOpen(Handle(), kImportFilter);
-    if (path.empty()) return;
+    // A lock cancels the dialog; a file picked just before it is not read either.
+    if (path.empty() || !host_.HandOverAllowed()) return;
     KIni doc;
     lists_->ImportCount = 0;
     doc.LoadText(path);
@@ -471,6 +503,7 @@ void VIDodureza::ImportCombinationData() {
 // ---- menus ----
 
 void VIDodureza::PMenuMainPopupAndRun(POINT screen) {
+    if (!host_.HandOverAllowed()) return;
     kf::PopupMenu menu;
     const bool hideUsed = DispUsedMode() == 1;
     menu.items = {
@@ -480,7 +513,10 @@ void VIDodureza::PMenuMainPopupAndRun(POINT screen) {
         {kMenuHelp, L"ヘルプ(&H)", L"", true, false},
         {kMenuExit, L"パスワード生成の終了(&X)", L"", true, false},
     };
-    switch (menu.Show(Handle(), screen)) {
+    const int tag = menu.Show(Handle(), screen);
+    // A lock while the menu was open closed it: decided again at the choice.
+    if (!host_.HandOverAllowed()) return;
+    switch (tag) {
         case kMenuDispUsed:
             doc_.Settings().DispUsedMode = hideUsed ? 0 : 1;
             doc_.Changed(KChange::Settings);
@@ -494,10 +530,11 @@ void VIDodureza::PMenuMainPopupAndRun(POINT screen) {
 }
 
 void VIDodureza::PMenuButtonPopupAndRun(POINT screen) {
+    if (!host_.HandOverAllowed()) return;
     const int last = bank_->LastIndex;
     kf::PopupMenu menu;
     menu.items = {{1, L"コピー(&C)", L"", true, false, last == 3 || last == 12 || last == 13}};
-    if (menu.Show(Handle(), screen) != 1) return;
+    if (menu.Show(Handle(), screen) != 1 || !host_.HandOverAllowed()) return;
     const int box = last == 3 ? 1 : last == 12 ? 2 : 3;
     SetClipboardText(Handle(), PassBox(box).Text());
 }

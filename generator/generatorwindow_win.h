@@ -34,6 +34,8 @@ public:
     bool IsOpen() override { return OpenFlag != 0; }
     void Toggle() override;
     void Hide() override;
+    void Conceal() override;
+    void Reveal() override;
     bool Owns(HWND window) override;
     void LayoutControls() override;
     void ListsReloaded() override;
@@ -94,4 +96,7 @@ private:
     kgdi::Font captionFont_, labelFont_, boxFont_;
     COLORREF faceColor_ = 0x984E00;
     kf::SurfaceDrag drag_;
+    // The three passwords while the main window is locked; empty otherwise.
+    std::u16string concealed_[3];
+    bool isConcealed_ = false;
 };

@@ -9,14 +9,16 @@
 
 namespace {
 
-// Another program (a clipboard viewer, say) may hold the clipboard for a moment.
-bool OpenClipboardPatiently(HWND owner) {
-    for (int attempt = 0; attempt < 10; ++attempt) {
+// Another program (a clipboard viewer, say) may hold the clipboard for a moment; at the end
+// (close, log-off) a password must not stay there for want of patience.
+bool OpenClipboardPatiently(HWND owner, int tries = 10) {
+    for (int attempt = 0; attempt < tries; ++attempt) {
         if (OpenClipboard(owner)) return true;
         Sleep(10);
     }
     return false;
 }
+constexpr int kClosingTries = 100;  // about a second
 
 [[noreturn]] void ThrowOpenFailure() {
     DWORD code = GetLastError();
@@ -101,9 +103,16 @@ void ArmClear(std::int64_t ms) {
     g_timer = SetTimer(nullptr, 0, static_cast<UINT>(ms > 0 ? ms : 1), ClearTimer);
 }
 
-// Right after our own write and close: the number the clipboard has now is that of our content.
-void ClaimWhatWeWrote() {
-    g_claim.Claim(GetClipboardSequenceNumber(), NowMs());
+// Closes the clipboard after our own write and claims what is there now. The close itself moves
+// the sequence number (the system adds the text forms it makes from ours), so the number is read
+// after it; the owner, read after the number, is still `owner` only when nobody has emptied the
+// clipboard since: a clipboard manager that wrote in that moment keeps its text.
+void CloseAndClaim(HWND owner, bool put) {
+    CloseClipboard();
+    if (!put) return;
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (owner && GetClipboardOwner() != owner) return;
+    g_claim.Claim(sequence, NowMs());
     if (g_claim.Held()) ArmClear(kClipboardKeepMs);
 }
 
@@ -119,7 +128,7 @@ void ClearOwnClipboard(bool closing) {
         ArmClear(g_claim.DueInMs(NowMs()));  // a paste renewed it
         return;
     }
-    if (!OpenClipboardPatiently(nullptr)) {
+    if (!OpenClipboardPatiently(nullptr, closing ? kClosingTries : 10)) {
         if (!closing) ArmClear(500);
         return;
     }
@@ -149,8 +158,7 @@ bool PutClipboardText(HWND owner, const std::u16string& text) {
     EmptyClipboard();
     const bool put = GiveBlock(CF_UNICODETEXT, TextBlock(GMEM_MOVEABLE | GMEM_DDESHARE, text));
     if (put) ExcludeFromHistory();
-    CloseClipboard();
-    if (put) ClaimWhatWeWrote();
+    CloseAndClaim(owner, put);
     return put;
 }
 
@@ -170,8 +178,7 @@ void CopyEntry(HWND owner, const KIdData& entry) {
     // The block is unlocked before the clipboard takes it: afterwards it is no longer ours.
     const bool put = GiveBlock(format, TextBlock(GMEM_MOVEABLE, text));
     if (put) ExcludeFromHistory();
-    CloseClipboard();
-    if (put) ClaimWhatWeWrote();
+    CloseAndClaim(owner, put);
     WipeText(text);
 }
 

@@ -7,6 +7,8 @@
 namespace {
 constexpr UINT_PTR kIdleTimer = 0x4B49;
 constexpr UINT kIdleCheckMs = 1000;
+// A failed session registration is tried again at each idle check for two minutes.
+constexpr int kSessionTries = 120;
 
 using RegisterFn = BOOL WINAPI(HWND, DWORD);
 using UnregisterFn = BOOL WINAPI(HWND);
@@ -55,8 +57,19 @@ void KLockWatch::Start() {
     SetTimer(window_, kIdleTimer, kIdleCheckMs, nullptr);
     // Not a KnownDLL: from System32 only.
     wtsapi_ = std::make_unique<kf::SystemLibrary>(L"wtsapi32.dll");
-    if (auto* reg = wtsapi_->Proc<RegisterFn>("WTSRegisterSessionNotification"))
-        sessionNotified_ = reg(window_, NOTIFY_FOR_THIS_SESSION) ? 1 : 0;
+    sessionTries_ = 0;
+    RegisterSession();
+}
+
+void KLockWatch::RegisterSession() {
+    if (sessionNotified_ || !wtsapi_ || sessionTries_ >= kSessionTries) return;
+    ++sessionTries_;
+    auto* reg = wtsapi_->Proc<RegisterFn>("WTSRegisterSessionNotification");
+    if (!reg) {
+        sessionTries_ = kSessionTries;  // nothing to try again with
+        return;
+    }
+    sessionNotified_ = reg(window_, NOTIFY_FOR_THIS_SESSION) ? 1 : 0;
 }
 
 void KLockWatch::Stop() {
@@ -84,6 +97,7 @@ bool KLockWatch::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     switch (msg) {
         case WM_TIMER:
             if (wParam != kIdleTimer) return false;
+            RegisterSession();
             CheckIdle();
             result = 0;
             return true;
@@ -96,6 +110,10 @@ bool KLockWatch::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
                 onLock_(KLockReason::Restored);
             }
             return false;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMSUSPEND) onLock_(KLockReason::Suspend);
+            result = TRUE;
+            return true;
         case WM_WTSSESSION_CHANGE:
             if (SessionChangeLocks(static_cast<unsigned>(wParam))) onLock_(KLockReason::SessionChange);
             result = 0;

@@ -1,5 +1,6 @@
 // KLockWatch: notices when the user has walked away: the window restored after being minimized,
-// the session locked or switched away, or no key or click in the program's windows for a while.
+// the session locked or switched away, the computer going to sleep, or no key or click in the
+// program's windows for a while.
 // One callback says which.
 #pragma once
 #include <windows.h>
@@ -34,6 +35,8 @@ public:
 private:
     static LRESULT CALLBACK InputHook(int code, WPARAM wParam, LPARAM lParam);
     void CheckIdle();
+    // At logon the session service may not be up yet: the registration is tried again.
+    void RegisterSession();
 
     HWND window_;
     std::function<int()> idleSeconds_;
@@ -43,4 +46,5 @@ private:
     int started_ = 0;
     std::unique_ptr<kf::SystemLibrary> wtsapi_;
     int sessionNotified_ = 0;
+    int sessionTries_ = 0;
 };

@@ -16,6 +16,8 @@ public:
     virtual void FirstActivation() = 0;
     // The right PIN was typed.
     virtual void PinUnlocked() = 0;
+    // The PIN was missed too often while a master password is set: that is asked instead.
+    virtual void PinSpent() = 0;
     // The main menu's items that reach past the window.
     virtual void ChangeMasterPassword() = 0;
     virtual void ImportEntries() = 0;

@@ -26,10 +26,16 @@ void TFKeyra::LockEntries(bool locked) {
 
 void TFKeyra::Cover(KLockCover cover) {
     // What lies beneath is put away as at a close: the options applied (a PIN being set is
-    // dropped, the one set before stays), the find box shut.
+    // dropped, the one set before stays), the find box shut and emptied.
     search_->Close();
+    search_->Clear();
     ApplyOptions();
-    if (generator_) generator_->Hide();
+    // Nothing of the entries stays in a control, where any program could read it.
+    ops_->Conceal();
+    if (generator_) {
+        generator_->Hide();
+        generator_->Conceal();
+    }
     if (cover == KLockCover::Pin) {
         pin_->Lock().Ask();
         return;
@@ -45,9 +51,14 @@ void TFKeyra::Uncover() {
     if (!started_) {
         started_ = 1;
         ops_->Start();
+    } else {
+        ops_->Reveal();
     }
+    if (generator_) generator_->Reveal();
     if (masterCovered_) {
         masterCovered_ = 0;
+        // The master password opened it: the PIN opens it again from now on.
+        pin_->Lock().MasterTyped();
         ShowWindow(Handle(), SW_SHOW);
         SetForegroundWindow(Handle());
     }

@@ -15,6 +15,7 @@ public:
     HWND Window() override { return form_.Handle(); }
     void SetWindowLocked(bool locked) override;
     void FocusList() override { form_.FocusList(); }
+    void PinSpent() override { form_.host_.PinSpent(); }
 
 private:
     TFKeyra& form_;

@@ -9,6 +9,14 @@
 #include "ui/pinpanel_win.h"
 #include "ui/searchbox_win.h"
 
+// A menu's choice counts only when no lock came while it was open (the lock closes it, and a
+// choice already on its way is dropped).
+int TFKeyra::ShowMenu(const kf::PopupMenu& menu, POINT screen) {
+    const unsigned locks = life_.Locks();
+    const int tag = menu.Show(Handle(), screen);
+    return life_.Locks() == locks ? tag : 0;
+}
+
 void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
     if (!ops_) return;
     kf::PopupMenu menu;
@@ -26,7 +34,7 @@ void TFKeyra::PMenuMainPopupAndRun(POINT screen) {
         {kMenuHelp, L"ヘルプ(&H)", L"", true, false},
         {kMenuExit, L"終了(&X)", L"", true, false},
     };
-    const int tag = menu.Show(Handle(), screen);
+    const int tag = ShowMenu(menu, screen);
     // The window may have locked meanwhile: decide again at the choice.
     const KMainMenuState now = MainMenuRules(options_->IsOpen(), Locked());
     switch (tag) {
@@ -71,15 +79,15 @@ void TFKeyra::PMenuListPopupAndRun(POINT screen) {
         {kListDelete, L"削除(&D)", L"Del", state.Delete, false},
         {kListUndo, L"元に戻す(&U)", L"", state.Undo, false},
     };
-    const int tag = menu.Show(Handle(), screen);
-    if (tag) ops_->PMenuListClick(tag);
+    // The entry operations decide again whether the item is still there to choose.
+    if (const int tag = ShowMenu(menu, screen)) ops_->PMenuListClick(tag);
 }
 
 void TFKeyra::PMenuButtonPopupAndRun(POINT screen) {
     if (!ops_ || Locked()) return;
     kf::PopupMenu menu;
     menu.items = {{1, L"コピー(&C)", L"", true, false}};
-    if (menu.Show(Handle(), screen) == 1) ops_->PMenuButtonClick(bank_->LastIndex);
+    if (ShowMenu(menu, screen) == 1) ops_->PMenuButtonClick(bank_->LastIndex);
 }
 
 bool TFKeyra::ListKey(UINT key) {

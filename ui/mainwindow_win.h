@@ -111,6 +111,7 @@ private:
     void SetWindowTopLeft(int top, int left);
 
     // Menus (mainwindow_menus_win.cpp).
+    int ShowMenu(const kf::PopupMenu& menu, POINT screen);
     void PMenuMainPopupAndRun(POINT screen);
     void PMenuListPopupAndRun(POINT screen);
     void PMenuButtonPopupAndRun(POINT screen);

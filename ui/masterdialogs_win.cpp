@@ -13,7 +13,7 @@ const char16_t kMasterMissText[] = u"パスワードが違うか、データフ�
 
 namespace {
 
-enum : WORD { kLabel = 100, kEdit = 101, kNote = 102, kCurrent = 201, kNew = 202, kConfirm = 203 };
+enum : WORD { kLabel = 100, kEdit = 101, kNote = 102, kFixedNote = 103, kCurrent = 201, kNew = 202, kConfirm = 203 };
 enum : WORD { kButtonClass = 0x0080, kEditClass = 0x0081, kStaticClass = 0x0082 };
 constexpr UINT_PTR kRetryTimer = 1;
 
@@ -144,7 +144,7 @@ INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
                 if (wait > 0) {
                     SetDlgItemTextW(dlg, kNote,
                                     W(*s->missText + u"\r\n" + kstr::Decimal((wait + 999) / 1000) +
-                                      u" 秒後にもう一度入力できます。"));
+                                      u"秒後にもう一度入力できます。"));
                     EnableTry(dlg, false);
                     SetTimer(dlg, kRetryTimer, static_cast<UINT>(wait), nullptr);
                 } else {
@@ -164,6 +164,7 @@ INT_PTR CALLBACK PromptProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 struct ChangeState {
     KDocument* doc;
     bool changed = false;
+    unsigned cancels = 0;  // kf::DialogCancels() when the dialog opened
 };
 
 void Refuse(HWND dlg, const std::u16string& text, int focus) {
@@ -218,10 +219,12 @@ INT_PTR CALLBACK ChangeProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!s) return FALSE;
     switch (msg) {
         case WM_INITDIALOG:
+            s->cancels = kf::DialogCancels();
             SetFocus(GetDlgItem(dlg, s->doc->Master().Active() ? kCurrent : kNew));
             return FALSE;
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDCANCEL) {
+            // A lock came since the dialog opened: whoever confirms now may not be its owner.
+            if (LOWORD(wParam) == IDCANCEL || kf::DialogCancels() != s->cancels) {
                 EndDialog(dlg, 0);
                 return TRUE;
             }
@@ -238,13 +241,15 @@ INT_PTR CALLBACK ChangeProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 bool AskPassword(HWND owner, const std::u16string& caption, const std::function<bool(const std::u16string&)>& verify,
-                 const std::u16string& missText) {
+                 const std::u16string& missText, const std::u16string& note) {
+    const short extra = note.empty() ? 0 : 12;
     // Without a visible owner (at start) the prompt has its own taskbar button.
-    DialogTemplate t(L"Keyra", 200, 82, !owner || !IsWindowVisible(owner));
+    DialogTemplate t(L"Keyra", 200, static_cast<short>(82 + extra), !owner || !IsWindowVisible(owner));
     t.Item(kStaticClass, SS_LEFT, 7, 7, 186, 10, kLabel, L"マスターパスワードを入力してください。");
     t.Item(kEditClass, kPasswordStyle, 7, 19, 186, 14, kEdit, L"");
-    t.Item(kStaticClass, SS_LEFT, 7, 37, 186, 20, kNote, L"");
-    AddButtons(t, 62, 200);
+    if (!note.empty()) t.Item(kStaticClass, SS_LEFT, 7, 37, 186, 10, kFixedNote, W(note));
+    t.Item(kStaticClass, SS_LEFT, 7, static_cast<short>(37 + extra), 186, 20, kNote, L"");
+    AddButtons(t, static_cast<short>(62 + extra), 200);
     PromptState state{&caption, &verify, &missText};
     return DialogBoxIndirectParamW(kf::Instance(), t.Get(), owner, PromptProc, reinterpret_cast<LPARAM>(&state)) == 1;
 }

@@ -56,11 +56,13 @@ TOptionsPanel::TOptionsPanel(KOptionsHost& host, KDocument& doc, TPinPanel& pin)
     pin_.SetOptionsPinBox = [this](bool checked) {
         if (dispPin_) dispPin_->SetChecked(checked);
     };
+    pin_.OptionsShown = [this] { return isOpen_ != 0; };
 }
 
 TOptionsPanel::~TOptionsPanel() {
     pin_.ShowOptions = nullptr;
     pin_.SetOptionsPinBox = nullptr;
+    pin_.OptionsShown = nullptr;
 }
 
 // The controls; their places and fonts at the window's DPI come from PlaceControls.
@@ -329,15 +331,18 @@ void TOptionsPanel::CloseAndApply() {
     host_.Applied();
 }
 
+// The controls of the closed panel still take messages sent from outside: they do nothing then.
 void TOptionsPanel::ColorButtonClick(int tag) {
+    if (!isOpen_) return;
     TKButton& b = *colors_[tag];
     COLORREF color = static_cast<COLORREF>(b.FaceColor());
-    if (!kf::PickColor(host_.Window(), color, customColors_)) return;
+    if (!kf::PickColor(host_.Window(), color, customColors_) || !isOpen_) return;
     b.SetFaceColor(static_cast<kdraw::KColor>(color));
     InvalidateRect(host_.Window(), nullptr, TRUE);
 }
 
 void TOptionsPanel::LabelAbortClick() {
+    if (!isOpen_) return;
     if (picture_->Visible()) {
         picture_->SetVisible(false);
         picture_->Stop();

@@ -2,6 +2,8 @@
 
 #include "app/document.h"
 #include "app/mainbank.h"
+#include "app/masterpassword.h"
+#include "core/kstr.h"
 
 bool IsValidPin(const std::u16string& pin) {
     if (pin.size() != 4) return false;
@@ -42,6 +44,12 @@ bool BankButtonActsWhileAsked(int index) {
     return index == kmainbank::kHelp || index == kmainbank::kMinimize || index == kmainbank::kClose;
 }
 
+int PinRetryDelayMs(int misses) { return kmaster::RetryDelayMs(misses); }
+
+std::u16string PinWaitText(int ms) {
+    return u"暗証番号が違います。\r\n" + kstr::Decimal((ms + 999) / 1000) + u"秒後にもう一度入力できます。";
+}
+
 void TPinLock::Ask() {
     view_.SetWindowLocked(true);
     view_.ShowPinPanel();
@@ -53,7 +61,8 @@ void TPinLock::Ask() {
 }
 
 void TPinLock::CheckBoxClicked(bool checked) {
-    if (Loading || !checked || Mode != kHidden) return;
+    // A click sent to the hidden panel's box while locked would show the PIN and let it be replaced.
+    if (Loading || !checked || Mode != kHidden || !view_.OptionsOpen()) return;
     BeginSetting();
 }
 
@@ -69,19 +78,49 @@ void TPinLock::BeginSetting() {
 void TPinLock::Typed() {
     if (Mode != kAsking) return;
     const std::u16string typed = view_.PinText();
+    // While the panel waits nothing counts, also not a text sent to the box by another program.
+    if (waiting_) {
+        if (!typed.empty()) view_.SetPinText(u"");
+        return;
+    }
     if (typed.size() != 4) return;
     if (IsValidPin(typed) && typed == doc_.Settings().PINNo) {
+        misses_ = 0;
         view_.HidePinPanel(false);
         Mode = kHidden;
         view_.SetWindowLocked(false);
         view_.FocusList();
+        view_.Repaint();
+        return;
+    }
+    ++misses_;
+    view_.SetPinText(u"");
+    view_.Beep();
+    if (misses_ >= kPinMissesBeforeMaster && doc_.Master().Active()) {
+        // The window stays locked; only the master password opens it now.
+        view_.HidePinPanel(false);
+        Mode = kHidden;
+        view_.HandToMaster();
+        return;
+    }
+    const int wait = PinRetryDelayMs(misses_);
+    if (wait > 0) {
+        waiting_ = true;
+        view_.SetWaiting(wait);
     } else {
-        view_.SetPinText(u"");
         view_.FocusPin(false);
-        view_.Beep();
     }
     view_.Repaint();
 }
+
+void TPinLock::WaitOver() {
+    if (!waiting_) return;
+    waiting_ = false;
+    view_.SetWaiting(0);
+    if (Mode == kAsking) view_.FocusPin(false);
+}
+
+void TPinLock::MasterTyped() { misses_ = 0; }
 
 void TPinLock::Register() {
     if (Mode != kSetting) return;

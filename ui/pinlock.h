@@ -26,7 +26,22 @@ public:
     // While the PIN is asked the list, the fields and the generator are out of reach.
     virtual void SetWindowLocked(bool locked) = 0;
     virtual void FocusList() = 0;
+    // Wrong PINs cost time: for `ms` (0: no longer) EditPIN takes nothing and a line says how
+    // long; at its end the panel calls TPinLock::WaitOver.
+    virtual void SetWaiting(int ms) = 0;
+    // The PIN no longer opens the window: the master password's prompt takes the panel's place.
+    virtual void HandToMaster() = 0;
+    // The options panel is open (a PIN is set from there only).
+    virtual bool OptionsOpen() = 0;
 };
+
+// Wrong PINs in a row before the master password, when one is set, takes the PIN's place.
+constexpr int kPinMissesBeforeMaster = 5;
+// How long the panel waits before it takes the next PIN after `misses` wrong ones in a row:
+// nothing for the first two, then 1, 2, 4 ... up to 30 seconds, as the master password's prompt.
+int PinRetryDelayMs(int misses);
+// The short line of the panel while it waits.
+std::u16string PinWaitText(int ms);
 
 // Exactly four digits "0".."9": the only PIN that can be typed and matched.
 bool IsValidPin(const std::u16string& pin);
@@ -35,7 +50,7 @@ bool IsValidPin(const std::u16string& pin);
 bool PinAskedAtStart(const KDocument& doc);
 
 // Why the open window locks again.
-enum class KLockReason { Restored, SessionChange, Idle };
+enum class KLockReason { Restored, SessionChange, Idle, Suspend };
 // What covers a window that locks: nothing (no usable lock is set, or it is covered already),
 // or the PIN panel.
 // Without a usable PIN, a master password locks the window with its prompt.
@@ -69,6 +84,9 @@ public:
     int Mode = kHidden;
     // Asking for the PIN: nothing but help, minimize and exit is reachable.
     bool Locked() const { return Mode == kAsking; }
+    // Wrong PINs in a row; kept through every lock for as long as the program runs.
+    int Misses() const { return misses_; }
+    bool Waiting() const { return waiting_; }
 
     // At the first activation with PINMode 1.
     void Ask();
@@ -77,6 +95,11 @@ public:
     void BeginSetting();
     // EditPIN changed; acts only while asking.
     void Typed();
+    // The wait after a miss is over: the next PIN is taken.
+    void WaitOver();
+    // The master password opened the window after the PIN had been handed over: the PIN opens
+    // it again, and its misses count from nothing.
+    void MasterTyped();
     // The three buttons.
     void Register();
     void Remove();
@@ -89,4 +112,6 @@ private:
 
     KDocument& doc_;
     KPinView& view_;
+    int misses_ = 0;
+    bool waiting_ = false;
 };

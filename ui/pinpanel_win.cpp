@@ -12,6 +12,9 @@ constexpr COLORREF kPanelColor = 0xD8E9EC;
 // 96-DPI places, scaled to the window's DPI when the panel is shown.
 constexpr int kPanelTop = 22, kPanelLeft = 4;
 constexpr int kButtonTop = 98, kButtonWidth = 58, kButtonHeight = 24, kButtonGap = 4;
+constexpr UINT_PTR kWaitTimer = 0x5049;
+// The one panel whose wait is counting down (a timer procedure has no object).
+TPinPanel* g_waiting = nullptr;
 }  // namespace
 
 TPinPanel::TPinPanel(KPinHost& host, KDocument& doc) : host_(host), doc_(doc), lock_(doc, *this) {}
@@ -37,6 +40,7 @@ void TPinPanel::EnsurePanel() {
     edit.parent = parent;
     edit.bounds = {16, 42, 49, 24};
     edit.digitsOnly = true;
+    edit.password = true;  // dots, not the digits, for whoever looks on
     edit.maxLength = 4;
     edit.onTextChanged = [this] { lock_.Typed(); };
     edit_ = std::make_unique<kf::Edit>(edit);
@@ -62,7 +66,12 @@ void TPinPanel::EnsurePanel() {
     }
 }
 
-TPinPanel::~TPinPanel() = default;
+TPinPanel::~TPinPanel() {
+    if (g_waiting == this) {
+        if (panel_ && panel_->Handle()) KillTimer(panel_->Handle(), kWaitTimer);
+        g_waiting = nullptr;
+    }
+}
 
 // The panel over the window below the title row, and its controls, at the window's DPI. A
 // caption wider than its button widens the button.
@@ -147,3 +156,63 @@ void TPinPanel::Repaint() { InvalidateRect(host_.Window(), nullptr, TRUE); }
 void TPinPanel::SetWindowLocked(bool locked) { host_.SetWindowLocked(locked); }
 
 void TPinPanel::FocusList() { host_.FocusList(); }
+
+// ---- the wait after a miss ----
+
+void TPinPanel::EnsureWaitLine() {
+    if (waitLine_ || !panel_) return;
+    // Under the box, as wide as the panel and three lines high (the text wraps in a narrow
+    // window), whatever sizes the layout gave them.
+    const RECT box = edit_->BoundsInParent();
+    RECT rc;
+    GetClientRect(panel_->Handle(), &rc);
+    const int lineHeight = box.bottom - box.top - 8;
+    kf::LabelArgs a;
+    a.parent = panel_->Handle();
+    a.bounds = {box.left, box.bottom + 8, std::max<int>(rc.right - 2 * box.left, 60), 3 * lineHeight + 4};
+    a.font = font_.Get();
+    a.visible = false;
+    waitLine_ = std::make_unique<kf::Label>(a);
+}
+
+void TPinPanel::SetWaiting(int ms) {
+    if (!panel_) return;
+    if (ms <= 0) {
+        KillTimer(panel_->Handle(), kWaitTimer);
+        if (g_waiting == this) g_waiting = nullptr;
+        waitUntil_ = 0;
+        if (waitLine_) waitLine_->SetVisible(false);
+        edit_->SetEnabled(true);
+        return;
+    }
+    EnsureWaitLine();
+    edit_->SetEnabled(false);
+    waitUntil_ = GetTickCount64() + static_cast<std::uint64_t>(ms);
+    g_waiting = this;
+    ShowWaitLeft();
+    waitLine_->SetVisible(true);
+    // A few ticks a second count the line down; the first one past the end ends the wait.
+    SetTimer(panel_->Handle(), kWaitTimer, 250, &TPinPanel::WaitTick);
+}
+
+void TPinPanel::ShowWaitLeft() {
+    const std::uint64_t now = GetTickCount64();
+    const int left = waitUntil_ > now ? static_cast<int>(waitUntil_ - now) : 0;
+    const std::u16string text = PinWaitText(left);
+    if (waitLine_->Text() != text) waitLine_->SetText(text);
+}
+
+void CALLBACK TPinPanel::WaitTick(HWND window, UINT, UINT_PTR id, DWORD) {
+    TPinPanel* self = g_waiting;
+    if (!self || !self->panel_ || window != self->panel_->Handle()) {
+        KillTimer(window, id);
+        return;
+    }
+    if (GetTickCount64() < self->waitUntil_) {
+        self->ShowWaitLeft();
+        return;
+    }
+    self->lock_.WaitOver();
+}
+
+void TPinPanel::HandToMaster() { host_.PinSpent(); }

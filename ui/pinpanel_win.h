@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -22,6 +23,8 @@ public:
     // right PIN opens the window again.
     virtual void SetWindowLocked(bool locked) = 0;
     virtual void FocusList() = 0;
+    // The PIN was missed too often: the master password is asked instead.
+    virtual void PinSpent() = 0;
 };
 
 class TPinPanel : private KPinView {
@@ -39,6 +42,7 @@ public:
     // Set by the options panel: show or hide it, and set its CheckBoxDispPIN.
     std::function<void(bool shown)> ShowOptions;
     std::function<void(bool checked)> SetOptionsPinBox;
+    std::function<bool()> OptionsShown;
 
 private:
     void EnsurePanel();
@@ -54,6 +58,13 @@ private:
     void Repaint() override;
     void SetWindowLocked(bool locked) override;
     void FocusList() override;
+    void SetWaiting(int ms) override;
+    void HandToMaster() override;
+    bool OptionsOpen() override { return OptionsShown && OptionsShown(); }
+    // The line under EditPIN that says how long the panel waits; made at the first wait.
+    void EnsureWaitLine();
+    void ShowWaitLeft();
+    static void CALLBACK WaitTick(HWND window, UINT, UINT_PTR id, DWORD);
 
     KPinHost& host_;
     KDocument& doc_;
@@ -65,4 +76,6 @@ private:
     std::unique_ptr<kf::Edit> edit_;
     std::unique_ptr<kf::Label> content_;
     std::unique_ptr<TKButton> buttons_[3];
+    std::unique_ptr<kf::Label> waitLine_;
+    std::uint64_t waitUntil_ = 0;  // GetTickCount64 at the wait's end; 0: no wait
 };

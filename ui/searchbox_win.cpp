@@ -72,6 +72,12 @@ void TSearchBox::Close() {
     if (hadFocus && host_.SearchAllowed() && GetActiveWindow() == host_.Window()) host_.FocusList();
 }
 
+void TSearchBox::Clear() {
+    if (!edit_) return;
+    edit_->SetText(u"");
+    SetMissed(false);
+}
+
 void TSearchBox::Next() {
     if (IsOpen()) Find(false);
 }

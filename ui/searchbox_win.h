@@ -36,6 +36,8 @@ public:
     // Ctrl+F and the main menu; refused while the options or the PIN panel is shown.
     void Open();
     void Close();
+    // The lock: the text looked for goes too (it is a piece of an entry).
+    void Clear();
     bool IsOpen() const { return edit_ && edit_->Visible(); }
     // Enter and F3: the next match after the current entry, round past the last.
     void Next();

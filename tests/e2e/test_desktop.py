@@ -116,10 +116,14 @@ def test_the_clipboard_is_emptied_after_a_while_and_at_close_but_never_of_anothe
     check_eq(k.close(), 0, "exit code")
     check_eq(clipboard_text(), "他のソフトの文", "another program's text after the close")
 
-    # A close clears what is still ours at once.
+    # A log-off and a close clear what is still ours at once.
     k, mw = m.start_keyra(fx, [m.entry_line(0, *BANK)], PasteMode="0")
     mw.click_button("pass")
     h.wait_until(lambda: clipboard_text() == BANK[2], 15, what="the password on the clipboard")
+    check_eq(h.probe("endsession", k.hwnd)["result"], 0, "WM_ENDSESSION result")
+    check_eq(clipboard_text(), None, "the clipboard after the log-off")
+    mw.click_button("pass")
+    h.wait_until(lambda: clipboard_text() == BANK[2], 15, what="the password on the clipboard again")
     check_eq(k.close(), 0, "exit code")
     check_eq(clipboard_text(), None, "the clipboard after the close")
 

@@ -155,13 +155,14 @@ def test_paste_mode_0_only_fills_the_clipboard(fx):
         check(m.stays(lambda: pad.text() == NOTE_TEXT, 1.5), "%s: Notepad changed to %r" % (caption, pad.text()))
 
 
-# Opening this "address" starts a second Notepad: a visible sign that the shell was asked.
-OPENABLE_URL = "C:\\windows\\notepad.exe"
+# Handed to the shell, this "address" would start a second Notepad: the url button must not.
+NOT_A_PAGE = "C:\\windows\\system32\\notepad.exe"
+NOT_OPENED = "この URL は Web ページのアドレスではないため、開きませんでした。"
 
 
 def url_run(fx, mode):
     k = fx.keyra()
-    url = OPENABLE_URL
+    url = NOT_A_PAGE
     k.put("keyra.kr", h.settings_lines(PasteMode=str(mode), Left="600") + [m.entry_line(0, "u", "uid", "upw", url)])
     m.park_mouse()
     k.start_and_wait()
@@ -175,12 +176,11 @@ def url_run(fx, mode):
     mw.click_button("url")
     h.wait_until(lambda: m.clipboard()["text"] == url, 15, what="mode %d: the url on the clipboard" % mode)
     opened = lambda: [w for w in h.windows_of_class("Notepad") if w["hwnd"] not in before]  # noqa: E731
+    told = lambda: [b for b in h.message_boxes() if any(NOT_OPENED in t for t in b["texts"])]  # noqa: E731
     if mode == 1:
-        win = h.wait_until(opened, 30, what="mode 1: the url opened by the shell")[0]
-        h.probe("close", win["hwnd"])
-        h.try_probe("waitgone", win["hwnd"], 10000)
-    else:
-        check(m.stays(lambda: not opened(), 3), "mode %d: the url was opened" % mode)
+        box = h.wait_until(told, 15, what="mode 1: the reason the url is not opened")[0]
+        h.press_ok_until_gone(box["hwnd"], lambda: not told())
+    check(m.stays(lambda: not opened() and not told(), 3), "mode %d: the url was opened or a message stays" % mode)
     check_eq(pad.text(), NOTE_TEXT, "mode %d: nothing typed into Notepad" % mode)
     check_eq(k.close(), 0, "mode %d: exit code" % mode)
     for item in (pad, k):

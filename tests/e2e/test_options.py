@@ -245,9 +245,24 @@ def test_empty_boxes_keep_their_settings_and_the_name_shows_and_hides_the_pictur
     check_eq((s["listheight"], s["memoheight"], s["fontsize"]), ("120", "60", "11"), "settings kept")
 
 
+ENTRY = ("銀行", "id-taro", "pw-4711", "https://bank.example.jp", "支店メモ")
+
+
+def holding(k, mw, texts):
+    """What of `texts` the main window's controls hold, as window texts or list rows."""
+    found = [c["text"] for c in k.children() if any(t in c["text"] for t in texts)]
+    return found + [r for r in mw.refresh().rows() if any(t in r for t in texts)]
+
+
+def pin_taken(k, what):
+    """Waits until the PIN box takes digits again: enabled, with the keyboard focus."""
+    ready = lambda e: not e["style"] & WS_DISABLED and m.mprobe("gui", k.hwnd)["focus"] == e["hwnd"]  # noqa: E731
+    h.wait_until(lambda: ready(Panels(k).pin_edit()), 40, what="the PIN box to take digits %s" % what)
+
+
 @test
 def test_a_registered_pin_is_asked_at_the_next_start_and_only_the_right_one_passes(fx):
-    k, mw = m.start_keyra(fx, [m.entry_line(0, "銀行", "id", "pw", "", "")])
+    k, mw = m.start_keyra(fx, [m.entry_line(0, *ENTRY)])
     p = open_options(k, mw)
     h.click_child(p.by_text(PIN_BOX), 6)
     p = h.wait_until(panel_visible(k, "pin"), 15, what="the PIN panel")
@@ -290,17 +305,21 @@ def test_a_registered_pin_is_asked_at_the_next_start_and_only_the_right_one_pass
     h.keys("Tab", "ctrl+c", "Delete", "shift+Tab")
     check(m.stays(lambda: m.clipboard()["text"] == "外のテキスト", 1), "the clipboard unchanged")
     check_eq(m.mprobe("gui", again.hwnd)["focus"], p.pin_edit()["hwnd"], "the focus stays in the PIN box")
-    check_eq(mw2.field_texts(), ["銀行", "id", "pw", ""], "the entry unchanged")
+    check_eq(holding(again, mw2, ENTRY), [], "no control holds the entry while the PIN is asked")
     check(not [w for w in h.windows_of_class("VIDodureza") if w["visible"]], "no generator")
-    h.type_text("1243")
-    h.wait_until(lambda: p.text(p.pin_edit()) == "", 15, what="a wrong PIN emptied")
-    check(Panels(again).pin["visible"], "a wrong PIN is refused")
+    # Four wrong PINs: from the third on each costs a wait, and the right one typed at once is not taken.
+    for miss in range(1, 5):
+        pin_taken(again, "before miss %d" % miss)
+        h.type_text("1243" + ("1234" if miss == 4 else ""))
+        if miss < 4:
+            h.wait_until(lambda: p.text(p.pin_edit()) == "", 15, what="wrong PIN %d emptied" % miss)
+    check(m.stays(lambda: Panels(again).pin["visible"], 1), "the right PIN during the wait is refused")
+    pin_taken(again, "after the wait")
     h.type_text("1234")
     h.wait_until(lambda: not Panels(again).pin["visible"], 15, what="the right PIN to pass")
     mw2.refresh().wait_focus(mw2.list, "the list after the right PIN")
     check(not any(c["style"] & WS_DISABLED for c in [mw2.list, mw2.memo] + mw2.fields), "the entries usable")
-    mw2.click_row(0)
-    check_eq(mw2.field_texts()[0], "銀行", "the entries are reachable")
+    check_eq(mw2.shown_entry(), ENTRY, "the entry back after the right PIN")
 
 
 def pin_button_round(k, mw, button):
@@ -339,6 +358,7 @@ def test_pin_remove_cancel_and_an_unusable_pin_never_lock_the_user_out(fx):
 
 WM_SYSCOMMAND, SC_RESTORE = 0x0112, 0xF120
 WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x02B1, 7, 8
+WM_POWERBROADCAST, PBT_APMSUSPEND = 0x0218, 4
 
 
 def unlock(k, mw, what):
@@ -346,6 +366,7 @@ def unlock(k, mw, what):
     p = h.wait_until(panel_visible(k, "pin"), 30, what="the PIN panel %s" % what)
     mw.refresh()
     check(all(c["style"] & WS_DISABLED for c in [mw.list, mw.memo] + mw.fields), "%s: entries disabled" % what)
+    check_eq(holding(k, mw, ("銀行", "idXY")), [], "%s: nothing of the entry in the window" % what)
     check(not [w for w in h.windows_of_class("VIDodureza") if w["visible"]], "%s: no generator" % what)
     mw.wait_focus(p.pin_edit(), "the PIN box %s" % what)
     h.click_child(p.pin_edit())  # the display's keyboard focus too
@@ -379,6 +400,8 @@ def test_the_pin_locks_the_window_again_when_restored_at_a_session_lock_and_when
     check(m.stays(lambda: not Panels(k).pin["visible"], 1), "an unlock notification locks nothing")
     h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
     unlock(k, mw, "after the session lock")
+    h.probe("post", k.hwnd, WM_POWERBROADCAST, PBT_APMSUSPEND, 0)
+    unlock(k, mw, "at a suspend")
     # Closed while locked: the text typed before the lock was kept then.
     h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
     h.wait_until(panel_visible(k, "pin"), 15, what="locked again")
@@ -393,3 +416,37 @@ def test_the_pin_locks_the_window_again_when_restored_at_a_session_lock_and_when
     unlock(k, m.MainWindow(k), "after five idle seconds")
     check_eq(k.close(), 0, "exit code")
     check_eq(saved_settings(k)["idlelockseconds"], "5", "the idle time kept in the data file")
+
+
+@test
+def test_a_lock_cancels_the_master_password_dialog_and_five_wrong_pins_hand_over_to_the_master_password(fx):
+    import test_startup as st  # noqa: E402
+    k, mw = m.start_keyra(fx, [m.entry_line(0, *ENTRY)], PINMode="1", PINNo="1234")
+    unlock(k, mw, "at start")
+    # Only a PIN: the session locks with the master password's dialog open; a passer-by fills
+    # it in, confirms and closes Keyra. The file must not be sealed under that password.
+    st.master_menu(k)
+    box, edits = st.dialog_with_boxes(2)
+    h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
+    [h.try_probe("settext", edit["hwnd"], m.utf8_hex("stranger-pass-1")) for edit in edits]
+    h.try_probe("pressok", box["hwnd"])
+    h.wait_until(st.gone(box["hwnd"]), 15, what="the dialog cancelled by the lock")
+    check_eq(k.close(), 0, "exit code")
+    check_eq(h.read_data_file(k.file("keyra.kr"))[0], "Keyra=0.3", "the file not sealed")
+
+    # With a master password the fifth wrong PIN in a row hands the lock to it.
+    k = fx.keyra(folder=k.folder)
+    k.start_and_wait()
+    mw = m.MainWindow(k)
+    unlock(k, mw, "at the second start")
+    st.master_menu(k)
+    h.wait_until(st.gone(st.answer([st.MASTER, st.MASTER])["hwnd"]), 30, what="the master password set")
+    h.probe("post", k.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0)
+    for miss in range(1, 6):
+        pin_taken(k, "before miss %d" % miss)
+        h.type_text("9999")
+    h.wait_until(lambda: [b for b in h.message_boxes() if b["caption"] == "Keyra - ロック中"] and not k.info()["visible"],
+                 15, what="the window hidden behind the master password's prompt")
+    check_eq(holding(k, mw, ENTRY), [], "nothing of the entry while the master password is asked")
+    st.answer([st.MASTER])
+    h.wait_until(lambda: k.info()["visible"], 30, what="the window back after the master password")

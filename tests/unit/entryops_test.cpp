@@ -1,5 +1,6 @@
 #include "app/entryops.h"
 #include "app/entrysearch.h"
+#include "app/urlrule.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,8 @@ public:
     }
     void RefusePaste() override { ++refusals; }
     void OpenDocument(const std::u16string& text) override { opened.push_back(text); }
+    std::vector<std::u16string> notices;
+    void ShowNotice(const std::u16string& text) override { notices.push_back(text); }
     bool OptionsPanelOpen() override { return panelOpen; }
     void CloseOptionsPanel() override {
         ++panelCloses;
@@ -611,6 +614,46 @@ TEST_F(EntryOpsTest, MaskPasswordFollowsDispPassMode) {
     ops.MaskPassword();
     EXPECT_EQ(view.masked, std::optional<bool>(false));
     EXPECT_EQ(view.repaints, 3);
+}
+
+TEST_F(EntryOpsTest, LockedTheWindowHoldsNothingOfTheEntriesAndTheUnlockShowsThemAgain) {
+    StartUp();
+    view.ClickRow(1);
+    const std::vector<std::u16string> rows = view.rows;
+    ops.Conceal();
+    EXPECT_EQ(view.fields[2], u"bob") << "an open window is not emptied: the next store would empty the entry";
+    ASSERT_TRUE(life.Lock());
+    ops.Conceal();
+    EXPECT_EQ(view.fields[1] + view.fields[2] + view.fields[3] + view.fields[4] + view.fields[5], u"");
+    EXPECT_EQ(view.rows, std::vector<std::u16string>(100)) << "a hundred empty rows";
+    ops.StoreCurrent(), ops.MemoIDClick();  // as another program could make them happen
+    EXPECT_EQ(engine.MemoTarget, 0);
+    ExpectSame((*table)[1], Entry(u"bank", u"bob", u"pw1"));
+    life.Unlock();
+    ops.Reveal();
+    EXPECT_EQ(view.rows, rows);
+    ExpectFieldsShow((*table)[1]);
+}
+
+TEST_F(EntryOpsTest, TheUrlButtonOpensWebPagesOnlyAndAlwaysCopies) {
+    StartUp();
+    settings.PasteMode = 1;
+    // A field and what the shell gets; nothing for what is no web page, which gets the message.
+    const std::pair<std::u16string, std::u16string> rows[] = {{u" HTTP://X.jp/a?b#c ", u"HTTP://X.jp/a?b#c"},
+        {u"bank.example.jp", u"https://bank.example.jp"}, {u"https://x.jp/a b\"c", u"https://x.jp/a%20b%22c"},
+        {u"www.example.com/login", u"https://www.example.com/login"}, {u"例え.jp:8443", u"https://例え.jp:8443"},
+        {u"C:\\windows\\system32\\notepad.exe", u""}, {u"\\\\host\\s\\x.exe", u""}, {u"..\\x.exe", u""},
+        {u"file:///C:/x", u""}, {u"mailto:a@x.jp", u""}, {u"ms-settings:", u""}, {u"calc", u""}, {u"a@x.jp", u""},
+        {u"x.jp\\y", u""}, {u"a..x.jp", u""}, {u"https:\\\\x.jp", u""}, {u"https://x.jp/\nx", u""}};
+    for (const auto& [field, target] : rows) {
+        services = FakeServices();
+        view.Type(4, field);
+        view.Press(kmainbank::Field(kmainbank::kUrlField));
+        EXPECT_EQ(services.clipboardTexts, std::vector{field}) << "always copied";
+        EXPECT_EQ(services.opened.size() + services.notices.size(), 1u);
+        const std::vector<std::u16string> want{target.empty() ? NotOpenedText(true) : target};
+        EXPECT_EQ(target.empty() ? services.notices : services.opened, want) << std::string(field.begin(), field.end());
+    }
 }
 
 }  // namespace

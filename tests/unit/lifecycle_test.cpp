@@ -94,6 +94,7 @@ TEST(LifeCycle, EveryWayInAsksTheOneState) {
         EXPECT_EQ(life.Allows(KUse::Lock), r.lock);
         EXPECT_EQ(life.Allows(KUse::Save), r.save);
         EXPECT_EQ(life.Allows(KUse::Exit), r.exit);
+        EXPECT_EQ(life.Locks(), r.event == Event::Lock && r.done ? 1u : 0u) << "only a lock that covers counts";
     }
 }
 
@@ -113,6 +114,7 @@ TEST(LifeCycle, WhatWaitedForThePasteRunsAtItsEnd) {
     EXPECT_FALSE(b.close);
     EXPECT_TRUE(b.lock);
     EXPECT_TRUE(locking.Lock());
+    EXPECT_EQ(locking.Locks(), 1u) << "the lock that waited counts once, when it covers";
 
     KLifeCycle quiet = Reach(At::Pasting);
     const KLifeCycle::AfterPaste c = quiet.EndPaste();

@@ -31,8 +31,12 @@ public:
     void Repaint() override {}
     void SetWindowLocked(bool l) override { locked = l; }
     void FocusList() override { ++listFocused; }
+    void SetWaiting(int ms) override { waits.push_back(ms); }
+    void HandToMaster() override { ++handedToMaster; }
+    bool OptionsOpen() override { return true; }
     bool locked = false;
-    int listFocused = 0;
+    int listFocused = 0, handedToMaster = 0;
+    std::vector<int> waits;
 };
 
 struct PinLockTest : ::testing::Test {
@@ -171,6 +175,30 @@ TEST_F(PinLockTest, CancelKeepsThePinRemoveEmptiesIt_BothUntickTheBoxQuietly) {
     EXPECT_EQ(lock.Mode, TPinLock::kHidden) << "unticking starts nothing";
     lock.Register();
     EXPECT_EQ(view.beeps, 0) << "the buttons act only while setting";
+}
+
+TEST(PinRules, MissesCostTimeAndWithAMasterPasswordTheFifthHandsTheLockOver) {
+    const int waits[] = {0, 0, 1000, 2000, 4000, 8000, 16000, 30000, 30000};  // after each miss in a row
+    for (bool master : {false, true}) {
+        NoCipher cipher;
+        KDocument doc(&cipher);
+        doc.Settings().PINNo = u"2468";
+        if (master) doc.SetMasterPassword(u"master-pass");
+        FakePinView view;
+        TPinLock lock(doc, view);
+        const auto type = [&](const std::u16string& t) { view.text = t, lock.Typed(); };
+        lock.Ask();
+        for (int miss = 1; miss <= 9 && !view.handedToMaster; ++miss, lock.WaitOver(), view.waits.clear()) {
+            type(u"1111");
+            const bool handed = master && miss == kPinMissesBeforeMaster;
+            EXPECT_EQ(view.waits, std::vector<int>(waits[miss - 1] && !handed ? 1 : 0, waits[miss - 1])) << miss;
+            if (lock.Waiting() || handed) type(u"2468");  // refused: the panel waits, or the PIN opens nothing now
+            EXPECT_TRUE(lock.Misses() == miss && view.handedToMaster == handed && view.locked) << master << miss;
+        }
+        master ? lock.MasterTyped() : type(u"2468");
+        EXPECT_TRUE(lock.Misses() == 0 && view.locked == master) << "the right PIN opens; the count starts again";
+    }
+    EXPECT_EQ(PinWaitText(1200), u"暗証番号が違います。\r\n2秒後にもう一度入力できます。") << "whole seconds, rounded up";
 }
 
 }  // namespace
