@@ -38,7 +38,7 @@ void KApplication::AskMasterToUnlock() {
     const KMasterKey& master = doc_.Master();
     const bool opened = AskPassword(main_->Handle(), u"Keyra - ロック中",
                                     [&master](const std::u16string& typed) { return master.Matches(typed); },
-                                    u"マスターパスワードが違います。",
+                                    u"マスターパスワードが違います。もう一度入力してください。",
                                     u"キャンセルを押すと、データを保存して Keyra を終了します。");
     askingMaster_ = 0;
     if (life_.State() != KAppState::Locked) return;

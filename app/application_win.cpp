@@ -74,7 +74,8 @@ bool KApplication::LoadData() {
                                                 [&](const std::u16string& typed) {
                                                     result = LoadWithPassword(doc_, paths, asked, typed, source);
                                                     return result.Status != KLoadStatus::WrongKey;
-                                                });
+                                                },
+                                                kMasterMissText, u"キャンセルを押すと、ファイルを変更せずに Keyra を終了します。");
                 // Giving up at the master password ends the program without a further word.
                 if (!opened || life_.State() != KAppState::Starting) return false;
             }

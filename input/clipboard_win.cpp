@@ -23,7 +23,8 @@ constexpr int kClosingTries = 100;  // about a second
 [[noreturn]] void ThrowOpenFailure() {
     DWORD code = GetLastError();
     if (code == 0) code = ERROR_ACCESS_DENIED;
-    throw KError(kplat::SystemErrorText(code));
+    throw KError(u"クリップボードを開けませんでした。ほかのプログラムが使用中の可能性があります。\r\n原因：" +
+                 kplat::SystemErrorText(code) + u"\r\nしばらく待ってから、もう一度操作してください。");
 }
 
 // Zeroes a movable block that may hold a password; the compiler may not drop this write.

@@ -9,7 +9,7 @@
 #include "framework/window.h"
 #include "storage/kplatform.h"
 
-const char16_t kMasterMissText[] = u"パスワードが違うか、データファイルが変更されています。";
+const char16_t kMasterMissText[] = u"マスターパスワードが違うか、データファイルが書き換えられています。もう一度入力してください。";
 
 namespace {
 
@@ -189,7 +189,7 @@ void ConfirmChange(HWND dlg, ChangeState& s) {
         SetCursor(old);
         if (!known) {
             wipeAll();
-            return Refuse(dlg, u"現在のパスワードが違います。", kCurrent);
+            return Refuse(dlg, u"現在のパスワードが違います。もう一度入力してください。", kCurrent);
         }
         const std::u16string problem = kmaster::NewPasswordProblem(fresh, confirmation);
         if (!problem.empty()) {
@@ -257,19 +257,19 @@ bool AskPassword(HWND owner, const std::u16string& caption, const std::function<
 bool ChangeMasterPassword(HWND owner, KDocument& doc) {
     const bool set = doc.Master().Active();
     const short top = set ? 30 : 0;
-    DialogTemplate t(L"マスターパスワード", 220, static_cast<short>(142 + top), false);
+    DialogTemplate t(L"マスターパスワードの設定", 220, static_cast<short>(142 + top), false);
     if (set) {
-        t.Item(kStaticClass, SS_LEFT, 7, 7, 206, 10, kLabel, L"現在のパスワード:");
+        t.Item(kStaticClass, SS_LEFT, 7, 7, 206, 10, kLabel, L"現在のパスワード：");
         t.Item(kEditClass, kPasswordStyle, 7, 19, 206, 14, kCurrent, L"");
     }
-    t.Item(kStaticClass, SS_LEFT, 7, static_cast<short>(7 + top), 206, 10, 0, L"新しいパスワード (8文字以上):");
+    t.Item(kStaticClass, SS_LEFT, 7, static_cast<short>(7 + top), 206, 10, 0, L"新しいパスワード（8文字以上）：");
     t.Item(kEditClass, kPasswordStyle, 7, static_cast<short>(19 + top), 206, 14, kNew, L"");
-    t.Item(kStaticClass, SS_LEFT, 7, static_cast<short>(37 + top), 206, 10, 0, L"新しいパスワード (確認):");
+    t.Item(kStaticClass, SS_LEFT, 7, static_cast<short>(37 + top), 206, 10, 0, L"新しいパスワード（確認）：");
     t.Item(kEditClass, kPasswordStyle, 7, static_cast<short>(49 + top), 206, 14, kConfirm, L"");
     t.Item(kStaticClass, SS_LEFT, 7, static_cast<short>(69 + top), 206, 50, kNote,
-           L"データファイルをこのパスワードで暗号化します。新しいパスワードを空にすると解除します。\r\n"
-           L"変更は次の保存 (終了時) に書き込まれます。\r\n"
-           L"パスワードを忘れると、データは元に戻せません。");
+           L"データファイルをこのパスワードで暗号化します。新しいパスワードを空欄にすると、マスターパスワードを解除します。\r\n"
+           L"変更は、OK を押すと数秒以内に保存されます。\r\n"
+           L"パスワードを忘れると、データを取り戻す方法はありません。");
     AddButtons(t, static_cast<short>(122 + top), 220);
     ChangeState state{&doc};
     DialogBoxIndirectParamW(kf::Instance(), t.Get(), owner, ChangeProc, reinterpret_cast<LPARAM>(&state));
