@@ -592,6 +592,14 @@ def box_saying(part, timeout=60):
     return h.wait_until(shown, timeout, what="a message box with %r" % part)[0]
 
 
+def saved_id(k, row):
+    """The ID of entry `row` in the data file; empty while the file is being swapped in."""
+    try:
+        return m.saved_entries(k).get(row, ("", ""))[1]
+    except (OSError, h.FormatError):
+        return ""
+
+
 def edit_id_and_move_on(k, row, text):
     mw = m.MainWindow(k)
     mw.click_row(row)
@@ -621,7 +629,7 @@ def test_saved_soon_and_never_lost_to_a_damaged_file_a_stuck_backup_or_another_c
     # An entry stored by picking another one is on disk a moment later: a hard end loses nothing.
     k.start_and_wait()
     edit_id_and_move_on(k, 1, "saved-soon")
-    h.wait_until(lambda: m.saved_entries(k)[1][1] == "saved-soon", 5, what="the change on disk")
+    h.wait_until(lambda: saved_id(k, 1) == "saved-soon", 5, what="the change on disk")
     k.kill()
     check_eq(m.saved_entries(k)[1][1], "saved-soon", "the change after a hard end")
 
@@ -641,7 +649,7 @@ def test_saved_soon_and_never_lost_to_a_damaged_file_a_stuck_backup_or_another_c
     edit_id_and_move_on(k, 5, "ours")
     h.probe("pressok", box_saying("keyra.kr.conflict として残し")["hwnd"])
     check_eq(k.read("keyra.kr.conflict"), theirs, "the other copy is kept")
-    h.wait_until(lambda: m.saved_entries(k).get(5, ("", ""))[1] == "ours", 5, what="ours saved")
+    h.wait_until(lambda: saved_id(k, 5) == "ours", 5, what="ours saved")
     # ... and without one, the close leaves it in place.
     k.put("keyra.kr", theirs)
     check_eq(k.close(), 0, "exit code")
