@@ -32,13 +32,18 @@ bool PickColor(HWND owner, COLORREF& color, COLORREF (&custom)[16]) {
     return true;
 }
 
-std::u16string PickFileToOpen(HWND owner, const std::u16string& filter) {
+namespace {
+// The open and save dialogs alike: `filter` in the pipe form, the name typed or picked.
+std::u16string PickFile(HWND owner, const std::u16string& filter, bool save, const std::u16string& name = {},
+                        const std::u16string& ext = {}) {
     std::wstring f(filter.begin(), filter.end());
     for (auto& ch : f)
         if (ch == L'|') ch = L'\0';
     f.push_back(L'\0');
     f.push_back(L'\0');
     std::wstring file(32768, L'\0');
+    std::copy(name.begin(), name.end(), file.begin());
+    const std::wstring defaultExt(ext.begin(), ext.end());
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = owner;
@@ -46,36 +51,21 @@ std::u16string PickFileToOpen(HWND owner, const std::u16string& filter) {
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
+    if (!defaultExt.empty()) ofn.lpstrDefExt = defaultExt.c_str();
     // The dialog must not move the current folder: a later load could be searched there.
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    auto* open = CommonDialogs().Proc<decltype(GetOpenFileNameW)>("GetOpenFileNameW");
-    if (!open || !open(&ofn)) return {};
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
+                (save ? OFN_OVERWRITEPROMPT : 0);
+    auto* pick = CommonDialogs().Proc<decltype(GetOpenFileNameW)>(save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+    if (!pick || !pick(&ofn)) return {};
     return U(file.c_str());
 }
+}  // namespace
+
+std::u16string PickFileToOpen(HWND owner, const std::u16string& filter) { return PickFile(owner, filter, false); }
 
 std::u16string PickFileToSave(HWND owner, const std::u16string& filter, const std::u16string& defaultName,
                               const std::u16string& defaultExt) {
-    std::wstring f(filter.begin(), filter.end());
-    for (auto& ch : f)
-        if (ch == L'|') ch = L'\0';
-    f.push_back(L'\0');
-    f.push_back(L'\0');
-    std::wstring file(32768, L'\0');
-    std::copy(defaultName.begin(), defaultName.end(), file.begin());
-    const std::wstring ext(defaultExt.begin(), defaultExt.end());
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = f.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrDefExt = ext.c_str();
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT |
-                OFN_NOCHANGEDIR;
-    auto* save = CommonDialogs().Proc<decltype(GetSaveFileNameW)>("GetSaveFileNameW");
-    if (!save || !save(&ofn)) return {};
-    return U(file.c_str());
+    return PickFile(owner, filter, true, defaultName, defaultExt);
 }
 
 namespace {
