@@ -115,8 +115,6 @@ public:
     // Shows entry `index` (0..999) as a click on its row would, first switching to its group
     // and, when the group row does not show that group, to the other page.
     void ShowFound(int index);
-    // A paste is under way (it lets messages run until it is done).
-    bool Sending() const { return sending_; }
 
     int GroupButtonCount() const { return ::GroupButtonCount(settings_); }
 

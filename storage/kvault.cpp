@@ -228,15 +228,6 @@ bool OpenWith(const Header& header, const KMasterKey& key, std::u16string& plain
     return true;
 }
 
-bool Open(KCipher& cipher, const Header& header, std::u16string_view password, KMasterKey& key,
-          std::u16string& plain) {
-    KMasterKey tried;
-    tried.Derive(cipher, password, header.salt, header.iterations);
-    if (!OpenWith(header, tried, plain)) return false;
-    key.MoveFrom(tried);
-    return true;
-}
-
 void Seal(const KMasterKey& key, std::u16string_view plain, KIni& out) {
     KCipher& cipher = *key.Cipher();
     std::vector<std::uint8_t> nonce(KCipher::kNonceBytes);

@@ -97,9 +97,6 @@ bool ReadHeader(KIni& doc, Header& header);
 // With the key of the right password (derived with the header's salt and count): true and
 // `plain` the document's text.
 bool OpenWith(const Header& header, const KMasterKey& key, std::u16string& plain);
-// With the right password: true, `plain` the document's text and `key` its key.
-bool Open(KCipher& cipher, const Header& header, std::u16string_view password, KMasterKey& key,
-          std::u16string& plain);
 // Replaces `out`'s lines with the container of `plain` sealed under `key` (a fresh nonce).
 void Seal(const KMasterKey& key, std::u16string_view plain, KIni& out);
 
