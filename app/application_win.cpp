@@ -38,6 +38,8 @@ bool KApplication::Start() {
     engine_.SetExecutablePath(U(path, n));
     engine_.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     engine_.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+    // A large file is read while the window is being made.
+    doc_.ReadAhead(engine_.Paths());
 
     main_ = std::make_unique<TFKeyra>(static_cast<KMainHost&>(*this), doc_, engine_, life_);
     if (!main_->Create()) return false;

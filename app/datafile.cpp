@@ -166,8 +166,20 @@ std::u16string TakeUpTemporaryFiles(const KDataPaths& paths) {
 
 }  // namespace
 
+KDocument::KDocument(KCipher* cipher) : cipher_(cipher) {}
+
+KDocument::~KDocument() = default;
+
+void KDocument::ReadAhead(const KDataPaths& paths) {
+    ahead_.reset();
+    ahead_ = std::make_unique<KReadAhead>(paths.Data);
+}
+
 KLoadResult KDocument::Load(const KDataPaths& paths, const KMasterKey* key, KLoadSource source) {
     KLoadResult result;
+    // Before anything on disk is touched: the worker may still hold the file open.
+    const std::unique_ptr<KReadAhead> ahead = std::move(ahead_);
+    if (ahead) ahead->Wait();
     if (source == KLoadSource::Usual) {
         const std::u16string took = TakeUpTemporaryFiles(paths);
         if (!took.empty()) result.Messages.push_back(took);
@@ -189,12 +201,17 @@ KLoadResult KDocument::Load(const KDataPaths& paths, const KMasterKey* key, KLoa
         result.BackupOffered = readingData && WholeFile(paths.Backup(), with);
     };
 
-    KIni doc;
     KMasterKey opened;
     bool whole = true;
-    // A read error throws out of Load before anything here has been changed; a missing initial
-    // file leaves the document empty: every setting takes its default.
-    doc.Load(path, &whole);
+    std::unique_ptr<KIni> read;
+    if (ahead && source == KLoadSource::Usual) read = ahead->Take(path, whole);
+    if (!read) {
+        read = std::make_unique<KIni>();
+        // A read error throws out of Load before anything here has been changed; a missing
+        // initial file leaves the document empty: every setting takes its default.
+        read->Load(path, &whole);
+    }
+    KIni& doc = *read;
     const bool sealed = kvault::IsContainer(doc);
     const std::u16string readPrint = Fingerprint(doc);
     if (sealed) {

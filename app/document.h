@@ -4,12 +4,14 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/settings.h"
 #include "generator/wordlists.h"
 #include "storage/kiddata.h"
+#include "storage/kreadahead.h"
 #include "storage/kplatform.h"
 #include "storage/kvault.h"
 
@@ -94,7 +96,8 @@ public:
     static constexpr std::int32_t kIdleLockDefault = 600;
     static constexpr char16_t kRefusal[] = u"Keyra のデータファイルではありません";
 
-    explicit KDocument(KCipher* cipher = nullptr) : cipher_(cipher) {}
+    explicit KDocument(KCipher* cipher = nullptr);
+    ~KDocument();
     KDocument(const KDocument&) = delete;
     KDocument& operator=(const KDocument&) = delete;
 
@@ -120,6 +123,9 @@ public:
     // cannot be read.
     KLoadResult Load(const KDataPaths& paths, const KMasterKey* key = nullptr,
                      KLoadSource source = KLoadSource::Usual);
+    // Starts reading the data file on a worker, while the windows are made; the next usual
+    // Load takes what it read when the file is still the one read.
+    void ReadAhead(const KDataPaths& paths);
     // Rewrites the whole file (sealed while a master password is set); the file replaced stays
     // as the backup, unless the start found the data file damaged: then a whole backup is never
     // replaced. Throws KFileError when it cannot be written; the old file then stays. False when
@@ -166,6 +172,7 @@ private:
     std::u16string damagedCopy_;
     KFileIdentity onDisk_;
     std::uint64_t changes_ = 0, savedChanges_ = 0;
+    std::unique_ptr<KReadAhead> ahead_;
 };
 
 // The one question when the data file is damaged and its backup whole: はい loads the backup.

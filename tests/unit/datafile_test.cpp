@@ -170,6 +170,30 @@ TEST_F(DataFile, EntriesSurviveSaveAndLoad) {
     EXPECT_EQ(other.GeneratorPosition().top, 77);
 }
 
+TEST_F(DataFile, AFileReadAheadIsTakenOnlyWhileItIsTheFileRead) {
+    table[3].InUse = 1;
+    table[3].Title = u"first";
+    Save();
+    KDocument other;
+    other.ReadAhead(paths);
+    ASSERT_TRUE(Load(other));
+    EXPECT_EQ(other.Entries()[3].Title, u"first");
+
+    // Written again after the read: what was read is stale.
+    KReadAhead early(paths.Data);
+    early.Wait();
+    table[3].Title = u"second, longer";
+    Save();
+    bool whole = false;
+    EXPECT_EQ(early.Take(paths.Data, whole), nullptr);
+    KReadAhead elsewhere(paths.Data);
+    EXPECT_EQ(elsewhere.Take(paths.Backup(), whole), nullptr);
+    KReadAhead now(paths.Data);
+    const std::unique_ptr<KIni> read = now.Take(paths.Data, whole);
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(whole);
+}
+
 TEST_F(DataFile, SettingsSurviveSaveAndLoad) {
     settings.FormColor = 0x123456;
     settings.ButtonColor = -1;
