@@ -11,8 +11,8 @@
 #include "app/settings.h"
 #include "generator/wordlists.h"
 #include "storage/kiddata.h"
-#include "storage/kreadahead.h"
 #include "storage/kplatform.h"
+#include "storage/kreadahead.h"
 #include "storage/kvault.h"
 
 // Where a copy of the program keeps its data: "keyra.kr" and the initial "keyra.si".

@@ -10,11 +10,11 @@ KReadAhead::KReadAhead(std::u16string path) : path_(std::move(path)), doc_(std::
                 stamp_ = kplat::StampOf(path_);
                 read_ = stamp_.exists && doc_->Load(path_, &whole_);
             } catch (...) {
-                read_ = false;
+                // Not read: the load reads the file itself.
             }
         });
     } catch (const std::system_error&) {
-        read_ = false;
+        // No worker: likewise.
     }
 }
 
